@@ -1,0 +1,47 @@
+#include "platform/SharedLibrary.h"
+
+#include <dlfcn.h>
+
+#include <system_error>
+#include <utility>
+
+namespace tw {
+
+SharedLibrary::~SharedLibrary() { Close(); }
+
+SharedLibrary::SharedLibrary(SharedLibrary&& other) noexcept : handle(std::exchange(other.handle, nullptr)) {}
+
+SharedLibrary& SharedLibrary::operator=(SharedLibrary&& other) noexcept
+{
+    if (this != &other) {
+        Close();
+        handle = std::exchange(other.handle, nullptr);
+    }
+    return *this;
+}
+
+SharedLibrary SharedLibrary::Open(const std::string& fileOrPath)
+{
+    return SharedLibrary(dlopen(fileOrPath.c_str(), RTLD_NOW | RTLD_LOCAL));
+}
+
+void* SharedLibrary::Symbol(const char* name) const
+{
+    return handle ? dlsym(handle, name) : nullptr;
+}
+
+void SharedLibrary::Close()
+{
+    if (handle) {
+        dlclose(std::exchange(handle, nullptr));
+    }
+}
+
+std::filesystem::path ProgramDirectory()
+{
+    std::error_code error;
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::filesystem::current_path(error) : program.parent_path();
+}
+
+} // namespace tw

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace tw {
+
+// A shared library loaded at run time; unloaded when the object goes.
+class SharedLibrary {
+public:
+    SharedLibrary() = default;
+    ~SharedLibrary();
+    SharedLibrary(SharedLibrary&& other) noexcept;
+    SharedLibrary& operator=(SharedLibrary&& other) noexcept;
+    SharedLibrary(const SharedLibrary&) = delete;
+    SharedLibrary& operator=(const SharedLibrary&) = delete;
+
+    // A bare file name is looked up on the system's library path; a path
+    // with a folder is taken as it is. Not loaded when the file is missing
+    // or not a library.
+    static SharedLibrary Open(const std::string& fileOrPath);
+
+    bool IsLoaded() const { return handle != nullptr; }
+
+    // The address of an exported symbol, or null.
+    void* Symbol(const char* name) const;
+
+    void Close();
+
+private:
+    explicit SharedLibrary(void* handle) : handle(handle) {}
+
+    void* handle = nullptr;
+};
+
+// The folder of the running program.
+std::filesystem::path ProgramDirectory();
+
+} // namespace tw
