@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+
+namespace tw {
+
+// rank * 4 + suit; rank 0 is the ace, 12 the king. The same number names the
+// face to the card-drawing component.
+using CardCode = std::int32_t;
+
+constexpr std::int32_t CardRank(CardCode code) { return code >> 2; }
+constexpr std::int32_t CardSuit(CardCode code) { return code & 3; }
+constexpr CardCode MakeCardCode(std::int32_t rank, std::int32_t suit) { return rank * 4 + suit; }
+
+// Values match the card-drawing component's modes where it draws them;
+// EmptySlot is drawn by the game itself.
+enum CardDrawMode : std::int32_t {
+    FaceUp = 0,
+    FaceDown = 1,
+    Remove = 4, // never stored in a card: it is how a card is erased
+    EmptySlot = 8,
+};
+
+// Always a heap object with exactly one owner at a time, deleted through its
+// virtual destructor.
+class Card {
+public:
+    explicit Card(CardCode code);
+    virtual ~Card();
+
+    Card(const Card&) = delete;
+    Card& operator=(const Card&) = delete;
+
+    CardCode GetCode() const;
+    CardDrawMode GetDrawMode() const;
+    std::int32_t GetBackDesign() const;
+
+    // Only stack base cards are ever switched away from FaceUp.
+    void SetDrawMode(CardDrawMode mode);
+
+private:
+    CardCode code;
+    CardDrawMode drawMode = FaceUp;
+    std::int32_t backDesign = 54;
+};
+
+} // namespace tw

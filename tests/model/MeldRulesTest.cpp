@@ -1,0 +1,139 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "model/CardBuilders.h"
+#include "support/SettingsScope.h"
+
+namespace tw {
+namespace {
+
+using test::StackFromTop;
+using Cards = std::vector<std::string_view>;
+
+struct Meld {
+    Cards fromTop;
+    std::int32_t length;
+    std::optional<std::int32_t> points = {}; // of the meld found, when it matters
+};
+
+void ExpectMelds(const std::vector<Meld>& melds)
+{
+    for (const Meld& meld : melds) {
+        SCOPED_TRACE(::testing::PrintToString(meld.fromTop));
+        const auto stack = StackFromTop(meld.fromTop);
+        EXPECT_EQ(stack->MeldLength(), meld.length);
+        if (meld.points) {
+            EXPECT_EQ(stack->MeldPoints(meld.length), *meld.points);
+        }
+    }
+}
+
+// Each rule set runs with the minimum length a settings load derives for it.
+template <std::int32_t Regime>
+class RuleSet : public ::testing::Test {
+    test::SettingsScope scope{[](Settings& s) {
+        s.CollapseRegime = Regime;
+        s.DeriveMinMeldLength();
+    }};
+};
+using SetsAndRuns = RuleSet<1>;
+using PokerHands = RuleSet<2>;
+using TwentyOne = RuleSet<3>;
+
+TEST(RankMasks, RunLengthIsTheSingleUnbrokenBlockOfBits)
+{
+    EXPECT_EQ(RunLength(0), 0);
+    EXPECT_EQ(RunLength(0b111000), 3);
+    EXPECT_EQ(RunLength(0b1011), 0);
+    EXPECT_EQ(RunLength(0xFFFFFFFFu), 32);
+    EXPECT_EQ(MaskBit(32) | MaskBit(-1), 0u);
+}
+
+TEST_F(SetsAndRuns, ScoresTheWorkedMelds)
+{
+    ExpectMelds({{{"7C", "7D", "7H"}, 3, 15}, {{"KC", "KD", "KS"}, 3, 30}, {{"AC", "AD", "AH"}, 3, 45},
+                 {{"4H", "5H", "6H"}, 3, 15}, {{"AS", "2S", "3S"}, 3, 15}, {{"QD", "KD", "AD"}, 3, 35},
+                 {{"5C", "6C", "7C", "8C"}, 4, 40}, {{"9H", "10H", "JH", "QH", "KH"}, 5, 180}});
+}
+
+TEST_F(SetsAndRuns, FindsTheLongestSetOrSuitedRunAtTheTop)
+{
+    ExpectMelds({
+        {{}, 0},
+        {{"9D"}, 1},
+        {{"5C", "5D", "4C", "3C"}, 2}, // the top two cards choose a set
+        {{"7S", "5S", "6S"}, 3},       // runs lie in any order...
+        {{"5S", "7S", "6S", "9S", "8S", "2H"}, 5}, // ...gaps closed further down
+        {{"7C", "6C", "5D", "4C"}, 2},
+        {{"KH", "AH", "2H"}, 2}, // no wrap-around: only K-A, read ace high
+    });
+}
+
+TEST_F(SetsAndRuns, DoublingSaturatesInsteadOfOverflowing)
+{
+    // Random dealing can pile up one rank without limit.
+    const auto sevens = StackFromTop(Cards(40, "7C"));
+    EXPECT_EQ(sevens->MeldLength(), 40);
+    EXPECT_EQ(sevens->MeldPoints(26), 130 << 23);
+    EXPECT_EQ(sevens->MeldPoints(27), INT_MAX);
+    EXPECT_EQ(sevens->MeldPoints(40), INT_MAX);
+    // Below the minimum: the plain sum; beyond the stack: the whole stack.
+    EXPECT_EQ(sevens->MeldPoints(2), 10);
+    EXPECT_EQ(StackFromTop({"7C", "7D", "7H"})->MeldPoints(5), 15);
+
+    settings.minMeldLength = 0;
+    EXPECT_EQ(sevens->MeldPoints(3), 120);
+    EXPECT_EQ(sevens->MeldPoints(32), INT_MAX);
+}
+
+TEST_F(PokerHands, ScoresTheWorkedMelds)
+{
+    ExpectMelds({{{"10S", "JS", "QS", "KS", "AS"}, 5, 1000},
+                 {{"KC", "KD", "KH", "KS"}, 4, 173},
+                 {{"AC", "2D", "3H", "4S", "5C"}, 5, 10}});
+}
+
+TEST_F(PokerHands, JudgesOnlyTheTopFiveCards)
+{
+    ExpectMelds({
+        // Too few cards, four-card straights and flushes, three of a kind, two pair.
+        {{}, 0}, {{"KC", "KD", "KH"}, 0}, {{"2C", "3D", "4H", "5S"}, 0}, {{"2C", "5C", "9C", "JC"}, 0},
+        {{"KC", "KD", "KH", "2S", "3S"}, 0}, {{"KC", "KD", "2H", "2S", "3S"}, 0},
+        {{"6C", "7D", "8H", "9S", "10C", "KD"}, 5, 26},
+        {{"10C", "JD", "QH", "KS", "AC"}, 5, 40},
+        // Any two ranks over several suits make a full house.
+        {{"KC", "2C", "KD", "KH", "KS"}, 5, 90},
+        // The ace counts low only when that reading makes the stronger hand.
+        {{"AC", "2C", "3C", "4C", "5C"}, 5, 250},
+        {{"AC", "3C", "5C", "7C", "9C"}, 5, 12},
+    });
+}
+
+TEST_F(TwentyOne, ScoresTheWorkedMelds)
+{
+    ExpectMelds({{{"AC", "KD"}, 2, 42}, {{"10C", "6D", "5H"}, 3, 21}});
+}
+
+TEST_F(TwentyOne, CountsCardsUntilTheSumIsExactly21)
+{
+    ExpectMelds({{{}, 0}, {{"10C", "9D", "5H", "AS"}, 0}, {{"JC", "QD", "KH"}, 0},
+                 // Read low, the ace reaches 21 a card later: the longer meld wins.
+                 {{"AC", "10D", "QH"}, 3, 21}});
+}
+
+TEST(OtherRuleSets, FindAndScoreNothing)
+{
+    for (const std::int32_t regime : {0, 4}) {
+        test::SettingsScope scope([regime](Settings& s) { s.CollapseRegime = regime; });
+        const auto sevens = StackFromTop({"7C", "7D", "7H"});
+        EXPECT_EQ(sevens->MeldLength(), 0);
+        EXPECT_EQ(sevens->MeldPoints(3), 0);
+    }
+}
+
+} // namespace
+} // namespace tw
