@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "model/CardBuilders.h"
+#include "support/CardBuilders.h"
 #include "support/SettingsScope.h"
 
 namespace tw {

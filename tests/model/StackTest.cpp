@@ -3,7 +3,7 @@
 #include <utility>
 #include <vector>
 
-#include "model/CardBuilders.h"
+#include "support/CardBuilders.h"
 #include "support/SettingsScope.h"
 
 namespace tw {

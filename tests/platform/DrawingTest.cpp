@@ -9,7 +9,7 @@
 namespace tw {
 namespace {
 
-using testing::FakeSurface;
+using test::FakeSurface;
 
 constexpr ColorRef kGreen = Rgb(0, 0x40, 0);
 constexpr ColorRef kRed = Rgb(0xFF, 0, 0);

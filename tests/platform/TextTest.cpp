@@ -8,7 +8,7 @@
 namespace tw {
 namespace {
 
-using testing::FakeSurface;
+using test::FakeSurface;
 
 constexpr ColorRef kBackground = Rgb(0, 0x40, 0);
 constexpr ColorRef kText = Rgb(0x80, 0xFF, 0x80);
@@ -104,7 +104,7 @@ TEST_F(Text, IsCrispAtScaleTwo)
     const Size extent = *sharpDc.GetTextExtent("Score: 42");
     EXPECT_EQ(*sharp.image.GetPixel(2 * (10 + extent.cx) - 1, 2 * (5 + extent.cy) - 1), kBackground);
     EXPECT_EQ(*sharp.image.GetPixel(2 * (10 + extent.cx), 2 * 5), Rgb(0, 0, 0));
-    EXPECT_TRUE(sharp.image.SavePng(testing::TestOutputPath("text-at-scale-2.png")));
+    EXPECT_TRUE(sharp.image.SavePng(test::TestOutputPath("text-at-scale-2.png")));
 }
 
 TEST(ImageFiles, SaveAndLoadKeepEveryPixel)
@@ -112,7 +112,7 @@ TEST(ImageFiles, SaveAndLoadKeepEveryPixel)
     FakeSurface screen(5, 4);
     ClientDC dc(screen);
     dc.FillRect(Rect{1, 1, 3, 2}, kText);
-    const auto file = testing::TestOutputPath("round-trip.png");
+    const auto file = test::TestOutputPath("round-trip.png");
     ASSERT_TRUE(screen.image.SavePng(file));
     const std::optional<Bitmap> loaded = Bitmap::Load(file);
     ASSERT_TRUE(loaded);
@@ -122,7 +122,7 @@ TEST(ImageFiles, SaveAndLoadKeepEveryPixel)
     ASSERT_TRUE(doubled);
     EXPECT_EQ(doubled->Width(), 5);
     EXPECT_EQ(doubled->GetPixel(3, 3), kText);
-    EXPECT_FALSE(Bitmap::Load(testing::TestOutputPath("no-such-picture.png")));
+    EXPECT_FALSE(Bitmap::Load(test::TestOutputPath("no-such-picture.png")));
 }
 
 } // namespace

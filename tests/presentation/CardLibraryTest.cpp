@@ -11,8 +11,8 @@
 namespace tw {
 namespace {
 
-using testing::FakeSurface;
-using testing::FakeWindow;
+using test::FakeSurface;
+using test::FakeWindow;
 
 constexpr ColorRef kGreen = Rgb(0, 0x40, 0);
 constexpr const char* kNoAnimateModule = "libcards32_no_animate.so";

@@ -6,7 +6,7 @@
 #include "platform/Bitmap.h"
 #include "platform/DeviceContext.h"
 
-namespace tw::testing {
+namespace tw::test {
 
 // A window's client area without a window: an image that remembers which
 // parts were put on the screen, and what they showed at that moment.
@@ -29,4 +29,4 @@ public:
     std::function<void(const Rect&)> onPresent;
 };
 
-} // namespace tw::testing
+} // namespace tw::test

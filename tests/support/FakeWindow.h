@@ -6,7 +6,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Window.h"
 
-namespace tw::testing {
+namespace tw::test {
 
 struct ShownMessage {
     std::string text;
@@ -27,4 +27,4 @@ public:
     int answer = ResultOk;
 };
 
-} // namespace tw::testing
+} // namespace tw::test

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <string>
 
-namespace tw::testing {
+namespace tw::test {
 
 // Where tests leave pictures for people to look at.
 inline std::filesystem::path TestOutputPath(const std::string& fileName)
@@ -15,4 +15,4 @@ inline std::filesystem::path TestOutputPath(const std::string& fileName)
     return base / fileName;
 }
 
-} // namespace tw::testing
+} // namespace tw::test
