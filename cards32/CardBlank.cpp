@@ -1,0 +1,29 @@
+#include "cards32/CardBlank.h"
+
+#include "cards32/CardMetrics.h"
+
+#include <QPainter>
+#include <QPen>
+
+namespace cards32 {
+
+QPainterPath CardBlank::edgePath()
+{
+    // Half-pixel inset puts a one-pixel edge exactly on the outermost pixels.
+    QPainterPath p;
+    p.addRoundedRect(QRectF(0.5, 0.5, kCardWidth - 1.0, kCardHeight - 1.0),
+                     kCornerRadius, kCornerRadius);
+    return p;
+}
+
+void CardBlank::paint(QPainter& painter)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setPen(QPen(palette::kOutline, 1.0));
+    painter.setBrush(Qt::white);
+    painter.drawPath(edgePath());
+    painter.restore();
+}
+
+} // namespace cards32

@@ -1,0 +1,41 @@
+#include "cards32/CardImageCache.h"
+
+namespace cards32 {
+
+QImage CardImageCache::image(ImageKind kind, int index, int scale)
+{
+    const Key key{kind, index, scale};
+    std::lock_guard lock(mutex_);
+    if (auto found = images_.find(key); found != images_.end()) {
+        return found->second;
+    }
+    QImage rendered = CardRenderer::render(kind, index, scale);
+    if (!rendered.isNull()) {
+        images_.emplace(key, rendered);
+    }
+    return rendered;
+}
+
+void CardImageCache::clear()
+{
+    std::lock_guard lock(mutex_);
+    images_.clear();
+}
+
+std::size_t CardImageCache::size() const
+{
+    std::lock_guard lock(mutex_);
+    return images_.size();
+}
+
+} // namespace cards32
+
+namespace cards32 {
+
+CardImageCache& sharedCache()
+{
+    static CardImageCache cache;
+    return cache;
+}
+
+} // namespace cards32

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "cards32/CardRenderer.h"
+
+#include <QImage>
+
+#include <map>
+#include <mutex>
+#include <tuple>
+
+namespace cards32 {
+
+// Rendered card images, made on first use and kept until cleared. The game
+// draws the same few dozen images over and over, and rendering one costs far
+// more than copying it.
+class CardImageCache {
+public:
+    // The image, rendering it if needed; null when the renderer refuses.
+    QImage image(ImageKind kind, int index, int scale);
+
+    void clear();
+
+    std::size_t size() const;
+
+private:
+    using Key = std::tuple<ImageKind, int, int>;
+
+    mutable std::mutex mutex_;
+    std::map<Key, QImage> images_;
+};
+
+} // namespace cards32
+
+namespace cards32 {
+
+// The one cache behind the exported functions.
+CardImageCache& sharedCache();
+
+} // namespace cards32

@@ -1,0 +1,56 @@
+#include "cards32/CardRenderer.h"
+
+#include "cards32/BackArt.h"
+#include "cards32/CardMetrics.h"
+#include "cards32/FaceArt.h"
+
+#include <QPainter>
+
+namespace cards32 {
+
+bool CardRenderer::isValid(ImageKind kind, int index)
+{
+    if (kind == ImageKind::Back) {
+        return BackArt::isDesign(index);
+    }
+    return index >= 0 && index < 52;
+}
+
+QImage CardRenderer::render(ImageKind kind, int index, int scale)
+{
+    if (!isValid(kind, index) || scale < 1 || scale > kMaxScale) {
+        return {};
+    }
+    QImage image(kCardWidth * scale, kCardHeight * scale, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+
+    if (kind == ImageKind::Back) {
+        BackArt::paint(image, index, scale);
+        return image;
+    }
+
+    {
+        QPainter painter(&image);
+        painter.scale(scale, scale);
+        FaceArt::paint(painter, index / 4, static_cast<Suit>(index % 4));
+    }
+    return kind == ImageKind::Highlight ? inverted(image) : image;
+}
+
+QImage CardRenderer::inverted(const QImage& face)
+{
+    QImage out = face.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < out.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < out.width(); ++x) {
+            // In premultiplied form a channel's full value is the alpha, so
+            // alpha - c inverts the colour of partly covered edge pixels too.
+            const QRgb p = row[x];
+            const int a = qAlpha(p);
+            row[x] = qRgba(a - qRed(p), a - qGreen(p), a - qBlue(p), a);
+        }
+    }
+    return out;
+}
+
+} // namespace cards32
