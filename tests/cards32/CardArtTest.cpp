@@ -120,13 +120,4 @@ TEST(Cards32Cache, RendersEachCardOncePerScaleUntilCleared)
     EXPECT_NE(cache.image(ImageKind::Face, 7, 1).cacheKey(), first.cacheKey());
 }
 
-TEST(Cards32Cache, TermEmptiesTheSharedCache)
-{
-    PixelBuffer buffer(71, 96, kBackground);
-    ASSERT_NE(cdtDraw(buffer.target(), 0, 0, 0, CDT_FACES, 0), 0);
-    EXPECT_GT(cards32::sharedCache().size(), 0u);
-    cdtTerm();
-    EXPECT_EQ(cards32::sharedCache().size(), 0u);
-}
-
 } // namespace

@@ -208,18 +208,6 @@ TEST_F(RasterOps, AContextWithoutABitmapDrawsNothing)
     EXPECT_EQ(CountOf(screen.image, kRed), 0);
 }
 
-TEST(MemoryDC, SelectingABitmapReturnsThePreviousOne)
-{
-    FakeSurface screen(2, 2);
-    ClientDC dc(screen);
-    Bitmap first(2, 2);
-    Bitmap second(2, 2);
-    MemoryDC memory(dc);
-    EXPECT_EQ(memory.SelectBitmap(&first), nullptr);
-    EXPECT_EQ(memory.SelectBitmap(&second), &first);
-    EXPECT_EQ(memory.SelectBitmap(nullptr), &second);
-}
-
 TEST(ScaledBlits, CompatibleBitmapsShareTheScale)
 {
     FakeSurface screen(4, 4, 2);

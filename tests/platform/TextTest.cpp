@@ -75,14 +75,6 @@ TEST_F(Text, BlanksWipeOutWhatWasThere)
     }
 }
 
-TEST_F(Text, SetColoursReturnThePreviousOnes)
-{
-    const ColorRef firstText = dc.SetTextColor(kText);
-    EXPECT_EQ(dc.SetTextColor(firstText), kText);
-    const ColorRef firstBackground = dc.SetBkColor(kBackground);
-    EXPECT_EQ(dc.SetBkColor(firstBackground), kBackground);
-}
-
 TEST_F(Text, IsClippedAtTheEdges)
 {
     const std::string_view blanks = "                    ";
