@@ -92,40 +92,47 @@ TEST(CardLibraryLoad, AComponentWithoutEveryExportIsRefusedButStaysLoadedUntilUn
     EXPECT_FALSE(IsModuleInMemory(kNoAnimateModule));
 }
 
-TEST(CardLibraryUnload, TerminatesTheComponentAndForgetsItsEntryPoints)
-{
-    // Keep the module mapped on our own so its counter outlives the unload.
-    const SharedLibrary observer = SharedLibrary::Open((ProgramDirectory() / kNoAnimateModule).string());
-    ASSERT_TRUE(observer.IsLoaded());
-    const auto* termCalls = static_cast<const std::int32_t*>(observer.Symbol("fixtureTermCalls"));
-    ASSERT_NE(termCalls, nullptr);
-    const std::int32_t before = *termCalls;
+// Keeps the test module mapped on its own, so the module's count of cdtTerm
+// calls can be read after the library under test has let go of it.
+class CardLibraryUnload : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(observer.IsLoaded());
+        termCalls = static_cast<const std::int32_t*>(observer.Symbol("fixtureTermCalls"));
+        ASSERT_NE(termCalls, nullptr);
+        before = *termCalls;
+    }
 
+    std::int32_t TermCallsSinceStart() const { return *termCalls - before; }
+
+    const SharedLibrary observer = SharedLibrary::Open((ProgramDirectory() / kNoAnimateModule).string());
+    const std::int32_t* termCalls = nullptr;
+    std::int32_t before = 0;
     FakeWindow owner;
+};
+
+TEST_F(CardLibraryUnload, TerminatesTheComponentAndForgetsItsEntryPoints)
+{
     {
         CardLibrary library(kNoAnimateModule);
         library.Load(owner);
         library.Unload();
-        EXPECT_EQ(*termCalls, before + 1);
+        EXPECT_EQ(TermCallsSinceStart(), 1);
         EXPECT_FALSE(library.IsLoaded());
         library.Unload();
-        EXPECT_EQ(*termCalls, before + 1) << "nothing left to terminate";
+        EXPECT_EQ(TermCallsSinceStart(), 1) << "nothing left to terminate";
     }
-    EXPECT_EQ(*termCalls, before + 1) << "the destructor unloads only a loaded module";
+    EXPECT_EQ(TermCallsSinceStart(), 1) << "the destructor unloads only a loaded module";
 }
 
-TEST(CardLibraryUnload, TheDestructorUnloadsALoadedComponent)
+TEST_F(CardLibraryUnload, TheDestructorUnloadsALoadedComponent)
 {
-    const SharedLibrary observer = SharedLibrary::Open((ProgramDirectory() / kNoAnimateModule).string());
-    const auto* termCalls = static_cast<const std::int32_t*>(observer.Symbol("fixtureTermCalls"));
-    ASSERT_NE(termCalls, nullptr);
-    const std::int32_t before = *termCalls;
-    FakeWindow owner;
     {
         CardLibrary library(kNoAnimateModule);
         library.Load(owner);
     }
-    EXPECT_EQ(*termCalls, before + 1);
+    EXPECT_EQ(TermCallsSinceStart(), 1);
 }
 
 class CardLibraryDraw : public ::testing::Test {
