@@ -21,6 +21,10 @@ public:
     // The face with its colours inverted and its shape kept, so corners stay
     // transparent.
     static QImage inverted(const QImage& face);
+
+    // Every half-covered edge pixel made wholly card or wholly transparent,
+    // so drawing a card again where it lies changes nothing.
+    static QImage withSolidEdge(QImage image);
 };
 
 } // namespace cards32

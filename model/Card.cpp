@@ -1,5 +1,7 @@
 #include "model/Card.h"
 
+#include "presentation/CardPainter.h"
+
 namespace tw {
 
 Card::Card(CardCode code)
@@ -27,6 +29,11 @@ std::int32_t Card::GetBackDesign() const
 void Card::SetDrawMode(CardDrawMode mode)
 {
     drawMode = mode;
+}
+
+void Card::Draw(GameDC& dc, int x, int y, bool visible) const
+{
+    dc.cards.Draw(dc.dc, x, y, code, drawMode, backDesign, visible);
 }
 
 } // namespace tw

@@ -2,6 +2,9 @@
 
 #include <cstdint>
 
+#include "model/GameDC.h"
+#include "presentation/CardDrawMode.h"
+
 namespace tw {
 
 // rank * 4 + suit; rank 0 is the ace, 12 the king. The same number names the
@@ -11,15 +14,6 @@ using CardCode = std::int32_t;
 constexpr std::int32_t CardRank(CardCode code) { return code >> 2; }
 constexpr std::int32_t CardSuit(CardCode code) { return code & 3; }
 constexpr CardCode MakeCardCode(std::int32_t rank, std::int32_t suit) { return rank * 4 + suit; }
-
-// Values match the card-drawing component's modes where it draws them;
-// EmptySlot is drawn by the game itself.
-enum CardDrawMode : std::int32_t {
-    FaceUp = 0,
-    FaceDown = 1,
-    Remove = 4, // never stored in a card: it is how a card is erased
-    EmptySlot = 8,
-};
 
 // Always a heap object with exactly one owner at a time, deleted through its
 // virtual destructor.
@@ -37,6 +31,10 @@ public:
 
     // Only stack base cards are ever switched away from FaceUp.
     void SetDrawMode(CardDrawMode mode);
+
+    // Draws the card with its top-left corner at (x, y), or wipes its
+    // rectangle with the background colour when it is not visible.
+    void Draw(GameDC& dc, int x, int y, bool visible) const;
 
 private:
     CardCode code;

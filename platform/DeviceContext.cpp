@@ -32,7 +32,10 @@ std::uint32_t Combine(RasterOp op, std::uint32_t destination, std::uint32_t sour
 
 } // namespace
 
-DeviceContext::DeviceContext(Bitmap* surface, int scale) : surface(surface), scale(std::max(scale, 1)) {}
+DeviceContext::DeviceContext(Bitmap* surface, int compatibleScale)
+    : surface(surface), compatibleScale(std::max(compatibleScale, 1))
+{
+}
 
 void DeviceContext::Changed(const Rect&) {}
 
@@ -46,11 +49,12 @@ Rect DeviceContext::ClipBox() const
 
 Rect DeviceContext::DeviceArea(const Rect& logical) const
 {
-    const Rect device{logical.left * scale, logical.top * scale, logical.right * scale,
-                      logical.bottom * scale};
     if (!surface) {
         return {};
     }
+    const int scale = Scale();
+    const Rect device{logical.left * scale, logical.top * scale, logical.right * scale,
+                      logical.bottom * scale};
     const PixelView view = surface->Pixels();
     return device.Intersect(Rect::FromSize(0, 0, view.width, view.height));
 }
@@ -88,9 +92,10 @@ bool DeviceContext::BitBlt(int x, int y, int width, int height, const DeviceCont
     const Rect area = DeviceArea(logical);
     const PixelView to = surface->Pixels();
     const PixelView from = const_cast<Bitmap*>(source.surface)->Pixels();
+    const int scale = Scale();
     const int offsetX = (sourceX - x) * scale;
     const int offsetY = (sourceY - y) * scale;
-    const bool sameScale = source.scale == scale;
+    const bool sameScale = source.Scale() == scale;
     for (int row = area.top; row < area.bottom; ++row) {
         std::uint32_t* out = to.pixels + static_cast<std::size_t>(row) * to.stride;
         for (int column = area.left; column < area.right; ++column) {

@@ -27,7 +27,9 @@ public:
     DeviceContext(const DeviceContext&) = delete;
     DeviceContext& operator=(const DeviceContext&) = delete;
 
-    int Scale() const { return scale; }
+    // The selected bitmap's scale; without one, the scale of the context this
+    // one was made compatible with.
+    int Scale() const { return surface ? surface->Scale() : compatibleScale; }
 
     // The rectangle of the selected bitmap; empty without one.
     Rect ClipBox() const;
@@ -59,7 +61,7 @@ public:
     PixelLock LockPixels(const Rect& willChange);
 
 protected:
-    DeviceContext(Bitmap* surface, int scale);
+    DeviceContext(Bitmap* surface, int compatibleScale);
     Bitmap* Selected() const { return surface; }
     void Select(Bitmap* bitmap) { surface = bitmap; }
 
@@ -70,7 +72,7 @@ private:
     Rect DeviceArea(const Rect& logical) const;
 
     Bitmap* surface;
-    int scale;
+    int compatibleScale;
     ColorRef textColour = Rgb(0, 0, 0);
     ColorRef backgroundColour = Rgb(255, 255, 255);
 };

@@ -221,14 +221,18 @@ TEST(ScaledBlits, CompatibleBitmapsShareTheScale)
     EXPECT_EQ(At(screen.image, 6, 6), Rgb(0, 0, 0));
 }
 
-TEST(ScaledBlits, ALowResolutionSourceIsEnlargedPixelForPixel)
+TEST(ScaledBlits, ALowResolutionBitmapIsEnlargedPixelForPixel)
 {
+    // Resource bitmaps are made once at scale 1 and drawn on any window.
     FakeSurface screen(4, 4, 2);
     ClientDC dc(screen);
-    FakeSurface lowScreen(2, 1);
-    ClientDC low(lowScreen);
-    low.FillRect(Rect{1, 0, 2, 1}, kGreen);
-    dc.BitBlt(0, 0, 2, 1, low, 0, 0, RasterOp::SrcCopy);
+    Bitmap low(2, 1);
+    MemoryDC memory(dc);
+    memory.SelectBitmap(&low);
+    EXPECT_EQ(memory.Scale(), 1);
+    memory.FillRect(Rect{1, 0, 2, 1}, kGreen);
+
+    dc.BitBlt(0, 0, 2, 1, memory, 0, 0, RasterOp::SrcCopy);
     EXPECT_EQ(At(screen.image, 1, 1), Rgb(0, 0, 0));
     EXPECT_EQ(At(screen.image, 2, 0), kGreen);
     EXPECT_EQ(At(screen.image, 3, 1), kGreen);

@@ -1,0 +1,45 @@
+#include "presentation/CardPainter.h"
+
+#include "platform/DeviceContext.h"
+#include "presentation/CardLibrary.h"
+#include "settings/Settings.h"
+
+namespace tw {
+
+CardPainter::CardPainter(const CardLibrary& library, Bitmap& overlayMask, Bitmap& overlayImage)
+    : library(library), overlayMask(overlayMask), overlayImage(overlayImage)
+{
+}
+
+int CardPainter::CardWidth() const { return library.GetCardWidth(); }
+
+int CardPainter::CardHeight() const { return library.GetCardHeight(); }
+
+void CardPainter::Draw(DeviceContext& dc, int x, int y, std::int32_t code, std::int32_t drawMode,
+                       std::int32_t backDesign, bool visible) const
+{
+    const ColorRef background = static_cast<ColorRef>(settings.BackgroundColor);
+    if (!visible) {
+        library.Draw(dc, x, y, code, Remove, background);
+    } else if (drawMode == FaceDown) {
+        library.Draw(dc, x, y, backDesign, FaceDown, background);
+    } else if (drawMode == EmptySlot) {
+        DrawEmptySlot(dc, x, y);
+    } else {
+        library.Draw(dc, x, y, code, drawMode, background);
+    }
+}
+
+// The mask lightens the background under its grey ring and leaves the rest;
+// the outline bitmap then darkens only its black edge. Whatever colour the
+// playfield has shows through everywhere else.
+void CardPainter::DrawEmptySlot(DeviceContext& dc, int x, int y) const
+{
+    MemoryDC overlay(dc);
+    overlay.SelectBitmap(&overlayMask);
+    dc.BitBlt(x, y, CardWidth(), CardHeight(), overlay, 0, 0, RasterOp::MergePaint);
+    overlay.SelectBitmap(&overlayImage);
+    dc.BitBlt(x, y, CardWidth(), CardHeight(), overlay, 0, 0, RasterOp::SrcAnd);
+}
+
+} // namespace tw

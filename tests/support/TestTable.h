@@ -1,0 +1,59 @@
+#pragma once
+
+#include <memory>
+
+#include "model/GameDC.h"
+#include "platform/DeviceContext.h"
+#include "platform/Resources.h"
+#include "presentation/CardLibrary.h"
+#include "presentation/CardPainter.h"
+#include "settings/Settings.h"
+#include "support/FakeSurface.h"
+#include "support/FakeWindow.h"
+#include "support/SoundRecorder.h"
+
+namespace tw::test {
+
+// A playfield without a window: a client area filled with the background
+// colour, the real card component and overlay bitmaps, and sound effects
+// that only listen.
+class TestTable {
+public:
+    explicit TestTable(int width = 640, int height = 460, int scale = 1)
+        : screen(width, height, scale), dc(screen), mask(*LoadBitmapResource(168)),
+          outline(*LoadBitmapResource(169)), painter(library, mask, outline),
+          gameDc{dc, painter, sound}
+    {
+        library.Load(owner);
+        Clear();
+    }
+
+    // Fills the client area as the window's background erase does.
+    void Clear()
+    {
+        dc.FillRect(dc.ClipBox(), static_cast<ColorRef>(settings.BackgroundColor));
+        screen.presented.clear();
+    }
+
+    // A copy of what the client area shows now.
+    Bitmap Snapshot()
+    {
+        Bitmap copy = CreateCompatibleBitmap(dc, screen.image.Width(), screen.image.Height());
+        MemoryDC memory(dc);
+        memory.SelectBitmap(&copy);
+        memory.BitBlt(0, 0, copy.Width(), copy.Height(), dc, 0, 0, RasterOp::SrcCopy);
+        return copy;
+    }
+
+    FakeSurface screen;
+    ClientDC dc;
+    FakeWindow owner;
+    CardLibrary library;
+    Bitmap mask;
+    Bitmap outline;
+    CardPainter painter;
+    SoundRecorder sound;
+    GameDC gameDc;
+};
+
+} // namespace tw::test
