@@ -7,6 +7,7 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev
   fonts-dejavu-core
+  libfluidsynth-dev
   libgtest-dev libgmock-dev libbenchmark-dev
 )
 

@@ -1,0 +1,153 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "platform/AudioOutput.h"
+#include "platform/SquareWave.h"
+#include "support/TestOutput.h"
+#include "support/WavFile.h"
+
+namespace tw {
+namespace {
+
+using ::testing::FloatNear;
+using ::testing::Pointwise;
+
+constexpr float kAmplitude = SquareWave::kAmplitude;
+
+std::vector<float> Samples(SquareWave wave)
+{
+    std::vector<float> samples;
+    while (!wave.Finished()) {
+        samples.push_back(wave.Next());
+    }
+    return samples;
+}
+
+// Half periods heard: changes of sign between non-zero samples.
+template <typename T> int SignChanges(const std::vector<T>& samples)
+{
+    int changes = 0;
+    T last = 0;
+    for (T sample : samples) {
+        changes += sample != 0 && last * sample < 0;
+        last = sample != 0 ? sample : last;
+    }
+    return changes;
+}
+
+// No device plays this output, so the test renders it itself.
+AudioOutput ClosedOutput() { return AudioOutput(std::vector<std::string>{"no-such-driver"}); }
+
+// Renders `frames` in driver-sized blocks into a stereo pair that starts out
+// holding `base`; gives back the left channel after checking the right.
+std::vector<float> RenderBlocks(AudioOutput& output, int frames, float base)
+{
+    std::vector<float> left(static_cast<std::size_t>(frames), base), right = left;
+    for (int at = 0; at < frames; at += 64) {
+        float* out[2] = {left.data() + at, right.data() + at};
+        output.Render(std::min(64, frames - at), 0, nullptr, 2, out);
+    }
+    EXPECT_EQ(left, right);
+    return left;
+}
+
+TEST(SquareWave, HasTheLengthAndPitchAskedFor)
+{
+    struct Case {
+        int frequency, duration, rate;
+    };
+    // Periods of 367.5, 23.97 and 54.55 samples: rounding them to whole
+    // samples would put the long tones audibly out of tune.
+    for (Case c : {Case{120, 50, 44100}, Case{1840, 1000, 44100}, Case{880, 500, 48000}}) {
+        const std::vector<float> samples = Samples(SquareWave(c.frequency, c.duration, c.rate));
+        EXPECT_EQ(static_cast<int>(samples.size()), c.duration * c.rate / 1000);
+        EXPECT_NEAR(SignChanges(samples), 2 * c.frequency * c.duration / 1000, 1) << c.frequency;
+    }
+    for (SquareWave silent : {SquareWave(0, 100, 44100), SquareWave(440, 0, 44100), SquareWave(-5, -5, 44100)}) {
+        EXPECT_TRUE(silent.Finished());
+        EXPECT_EQ(silent.Next(), 0.0f);
+    }
+}
+
+TEST(SquareWave, FadesInAndOutWithinItsRampsAndThenStaysSilent)
+{
+    for (int duration : {200, 5}) {
+        SquareWave wave(440, duration, 44100);
+        const int ramp = wave.RampLength();
+        const std::vector<float> samples = Samples(wave);
+        const int length = static_cast<int>(samples.size());
+        ASSERT_LE(ramp, length / 4) << "a short tone must still reach full height";
+        for (int n = 0; n < length; ++n) {
+            const float fade = static_cast<float>(std::min({n, length - 1 - n, ramp})) / static_cast<float>(ramp);
+            ASSERT_LE(std::abs(samples[static_cast<std::size_t>(n)]), kAmplitude * fade + 1e-6f) << n;
+        }
+        EXPECT_FLOAT_EQ(std::abs(samples[static_cast<std::size_t>(length / 2)]), kAmplitude);
+
+        std::vector<float> mixed(static_cast<std::size_t>(length) + 3, 0.5f);
+        float* channel = mixed.data();
+        wave.MixInto(&channel, 1, length + 3);
+        EXPECT_THAT(std::vector<float>(mixed.end() - 4, mixed.end()), testing::Each(0.5f));
+    }
+}
+
+TEST(AudioOutput, AddsTheToneToWhatTheSynthesizerRendered)
+{
+    AudioOutput output = ClosedOutput();
+    ASSERT_FALSE(output.IsOpen());
+    output.StartTone(440, 50);
+
+    // The synthesizer has nothing to play, so the buffers' own contents plus
+    // the tone come out, across blocks and past the tone's end. Its reverb
+    // adds a trace of DC against denormals, so "silent" is never quite 0.
+    const float base = 0.25f;
+    std::vector<float> expected(3000, base);
+    const std::vector<float> tone = Samples(SquareWave(440, 50, output.SampleRate()));
+    for (std::size_t n = 0; n < tone.size(); ++n) {
+        expected[n] += tone[n];
+    }
+    EXPECT_THAT(RenderBlocks(output, 3000, base), Pointwise(FloatNear(1e-6f), expected));
+
+    output.StartTone(0, 50);
+    EXPECT_THAT(RenderBlocks(output, 256, 0), Pointwise(FloatNear(1e-6f), std::vector<float>(256, 0)));
+}
+
+TEST(AudioOutput, RendersA440HzToneThatSurvivesAWavFile)
+{
+    AudioOutput output = ClosedOutput();
+    output.StartTone(440, 200);
+    const int rate = output.SampleRate();
+    std::vector<float> samples = RenderBlocks(output, rate / 5 + 512, 0);
+    samples.resize(static_cast<std::size_t>(rate / 5));
+
+    const auto path = test::TestOutputPath("tone-440hz-200ms.wav");
+    test::WavFile::Write(path, rate, samples);
+    const test::WavFile wav = test::WavFile::Read(path);
+    EXPECT_EQ(static_cast<int>(wav.header.sampleRate), rate);
+    ASSERT_EQ(static_cast<int>(wav.samples.size()), rate / 5);
+    EXPECT_NEAR(SignChanges(wav.samples), 176, 1); // 2 × 440 × 0.2
+    EXPECT_NEAR(std::abs(wav.samples[wav.samples.size() / 2]), kAmplitude * 32767, 1);
+}
+
+TEST(AudioOutput, WithoutADeviceIsSilentAndBeepStillTakesItsTime)
+{
+    testing::internal::CaptureStderr();
+    { AudioOutput defaultOutput; }
+    AudioOutput output = ClosedOutput();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+
+    for (int frequency : {440, 0}) {
+        const auto start = std::chrono::steady_clock::now();
+        output.Beep(frequency, 50);
+        const auto took = std::chrono::steady_clock::now() - start;
+        EXPECT_GE(took, std::chrono::milliseconds(50));
+        EXPECT_LT(took, std::chrono::seconds(5));
+    }
+}
+
+} // namespace
+} // namespace tw
