@@ -9,6 +9,9 @@
 
 namespace tw {
 
+class Deck;
+struct GameDC;
+
 // One column of landed cards. The stack owns its cards and the nodes that
 // chain them, from the last landed card (topNode) down to a sentinel base node
 // carrying an EmptySlot card, which marks the empty column on screen and which
@@ -52,6 +55,16 @@ public:
     std::int32_t MeldLength() const;
     // Raw points of a meld of the n top cards, before any is removed.
     std::int32_t MeldPoints(std::int32_t n) const;
+
+    // The base card, then every card from the bottom up, each overlapping
+    // the one beneath it.
+    void Draw(GameDC& dc) const;
+    // Removes the n top cards with a rising tone each and returns their
+    // points. With a deck and OneDeck 2 every removed code goes back into it.
+    std::int32_t Collapse(GameDC& dc, std::int32_t n, Deck* deck);
+    // Removes every card with a low tone each and returns their clearing
+    // value; the emptied stack is left for the caller to draw.
+    std::int32_t ClearAnimated(GameDC& dc);
 
 private:
     std::int32_t SetRunMeldLength(bool aceHigh) const;
