@@ -7,93 +7,51 @@
 #include <dlfcn.h>
 
 #include <filesystem>
+#include <memory>
+#include <utility>
 
 namespace {
 
 // The game loads the module by path from its own folder; the tests share that
 // folder, so this loads exactly the file the game would.
-std::string modulePath()
+using Module = std::unique_ptr<void, decltype([](void* handle) { dlclose(handle); })>;
+Module openModule()
 {
-    return (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "libcards32.so").string();
+    const auto path = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "libcards32.so";
+    return Module(dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL));
 }
 
-class LoadedModule {
-public:
-    LoadedModule() : handle_(dlopen(modulePath().c_str(), RTLD_NOW | RTLD_LOCAL)) {}
-    ~LoadedModule()
-    {
-        if (handle_) {
-            dlclose(handle_);
-        }
-    }
-    LoadedModule(const LoadedModule&) = delete;
-    LoadedModule& operator=(const LoadedModule&) = delete;
-
-    void* handle() const { return handle_; }
-
-    template <typename Fn>
-    Fn find(const char* name) const
-    {
-        return reinterpret_cast<Fn>(dlsym(handle_, name));
-    }
-
-private:
-    void* handle_;
-};
-
-TEST(Cards32Module, LoadsAndDrawsThroughItsExports)
-{
-    LoadedModule module;
-    ASSERT_NE(module.handle(), nullptr) << dlerror();
-
-    const auto init = module.find<CdtInitFn>("cdtInit");
-    const auto draw = module.find<CdtDrawFn>("cdtDraw");
-    const auto drawExt = module.find<CdtDrawExtFn>("cdtDrawExt");
-    const auto animate = module.find<CdtAnimateFn>("cdtAnimate");
-    const auto term = module.find<CdtTermFn>("cdtTerm");
-    ASSERT_NE(init, nullptr);
-    ASSERT_NE(draw, nullptr);
-    ASSERT_NE(drawExt, nullptr);
-    ASSERT_NE(animate, nullptr);
-    ASSERT_NE(term, nullptr);
-    // The module's own copies, not the ones linked into this test.
-    EXPECT_NE(reinterpret_cast<void*>(draw), reinterpret_cast<void*>(&cdtDraw));
-
-    std::int32_t width = 0;
-    std::int32_t height = 0;
-    EXPECT_NE(init(&width, &height), 0);
-    EXPECT_EQ(width, 71);
-    EXPECT_EQ(height, 96);
-
-    constexpr std::uint32_t kBackground = 0xFF004000;
-    PixelBuffer viaModule(300, 120, kBackground);
-    EXPECT_NE(draw(viaModule.target(), 0, 0, 51, CDT_FACES, 0), 0);
-    EXPECT_NE(drawExt(viaModule.target(), 80, 0, 71, 96, 0, CDT_HILITE, 0), 0);
-    EXPECT_NE(animate(viaModule.target(), 54, 160, 0, 3), 0);
-    EXPECT_EQ(draw(viaModule.target(), 0, 0, 99, CDT_FACES, 0), 0);
-
-    PixelBuffer linked(300, 120, kBackground);
-    cdtDraw(linked.target(), 0, 0, 51, CDT_FACES, 0);
-    cdtDrawExt(linked.target(), 80, 0, 71, 96, 0, CDT_HILITE, 0);
-    cdtAnimate(linked.target(), 54, 160, 0, 3);
-    EXPECT_EQ(viaModule.raw(), linked.raw());
-
-    term();
-    cdtTerm();
-}
-
-// Loading and unloading twice would crash if the module left anything behind
-// that outlived it, such as images held past dlclose.
-TEST(Cards32Module, SurvivesUnloadAndReload)
+// The second round would crash if the module left anything behind that
+// outlived it, such as images held past dlclose.
+TEST(Cards32Module, LoadsDrawsThroughItsExportsAndReloads)
 {
     for (int round = 0; round < 2; ++round) {
-        LoadedModule module;
-        ASSERT_NE(module.handle(), nullptr) << dlerror();
-        const auto draw = module.find<CdtDrawFn>("cdtDraw");
-        ASSERT_NE(draw, nullptr);
-        PixelBuffer buffer(71, 96, 0);
-        EXPECT_NE(draw(buffer.target(), 0, 0, 54, CDT_BACKS, 0), 0);
+        const Module module = openModule();
+        ASSERT_NE(module, nullptr) << dlerror();
+        const auto init = reinterpret_cast<CdtInitFn>(dlsym(module.get(), "cdtInit"));
+        const auto draw = reinterpret_cast<CdtDrawFn>(dlsym(module.get(), "cdtDraw"));
+        const auto drawExt = reinterpret_cast<CdtDrawExtFn>(dlsym(module.get(), "cdtDrawExt"));
+        const auto animate = reinterpret_cast<CdtAnimateFn>(dlsym(module.get(), "cdtAnimate"));
+        const auto term = reinterpret_cast<CdtTermFn>(dlsym(module.get(), "cdtTerm"));
+        ASSERT_TRUE(init && draw && drawExt && animate && term);
+        // The module's own copies, not the ones linked into this test.
+        EXPECT_NE(reinterpret_cast<void*>(draw), reinterpret_cast<void*>(&cdtDraw));
+        std::int32_t width = 0, height = 0;
+        EXPECT_NE(init(&width, &height), 0);
+        EXPECT_EQ(std::pair(width, height), std::pair(71, 96));
+
+        PixelBuffer viaModule(300, 120, 0xFF004000), linked(300, 120, 0xFF004000);
+        EXPECT_NE(draw(viaModule.target(), 0, 0, 51, CDT_FACES, 0), 0);
+        EXPECT_NE(drawExt(viaModule.target(), 80, 0, 71, 96, 0, CDT_HILITE, 0), 0);
+        EXPECT_NE(animate(viaModule.target(), 54, 160, 0, 3), 0);
+        EXPECT_EQ(draw(viaModule.target(), 0, 0, 99, CDT_FACES, 0), 0);
+        cdtDraw(linked.target(), 0, 0, 51, CDT_FACES, 0);
+        cdtDrawExt(linked.target(), 80, 0, 71, 96, 0, CDT_HILITE, 0);
+        cdtAnimate(linked.target(), 54, 160, 0, 3);
+        EXPECT_EQ(viaModule.raw(), linked.raw());
+        term();
     }
+    cdtTerm();
 }
 
 } // namespace

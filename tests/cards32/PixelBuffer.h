@@ -3,6 +3,7 @@
 #include "cards32/cards32.h"
 
 #include <cstdint>
+#include <ostream>
 #include <vector>
 
 // A caller-owned pixel block for the drawing functions. The vector holds
@@ -34,14 +35,19 @@ private:
     CdtTarget target_;
 };
 
-// The smallest rectangle holding every pixel that differs from `background`;
-// empty (right <= left) when nothing changed. Also reports whether the row
-// margins beyond the width were touched.
+// The smallest rectangle holding every pixel that differs from the background,
+// all zero when nothing changed, and whether the row margins were touched.
 struct ChangedArea {
     int left = 0, top = 0, right = 0, bottom = 0;
     bool marginTouched = false;
-    int width() const { return right > left ? right - left : 0; }
-    int height() const { return bottom > top ? bottom - top : 0; }
+    int width() const { return right - left; }
+    int height() const { return bottom - top; }
+    friend bool operator==(const ChangedArea&, const ChangedArea&) = default;
+    friend std::ostream& operator<<(std::ostream& out, const ChangedArea& a)
+    {
+        return out << "(" << a.left << "," << a.top << ")-(" << a.right << "," << a.bottom << ")"
+                   << (a.marginTouched ? " and the margin" : "");
+    }
 };
 
 inline ChangedArea changedArea(const PixelBuffer& buffer, std::uint32_t background)
@@ -49,7 +55,7 @@ inline ChangedArea changedArea(const PixelBuffer& buffer, std::uint32_t backgrou
     ChangedArea area{buffer.width(), buffer.height(), 0, 0, false};
     for (int y = 0; y < buffer.height(); ++y) {
         for (int x = 0; x < buffer.stride(); ++x) {
-            if (buffer.raw()[static_cast<std::size_t>(y) * buffer.stride() + x] == background) {
+            if (buffer.at(x, y) == background) {
                 continue;
             }
             if (x >= buffer.width()) {
@@ -61,6 +67,9 @@ inline ChangedArea changedArea(const PixelBuffer& buffer, std::uint32_t backgrou
             area.right = x + 1 > area.right ? x + 1 : area.right;
             area.bottom = y + 1 > area.bottom ? y + 1 : area.bottom;
         }
+    }
+    if (area.right == 0) {
+        area.left = area.top = 0;
     }
     return area;
 }

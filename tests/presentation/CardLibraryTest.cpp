@@ -2,6 +2,13 @@
 
 #include <dlfcn.h>
 
+#include <algorithm>
+#include <string>
+#include <string_view>
+#include <tuple>
+#include <utility>
+#include <vector>
+
 #include "platform/DeviceContext.h"
 #include "platform/SharedLibrary.h"
 #include "presentation/CardLibrary.h"
@@ -11,7 +18,6 @@
 namespace tw {
 namespace {
 
-using test::FakeSurface;
 using test::FakeWindow;
 
 constexpr ColorRef kGreen = Rgb(0, 0x40, 0);
@@ -36,103 +42,65 @@ int CountChanged(const Bitmap& bitmap, ColorRef background)
     return changed;
 }
 
-TEST(CardLibraryLoad, FindsTheComponentBesideTheProgramAndLearnsTheCardSize)
+TEST(CardLibraryLoad, FindsTheComponentBesideTheProgramOnceAndLearnsTheCardSize)
 {
     FakeWindow owner;
     CardLibrary library;
     EXPECT_NE(library.Load(owner), 0);
-    EXPECT_TRUE(library.IsLoaded());
-    EXPECT_EQ(library.GetCardWidth(), 71);
-    EXPECT_EQ(library.GetCardHeight(), 96);
+    EXPECT_EQ(library.Load(owner), 0) << "already loaded";
+    EXPECT_EQ(std::pair(library.GetCardWidth(), library.GetCardHeight()), std::pair(71, 96));
     EXPECT_TRUE(owner.messages.empty());
 }
 
-TEST(CardLibraryLoad, ASecondLoadReturnsZeroAndSaysNothing)
+// A module without every export stays loaded until Unload, and blocks
+// another load meanwhile.
+TEST(CardLibraryLoad, TellsTheOwnerWhatIsMissing)
 {
-    FakeWindow owner;
-    CardLibrary library;
-    ASSERT_NE(library.Load(owner), 0);
-    EXPECT_EQ(library.Load(owner), 0);
-    EXPECT_TRUE(owner.messages.empty());
-    EXPECT_TRUE(library.IsLoaded());
-}
-
-TEST(CardLibraryLoad, AMissingComponentIsReportedToTheOwner)
-{
-    FakeWindow owner;
-    CardLibrary library("libcards32_nowhere.so");
-    EXPECT_EQ(library.Load(owner), 0);
-    EXPECT_FALSE(library.IsLoaded());
-    ASSERT_EQ(owner.messages.size(), 1u);
-    EXPECT_EQ(owner.messages[0].text,
-              "Tumblewick could not find the file 'CARDS32.DLL' which should be in your Windows "
-              "system folder (e.g. C:\\Windows\\System).  Please locate the file, copy it to this "
-              "folder, and try again.");
-    EXPECT_EQ(owner.messages[0].caption, "");
-    EXPECT_EQ(owner.messages[0].style, 0u);
-}
-
-TEST(CardLibraryLoad, AComponentWithoutEveryExportIsRefusedButStaysLoadedUntilUnload)
-{
-    FakeWindow owner;
-    CardLibrary library(kNoAnimateModule);
-    EXPECT_EQ(library.Load(owner), 0);
-    ASSERT_EQ(owner.messages.size(), 1u);
-    EXPECT_EQ(owner.messages[0].text,
-              "Tumblewick could not find all exports from the file 'CARDS32.DLL'.  Be sure you "
-              "have the proper version of this file and try again.");
-    EXPECT_EQ(owner.messages[0].caption, "");
-    EXPECT_EQ(owner.messages[0].style, 0u);
-
-    EXPECT_TRUE(IsModuleInMemory(kNoAnimateModule));
-    EXPECT_EQ(library.Load(owner), 0) << "a loaded module blocks another load";
-    EXPECT_EQ(owner.messages.size(), 1u);
-
-    library.Unload();
-    EXPECT_FALSE(IsModuleInMemory(kNoAnimateModule));
+    for (const auto& [module, text] :
+         {std::pair{"libcards32_nowhere.so",
+                    "Tumblewick could not find the file 'CARDS32.DLL' which should be in your Windows system folder "
+                    "(e.g. C:\\Windows\\System).  Please locate the file, copy it to this folder, and try again."},
+          {kNoAnimateModule, "Tumblewick could not find all exports from the file 'CARDS32.DLL'.  Be sure you have "
+                             "the proper version of this file and try again."}}) {
+        const bool found = std::string_view(module) == kNoAnimateModule;
+        FakeWindow owner;
+        CardLibrary library(module);
+        EXPECT_EQ(library.Load(owner), 0);
+        ASSERT_EQ(owner.messages.size(), 1u);
+        const auto& shown = owner.messages[0];
+        EXPECT_EQ(std::tie(shown.text, shown.caption, shown.style), std::tuple(text, "", 0u));
+        EXPECT_EQ(library.IsLoaded(), found);
+        EXPECT_EQ(IsModuleInMemory(module), found);
+        EXPECT_EQ(library.Load(owner), 0);
+        EXPECT_EQ(owner.messages.size(), found ? 1u : 2u) << "a module still loaded blocks another load silently";
+        library.Unload();
+        EXPECT_FALSE(IsModuleInMemory(module));
+    }
 }
 
 // Keeps the test module mapped on its own, so the module's count of cdtTerm
 // calls can be read after the library under test has let go of it.
-class CardLibraryUnload : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(observer.IsLoaded());
-        termCalls = static_cast<const std::int32_t*>(observer.Symbol("fixtureTermCalls"));
-        ASSERT_NE(termCalls, nullptr);
-        before = *termCalls;
-    }
-
-    std::int32_t TermCallsSinceStart() const { return *termCalls - before; }
-
-    const SharedLibrary observer = SharedLibrary::Open((ProgramDirectory() / kNoAnimateModule).string());
-    const std::int32_t* termCalls = nullptr;
-    std::int32_t before = 0;
-    FakeWindow owner;
-};
-
-TEST_F(CardLibraryUnload, TerminatesTheComponentAndForgetsItsEntryPoints)
+TEST(CardLibraryUnload, TerminatesTheComponentOnceWhetherByUnloadOrDestructor)
 {
+    const SharedLibrary observer = SharedLibrary::Open((ProgramDirectory() / kNoAnimateModule).string());
+    const auto* termCalls = static_cast<const std::int32_t*>(observer.Symbol("fixtureTermCalls"));
+    ASSERT_NE(termCalls, nullptr);
+    const std::int32_t before = *termCalls;
+    FakeWindow owner;
     {
         CardLibrary library(kNoAnimateModule);
         library.Load(owner);
         library.Unload();
-        EXPECT_EQ(TermCallsSinceStart(), 1);
+        EXPECT_EQ(*termCalls - before, 1);
         EXPECT_FALSE(library.IsLoaded());
         library.Unload();
-        EXPECT_EQ(TermCallsSinceStart(), 1) << "nothing left to terminate";
     }
-    EXPECT_EQ(TermCallsSinceStart(), 1) << "the destructor unloads only a loaded module";
-}
-
-TEST_F(CardLibraryUnload, TheDestructorUnloadsALoadedComponent)
-{
+    EXPECT_EQ(*termCalls - before, 1) << "nothing left to terminate";
     {
         CardLibrary library(kNoAnimateModule);
         library.Load(owner);
     }
-    EXPECT_EQ(TermCallsSinceStart(), 1);
+    EXPECT_EQ(*termCalls - before, 2) << "the destructor unloads a loaded module";
 }
 
 class CardLibraryDraw : public ::testing::Test {
@@ -141,54 +109,37 @@ protected:
 
     FakeWindow owner;
     CardLibrary library;
-    FakeSurface screen{200, 150};
+    test::FakeSurface screen{200, 150};
     ClientDC dc{screen};
 };
 
-TEST_F(CardLibraryDraw, DrawsNothingWhileNotLoaded)
-{
-    EXPECT_EQ(library.Draw(dc, 10, 10, 0, 0, kGreen), 0);
-    EXPECT_EQ(CountChanged(screen.image, kGreen), 0);
-}
-
-TEST_F(CardLibraryDraw, PutsAFaceOnTheScreenInsideTheCardRectangle)
+TEST_F(CardLibraryDraw, PutsAFaceOnTheScreenInsideTheCardRectangleOnly)
 {
     ASSERT_NE(library.Load(owner), 0);
     screen.presented.clear();
     EXPECT_NE(library.Draw(dc, 20, 30, 51, 0, kGreen), 0);
     EXPECT_GT(CountChanged(screen.image, kGreen), 71 * 96 / 2);
-    for (int y = 0; y < 150; ++y) {
-        for (int x = 0; x < 200; ++x) {
-            if (x < 20 || x >= 91 || y < 30 || y >= 126) {
-                ASSERT_EQ(*screen.image.GetPixel(x, y), kGreen) << x << "," << y;
-            }
-        }
-    }
-    ASSERT_EQ(screen.presented.size(), 1u);
-    EXPECT_EQ(screen.presented[0], Rect::FromSize(20, 30, 71, 96));
+    EXPECT_EQ(screen.presented, std::vector{Rect::FromSize(20, 30, 71, 96)});
+    dc.FillRect(Rect::FromSize(20, 30, 71, 96), kGreen);
+    EXPECT_EQ(CountChanged(screen.image, kGreen), 0) << "drawn outside the card";
 }
 
-TEST_F(CardLibraryDraw, RemoveFillsTheCardRectangleWithTheColour)
+TEST_F(CardLibraryDraw, RemoveFillsTheCardRectangleWithTheColourUpToTheEdges)
 {
     ASSERT_NE(library.Load(owner), 0);
-    const ColorRef red = Rgb(0xFF, 0, 0);
-    library.Draw(dc, 150, 100, 0, 4, red);
-    int filled = 0;
-    for (const std::uint32_t pixel : screen.image.Data()) {
-        filled += pixel == 0xFFFF0000u;
-    }
-    EXPECT_EQ(filled, 50 * 50) << "clipped at the right and bottom edges";
+    library.Draw(dc, 150, 100, 0, 4, Rgb(0xFF, 0, 0));
+    EXPECT_EQ(std::ranges::count(screen.image.Data(), 0xFFFF0000u), 50 * 50);
 }
 
-TEST_F(CardLibraryDraw, KeepsTheCardSizeAfterUnloadButDrawsNoMore)
+TEST_F(CardLibraryDraw, DrawsNothingUnloadedButKeepsTheCardSizeAndCanLoadAgain)
 {
+    EXPECT_EQ(library.Draw(dc, 10, 10, 0, 0, kGreen), 0);
     ASSERT_NE(library.Load(owner), 0);
     library.Unload();
-    EXPECT_EQ(library.GetCardWidth(), 71);
-    EXPECT_EQ(library.GetCardHeight(), 96);
+    EXPECT_EQ(std::pair(library.GetCardWidth(), library.GetCardHeight()), std::pair(71, 96));
     EXPECT_EQ(library.Draw(dc, 0, 0, 0, 0, kGreen), 0);
     EXPECT_EQ(CountChanged(screen.image, kGreen), 0);
-    EXPECT_NE(library.Load(owner), 0) << "an unloaded library can be loaded again";
+    EXPECT_NE(library.Load(owner), 0);
 }
 
 } // namespace
