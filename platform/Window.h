@@ -2,7 +2,11 @@
 
 #include <string_view>
 
+#include "platform/Geometry.h"
+
 namespace tw {
+
+class Surface;
 
 // The game's main window as the rest of the program sees it.
 class Window {
@@ -12,6 +16,20 @@ public:
     // A modal message box owned by this window; an empty caption shows the
     // program's name. Returns the DialogResult of the button chosen.
     virtual int ShowMessage(std::string_view text, std::string_view caption, unsigned style) = 0;
+
+    // The client area's image; a ClientDC over it draws on the window.
+    virtual Surface& ClientArea() = 0;
+    virtual Rect GetClientRect() const = 0;
+
+    // Window timers: each tick of timer `id` reaches the program's timer
+    // handling on the GUI thread. Setting a running timer restarts it.
+    virtual void SetTimer(int id, int milliseconds) = 0;
+    virtual void KillTimer(int id) = 0;
+
+    // A command handled before the call returns, or once the current event
+    // is done.
+    virtual void SendCommand(int id) = 0;
+    virtual void PostCommand(int id) = 0;
 };
 
 } // namespace tw

@@ -1,10 +1,14 @@
 #pragma once
 
+#include <deque>
+#include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "platform/MessageBox.h"
 #include "platform/Window.h"
+#include "support/FakeSurface.h"
 
 namespace tw::test {
 
@@ -14,17 +18,42 @@ struct ShownMessage {
     unsigned style = 0;
 };
 
-// A main window that remembers what it was asked to show.
+// A main window that remembers what it was asked to do. Sent commands go to
+// `onCommand` at once; posted ones wait in `posted`.
 class FakeWindow : public Window {
 public:
+    explicit FakeWindow(int width = 640, int height = 460, int scale = 1) : surface(width, height, scale) {}
+
     int ShowMessage(std::string_view text, std::string_view caption, unsigned style) override
     {
         messages.push_back({std::string(text), std::string(caption), style});
         return answer;
     }
 
+    Surface& ClientArea() override { return surface; }
+    Rect GetClientRect() const override
+    {
+        return Rect::FromSize(0, 0, surface.image.Width(), surface.image.Height());
+    }
+
+    void SetTimer(int id, int milliseconds) override { timers[id] = milliseconds; }
+    void KillTimer(int id) override { timers.erase(id); }
+    bool TimerRuns(int id) const { return timers.contains(id); }
+
+    void SendCommand(int id) override
+    {
+        if (onCommand) {
+            onCommand(id);
+        }
+    }
+    void PostCommand(int id) override { posted.push_back(id); }
+
+    FakeSurface surface;
     std::vector<ShownMessage> messages;
     int answer = ResultOk;
+    std::map<int, int> timers;
+    std::function<void(int)> onCommand;
+    std::deque<int> posted;
 };
 
 } // namespace tw::test

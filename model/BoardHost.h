@@ -1,0 +1,39 @@
+#pragma once
+
+namespace tw {
+
+class CardPainter;
+class SoundEffects;
+class Window;
+
+// The program around a game, as the board sees it: the main window it draws
+// in and times itself with, and the session that ends the game.
+class BoardHost {
+public:
+    virtual ~BoardHost() = default;
+
+    virtual Window& MainWindow() = 0;
+    virtual const CardPainter& Cards() const = 0;
+    virtual SoundEffects& Sound() = 0;
+    // Blocks the GUI thread: the pace of the drop animation.
+    virtual void Sleep(int milliseconds) = 0;
+
+    virtual bool IsGameOver() const = 0;
+    // Ends the game with a reason: 0 no room, 1 the deck ran out, 2 the rest
+    // of the deck was one meld. Returns when the whole game-over sequence has
+    // run; the board stays alive meanwhile.
+    virtual void GameOver(int reason) = 0;
+
+    // The popup that announces a new level; returns when it has closed.
+    virtual void ShowLevelAdvance() = 0;
+};
+
+// The window commands the board sends.
+enum BoardCommand : int {
+    CommandLevelComplete = 32775,
+};
+
+// The window timer that drives the falling card.
+constexpr int kDropTimer = 1;
+
+} // namespace tw

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "model/Board.h"
+#include "model/BoardHost.h"
+#include "platform/DeviceContext.h"
+#include "platform/Resources.h"
+#include "presentation/CardLibrary.h"
+#include "presentation/CardPainter.h"
+#include "settings/Settings.h"
+#include "support/FakeWindow.h"
+#include "support/SoundRecorder.h"
+
+namespace tw::test {
+
+// The program around a board, without a window system: the real card
+// component draws into a fake window, sound and sleep are recorded, the game
+// over is noted, and the level-complete command reaches the board at once as
+// the window's command handling would pass it.
+class FakeBoardHost : public BoardHost {
+public:
+    explicit FakeBoardHost(int width = 640, int height = 460)
+        : window(width, height), mask(*LoadBitmapResource(168)), outline(*LoadBitmapResource(169)),
+          painter(library, mask, outline)
+    {
+        library.Load(window);
+        window.onCommand = [this](int id) {
+            if (id == CommandLevelComplete && board) {
+                board->AdvanceLevel();
+            }
+        };
+    }
+
+    Window& MainWindow() override { return window; }
+    const CardPainter& Cards() const override { return painter; }
+    SoundEffects& Sound() override { return sound; }
+    void Sleep(int milliseconds) override { sleeps.push_back(milliseconds); }
+    bool IsGameOver() const override { return !gameOverReasons.empty(); }
+    void GameOver(int reason) override { gameOverReasons.push_back(reason); }
+    void ShowLevelAdvance() override { ++levelAdvances; }
+
+    // What the window's paint message does: erase, then paint the board.
+    void PaintWindow()
+    {
+        ClientDC dc(window.ClientArea());
+        dc.FillRect(dc.ClipBox(), static_cast<ColorRef>(settings.BackgroundColor));
+        board->Paint(dc);
+    }
+
+    // Starts a game the way a new game does: make the board, then paint.
+    Board& NewBoard(std::unique_ptr<Deck> deck = nullptr)
+    {
+        ownBoard = deck ? std::make_unique<Board>(*this, std::move(deck)) : std::make_unique<Board>(*this);
+        board = ownBoard.get();
+        PaintWindow();
+        return *board;
+    }
+
+    FakeWindow window;
+    CardLibrary library;
+    Bitmap mask;
+    Bitmap outline;
+    CardPainter painter;
+    SoundRecorder sound;
+    std::vector<int> sleeps;
+    std::vector<int> gameOverReasons;
+    int levelAdvances = 0;
+    Board* board = nullptr;
+
+private:
+    std::unique_ptr<Board> ownBoard;
+};
+
+} // namespace tw::test
