@@ -82,6 +82,23 @@ void Blit::composite(const CdtTarget& target, std::int64_t x, std::int64_t y,
     }
 }
 
+void Blit::copySolid(const CdtTarget& target, std::int64_t x, std::int64_t y, const QImage& image)
+{
+    const Span s = clip(target, x, y, image.width(), image.height());
+    if (s.empty()) {
+        return;
+    }
+    for (std::int64_t ty = s.top; ty < s.bottom; ++ty) {
+        const auto* src = reinterpret_cast<const QRgb*>(image.constScanLine(static_cast<int>(ty - y)));
+        std::uint32_t* dst = rowOf(target, ty);
+        for (std::int64_t tx = s.left; tx < s.right; ++tx) {
+            const std::uint32_t pixel = src[tx - x];
+            const std::uint32_t opaque = 0u - (pixel >> 31); // all ones where alpha is 255
+            dst[tx] = (pixel & opaque) | (dst[tx] & ~opaque);
+        }
+    }
+}
+
 void Blit::fill(const CdtTarget& target, std::int64_t x, std::int64_t y, std::int64_t w,
                 std::int64_t h, std::uint32_t rgb)
 {

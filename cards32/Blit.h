@@ -28,6 +28,12 @@ public:
     // pixel.
     static std::uint32_t fromWindowsColor(std::uint32_t color);
 
+    // As composite, for an image whose pixels are each wholly opaque or
+    // wholly transparent, as every cached card image is: a plain select, many
+    // times faster than blending.
+    static void copySolid(const CdtTarget& target, std::int64_t x, std::int64_t y,
+                          const QImage& image);
+
     // One source-over step: premultiplied source onto an opaque pixel.
     static std::uint32_t over(std::uint32_t source, std::uint32_t destination);
 };

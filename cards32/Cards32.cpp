@@ -56,13 +56,16 @@ std::int32_t draw(const CdtTarget* target, std::int32_t x, std::int32_t y, std::
     if (image.isNull()) {
         return 0;
     }
-    if (dx != kCardWidth || dy != kCardHeight) {
-        if (width > kMaxStretch || height > kMaxStretch) {
-            return 0;
-        }
-        image = image.scaled(static_cast<int>(width), static_cast<int>(height),
-                             Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    if (dx == kCardWidth && dy == kCardHeight) {
+        Blit::copySolid(*target, left, top, image);
+        return 1;
     }
+    if (width > kMaxStretch || height > kMaxStretch) {
+        return 0;
+    }
+    // Smooth scaling gives the edge half-covered pixels again.
+    image = image.scaled(static_cast<int>(width), static_cast<int>(height), Qt::IgnoreAspectRatio,
+                         Qt::SmoothTransformation);
     Blit::composite(*target, left, top, image);
     return 1;
 }

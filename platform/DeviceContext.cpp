@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <utility>
+#include <vector>
 
 #include "platform/TextPainter.h"
 
@@ -17,17 +18,28 @@ std::uint32_t SampleAtScale(const PixelView& view, int otherX, int otherY, int o
     return view.pixels[static_cast<std::size_t>(y) * view.stride + x];
 }
 
-std::uint32_t Combine(RasterOp op, std::uint32_t destination, std::uint32_t source)
+// Runs `combine(destination, source)` over one row of pixels.
+template <typename Combine>
+void CombineRow(std::uint32_t* out, const std::uint32_t* in, int count, Combine combine)
+{
+    for (int i = 0; i < count; ++i) {
+        out[i] = combine(out[i], in[i]);
+    }
+}
+
+void BlendRow(RasterOp op, std::uint32_t* out, const std::uint32_t* in, int count)
 {
     switch (op) {
     case RasterOp::SrcCopy:
-        return source;
+        std::copy_n(in, count, out);
+        break;
     case RasterOp::SrcAnd:
-        return destination & source;
+        CombineRow(out, in, count, [](std::uint32_t d, std::uint32_t s) { return d & s; });
+        break;
     case RasterOp::MergePaint:
-        return 0xFF000000u | destination | ~source;
+        CombineRow(out, in, count, [](std::uint32_t d, std::uint32_t s) { return 0xFF000000u | d | ~s; });
+        break;
     }
-    return destination;
 }
 
 } // namespace
@@ -95,15 +107,21 @@ bool DeviceContext::BitBlt(int x, int y, int width, int height, const DeviceCont
     const int scale = Scale();
     const int offsetX = (sourceX - x) * scale;
     const int offsetY = (sourceY - y) * scale;
-    const bool sameScale = source.Scale() == scale;
+    const int rowLength = area.right - area.left;
+    std::vector<std::uint32_t> sampled;
     for (int row = area.top; row < area.bottom; ++row) {
-        std::uint32_t* out = to.pixels + static_cast<std::size_t>(row) * to.stride;
-        for (int column = area.left; column < area.right; ++column) {
-            const std::uint32_t in =
-                sameScale ? from.pixels[static_cast<std::size_t>(row + offsetY) * from.stride + column + offsetX]
-                          : SampleAtScale(from, column + offsetX, row + offsetY, scale);
-            out[column] = Combine(op, out[column], in);
+        std::uint32_t* out = to.pixels + static_cast<std::size_t>(row) * to.stride + area.left;
+        const std::uint32_t* in = nullptr;
+        if (source.Scale() == scale) {
+            in = from.pixels + static_cast<std::size_t>(row + offsetY) * from.stride + area.left + offsetX;
+        } else {
+            sampled.resize(static_cast<std::size_t>(rowLength));
+            for (int column = 0; column < rowLength; ++column) {
+                sampled[column] = SampleAtScale(from, area.left + column + offsetX, row + offsetY, scale);
+            }
+            in = sampled.data();
         }
+        BlendRow(op, out, in, rowLength);
     }
     Changed(logical);
     return true;

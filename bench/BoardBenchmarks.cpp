@@ -1,0 +1,141 @@
+// How long the board's operations take with a small and a 4K client area.
+// The falling card moves with a save-under buffer, so a tick or a move should
+// cost the same at any window size; only a full repaint grows with it.
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+
+#include "model/Board.h"
+#include "model/Random.h"
+#include "platform/GuiSession.h"
+#include "support/DeckBuilders.h"
+#include "support/FakeBoardHost.h"
+#include "support/SettingsScope.h"
+
+namespace tw {
+namespace {
+
+// A new game in a client area of the benchmark's size, with random cards so
+// the deck never runs out.
+class Fixture {
+public:
+    explicit Fixture(const benchmark::State& state)
+        : scope([](Settings& s) { s.OneDeck = 0; s.SwapMode = 1; }),
+          host(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)))
+    {
+        SeedRandom(1);
+        host.NewBoard();
+    }
+
+    Board& board() { return *host.board; }
+
+    // Starts afresh, outside the measured time, once recordings pile up.
+    void Restart(benchmark::State& state, std::unique_ptr<Deck> deck = nullptr)
+    {
+        state.PauseTiming();
+        host.sound.tones.clear();
+        host.sleeps.clear();
+        host.NewBoard(std::move(deck));
+        state.ResumeTiming();
+    }
+
+    test::SettingsScope scope;
+    test::FakeBoardHost host;
+};
+
+void WindowSizes(benchmark::internal::Benchmark* benchmark)
+{
+    benchmark->Args({640, 460})->Args({3840, 2160})->Unit(benchmark::kMicrosecond);
+}
+
+void Tick(benchmark::State& state)
+{
+    Fixture game(state);
+    int ticks = 0;
+    for (auto _ : state) {
+        game.board().Tick();
+        if (++ticks == 20) { // well before the card lands
+            ticks = 0;
+            game.Restart(state);
+        }
+    }
+}
+BENCHMARK(Tick)->Apply(WindowSizes);
+
+void MoveLeftAndRight(benchmark::State& state)
+{
+    Fixture game(state);
+    for (auto _ : state) {
+        game.board().MoveLeft();
+        game.board().MoveRight();
+    }
+    state.SetItemsProcessed(2 * state.iterations());
+}
+BENCHMARK(MoveLeftAndRight)->Apply(WindowSizes);
+
+void Swap(benchmark::State& state)
+{
+    Fixture game(state);
+    for (auto _ : state) {
+        game.board().Swap();
+    }
+}
+BENCHMARK(Swap)->Apply(WindowSizes);
+
+// From the deal position onto an empty stack, landing included; the drop's
+// pauses between steps are not slept here.
+void Drop(benchmark::State& state)
+{
+    Fixture game(state);
+    for (auto _ : state) {
+        game.board().Drop();
+        game.Restart(state);
+    }
+}
+BENCHMARK(Drop)->Apply(WindowSizes);
+
+// The third of three kings lands and the meld collapses with its tones
+// recorded, not played.
+void LandingWithCollapse(benchmark::State& state)
+{
+    Fixture game(state);
+    settings.OneDeck = 1; // deal from the prepared deck
+    const auto threeKings = [] { return test::DeckOf({"KC", "KD", "KS"}); };
+    game.host.NewBoard(threeKings());
+    for (auto _ : state) {
+        state.PauseTiming();
+        game.board().Drop();
+        game.board().Drop();
+        state.ResumeTiming();
+        game.board().Drop();
+        game.Restart(state, threeKings());
+    }
+}
+BENCHMARK(LandingWithCollapse)->Apply(WindowSizes);
+
+void Paint(benchmark::State& state)
+{
+    Fixture game(state);
+    for (int i = 0; i < 30; ++i) {
+        game.board().Drop(); // a playfield with cards on it
+        game.board().MoveRight();
+    }
+    for (auto _ : state) {
+        game.host.PaintWindow();
+    }
+}
+BENCHMARK(Paint)->Apply(WindowSizes);
+
+} // namespace
+} // namespace tw
+
+int main(int argc, char** argv)
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    tw::GuiSession session(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
