@@ -106,6 +106,22 @@ TEST_F(Game, ADropDrawsEveryFortyEightPixelsAndLands)
     EXPECT_EQ(board().GetStackRow().CardCount(3), 4);
 }
 
+TEST_F(Game, ASwapReplacesTheFallingCardWhereItIs)
+{
+    settings.OneDeck = 0;
+    settings.SwapMode = 2; // the 13-minus companion
+    Start();
+    board().Tick();
+    const CardCode before = Falling().GetCard()->GetCode();
+    board().Swap();
+    const CardCode after = Falling().GetCard()->GetCode();
+    EXPECT_EQ(after, CardRank(before) == 12 ? before : MakeCardCode(11 - CardRank(before), CardSuit(before)));
+    EXPECT_EQ(Falling().GetX(), ColumnX(3));
+    EXPECT_EQ(Falling().GetY(), 32);
+    board().Swap();
+    EXPECT_EQ(Falling().GetCard()->GetCode(), before) << "swapping twice restores the card";
+}
+
 TEST_F(Game, MovesStopAtTheEdgesAndAtStacksThatReachPastTheCard)
 {
     settings.LastStack = 0;
