@@ -2,23 +2,16 @@
 
 #include <QApplication>
 #include <QMessageBox>
-#include <QString>
 
 #include "platform/MessageBox.h"
+#include "platform/QtConvert.h"
+#include "platform/QtMessageBox.h"
 
 namespace tw {
-namespace {
 
-QString ToQString(std::string_view text)
+int ShowMessageBox(QWidget* parent, std::string_view text, std::string_view caption, unsigned style)
 {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-} // namespace
-
-int ShowDesktopMessage(std::string_view text, std::string_view caption, unsigned style)
-{
-    QMessageBox box;
+    QMessageBox box(parent);
     box.setWindowTitle(caption.empty() ? QApplication::applicationName() : ToQString(caption));
     box.setText(ToQString(text));
     box.setIcon((style & MessageBoxIconInformation) ? QMessageBox::Information : QMessageBox::NoIcon);
@@ -30,6 +23,11 @@ int ShowDesktopMessage(std::string_view text, std::string_view caption, unsigned
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();
     return ResultOk;
+}
+
+int ShowDesktopMessage(std::string_view text, std::string_view caption, unsigned style)
+{
+    return ShowMessageBox(nullptr, text, caption, style);
 }
 
 } // namespace tw

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   qt6-base-dev
-  fonts-dejavu-core
+  fonts-dejavu-core fonts-urw-base35
   libfluidsynth-dev
   libgtest-dev libgmock-dev libbenchmark-dev
 )

@@ -1,0 +1,281 @@
+#include <gtest/gtest.h>
+
+#include <QDialog>
+#include <QFontMetrics>
+#include <QStyle>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/Dialog.h"
+#include "platform/QtDialog.h"
+#include "platform/QtWindowOwner.h"
+#include "resources/DialogTemplates.h"
+#include "support/FakeWindow.h"
+#include "support/TestOutput.h"
+
+namespace tw {
+namespace {
+
+// Writes down every command and tick; OK and Cancel end the dialog unless
+// told otherwise. `whileOpen` runs inside the dialog's loop, once it shows.
+class ScriptedHandler : public DialogHandler {
+public:
+    bool OnInitDialog(Dialog& dialog) override
+    {
+        if (onInit) {
+            onInit(dialog);
+        }
+        if (whileOpen) {
+            QTimer::singleShot(0, DialogWidget(dialog), [this, &dialog] { whileOpen(dialog); });
+        }
+        return true;
+    }
+    bool OnCommand(Dialog& dialog, int id) override
+    {
+        commands.push_back(std::to_string(id) + (dialog.IsChecked(id) ? "+" : ""));
+        if (endOnOkCancel && (id == IdOk || id == IdCancel)) {
+            dialog.EndDialog(id);
+        }
+        return true;
+    }
+    bool OnTimer(Dialog& dialog, int id) override
+    {
+        ticks.push_back(id);
+        dialog.KillTimer(id);
+        dialog.PostCommand(41);
+        dialog.PostCommand(IdOk);
+        return true;
+    }
+
+    std::function<void(Dialog&)> onInit;
+    std::function<void(Dialog&)> whileOpen;
+    bool endOnOkCancel = true;
+    std::vector<std::string> commands;
+    std::vector<int> ticks;
+};
+
+using Commands = std::vector<std::string>;
+
+const DialogTemplate& Template(int id) { return *FindDialogTemplate(id); }
+
+void Press(Dialog& dialog, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QDialog* window = DialogWidget(dialog);
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    QTest::keyClick(window->focusWidget() ? window->focusWidget() : window, static_cast<Qt::Key>(key), modifiers);
+    QTest::qWait(250); // a mnemonic's click is animated
+}
+
+// What of the control's text the stand-in font would cut off; empty when it
+// all shows.
+std::string Clipping(const ControlTemplate& control, QWidget& widget)
+{
+    const QFontMetrics metrics(widget.font());
+    const QString text = QString::fromUtf8(control.text.data(), static_cast<qsizetype>(control.text.size()))
+                             .remove(QLatin1Char('&'));
+    QSize need(metrics.horizontalAdvance(text), metrics.height());
+    if (control.kind == ControlKind::Label && widget.height() >= 2 * metrics.height()) {
+        need = {0, metrics.boundingRect(QRect(0, 0, widget.width(), 1000), Qt::TextWordWrap, text).height()};
+    } else if (control.kind == ControlKind::CheckBox || control.kind == ControlKind::RadioButton) {
+        need.setWidth(widget.sizeHint().width());
+    } else if (control.kind == ControlKind::PushButton) {
+        need.rwidth() += 2 * (widget.style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, &widget)
+                              + widget.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, &widget));
+    } else if (control.kind != ControlKind::Label) {
+        return {};
+    }
+    if (need.width() <= widget.width() && need.height() <= widget.height()) {
+        return {};
+    }
+    return text.toStdString() + " needs " + std::to_string(need.width()) + "x" + std::to_string(need.height());
+}
+
+// Every template builds with its texts where the dialog units put them, every
+// text shows whole, and each dialog leaves a picture.
+TEST(DialogEngine, TemplatesBuildAtTheirDialogUnitsAndEveryTextFits)
+{
+    for (const DialogTemplate& dialogTemplate : AllDialogTemplates()) {
+        SCOPED_TRACE(dialogTemplate.id);
+        ScriptedHandler handler;
+        handler.onInit = [&](Dialog& dialog) {
+            const QDialog& window = *DialogWidget(dialog);
+            const DialogBaseUnits units = MeasureBaseUnits(window.font());
+            EXPECT_EQ(units.x, 6);
+            const int border = (dialogTemplate.style & ThinBorder) ? 1 : 0;
+            EXPECT_EQ(window.size(), DialogUnitsToPixels(units, 0, 0, dialogTemplate.width, dialogTemplate.height)
+                                             .adjusted(0, 0, 2 * border, 2 * border)
+                                             .size());
+            const QList<QWidget*> widgets = window.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+            ASSERT_EQ(widgets.size(), static_cast<qsizetype>(dialogTemplate.controls.size()));
+            for (std::size_t i = 0; i < dialogTemplate.controls.size(); ++i) {
+                const ControlTemplate& control = dialogTemplate.controls[i];
+                QWidget& widget = *widgets[static_cast<qsizetype>(i)];
+                QRect box = DialogUnitsToPixels(units, control.x, control.y, control.width, control.height)
+                                .translated(border, border);
+                if (control.kind == ControlKind::Icon) {
+                    box.setSize({32, 32}); // an icon control takes its icon's size
+                }
+                EXPECT_EQ(widget.geometry(), box) << control.text;
+                if (control.id != -1) {
+                    EXPECT_EQ(dialog.GetItemText(control.id), control.text);
+                }
+                EXPECT_EQ(Clipping(control, widget), "");
+            }
+        };
+        handler.whileOpen = [&](Dialog& dialog) {
+            const auto file = test::TestOutputPath("dialog-" + std::to_string(dialogTemplate.id) + ".png");
+            DialogWidget(dialog)->grab().save(QString::fromStdString(file.string()));
+            dialog.EndDialog(7);
+        };
+        EXPECT_EQ(RunModalDialog(dialogTemplate, handler, nullptr), 7);
+    }
+}
+
+TEST(DialogEngine, EnterEscAndTheCloseBoxBecomeOkAndCancel)
+{
+    struct Case {
+        int dialog;
+        int focus; // -1: the first tab stop's, as the dialog chose
+        int key;   // 0: the close box
+        Commands commands;
+    };
+    const Case cases[] = {
+        {WelcomeDialogId, -1, Qt::Key_Return, {"1"}},
+        {WelcomeDialogId, -1, Qt::Key_Escape, {"2"}},
+        {WelcomeDialogId, -1, 0, {"2"}},
+        {OptionsDialogId, 1055, Qt::Key_Enter, {"1"}},           // the default button, from a check box
+        {OptionsDialogId, 1038, Qt::Key_Return, {"1038", "2"}}, // a focused button presses itself
+        {LevelAdvanceDialogId, -1, Qt::Key_Return, {"1"}},      // no buttons at all
+        {LevelAdvanceDialogId, -1, Qt::Key_Escape, {"2"}},
+    };
+    for (const Case& c : cases) {
+        ScriptedHandler handler;
+        handler.whileOpen = [&](Dialog& dialog) {
+            if (c.focus != -1) {
+                dialog.SetFocus(c.focus);
+            }
+            c.key ? Press(dialog, c.key) : void(DialogWidget(dialog)->close());
+            if (DialogWidget(dialog)->isVisible()) {
+                Press(dialog, Qt::Key_Escape);
+            }
+        };
+        const int result = RunModalDialog(Template(c.dialog), handler, nullptr);
+        EXPECT_EQ(handler.commands, c.commands) << c.dialog;
+        EXPECT_EQ(std::to_string(result), c.commands.back());
+    }
+}
+
+// Alt with a mnemonic clicks its control; check boxes and radio buttons have
+// changed before the handler hears of the click, and a radio group keeps one
+// button checked, or none when the dialog clears it.
+TEST(DialogEngine, MnemonicsClickAndButtonsSetThemselvesFirst)
+{
+    ScriptedHandler handler;
+    handler.whileOpen = [&](Dialog& dialog) {
+        for (const int key : {Qt::Key_M, Qt::Key_M, Qt::Key_D, Qt::Key_C, Qt::Key_K}) {
+            Press(dialog, key, Qt::AltModifier);
+        }
+        EXPECT_FALSE(dialog.IsChecked(1011));
+        dialog.CheckRadioButton(1008, 1011, 1007);
+        EXPECT_FALSE(dialog.IsChecked(1010));
+        Press(dialog, Qt::Key_Escape);
+    };
+    EXPECT_EQ(RunModalDialog(Template(OptionsDialogId), handler, nullptr), IdCancel);
+    EXPECT_EQ(handler.commands, (Commands{"1055+", "1055", "1011+", "1010+", "1038", "2"}));
+}
+
+// A handler that leaves Cancel alone keeps its dialog open; an edit box's
+// limit counts UTF-8 bytes, and a read-only box takes nothing.
+TEST(DialogEngine, UnhandledCancelKeepsTheDialogAndEditLimitsCountBytes)
+{
+    ScriptedHandler handler;
+    handler.endOnOkCancel = false;
+    handler.onInit = [](Dialog& dialog) {
+        dialog.SetReadOnly(1013, false);
+        dialog.LimitText(1013, 5);
+    };
+    handler.whileOpen = [&](Dialog& dialog) {
+        Press(dialog, Qt::Key_Escape);
+        DialogWidget(dialog)->close();
+        EXPECT_TRUE(DialogWidget(dialog)->isVisible());
+        for (const int id : {1013, 1013, 1013, 1012}) {
+            QTest::sendKeyEvent(QTest::Click, DialogItemWidget(dialog, id), Qt::Key_Eacute,
+                                QString::fromUtf8("\xC3\xA9"), Qt::NoModifier);
+        }
+        EXPECT_EQ(dialog.GetItemText(1013), "\xC3\xA9\xC3\xA9");
+        EXPECT_EQ(dialog.GetItemText(1012), "");
+        dialog.EndDialog(5);
+    };
+    EXPECT_EQ(RunModalDialog(Template(HighScoreDialogId), handler, nullptr), 5);
+    EXPECT_EQ(handler.commands, (Commands{"2", "2"}));
+}
+
+// A timer ticks until killed and never after the dialog ends; posted commands
+// wait for the current one; a dialog that cannot be made or ends in its
+// initialisation never shows.
+TEST(DialogEngine, TimersPostedCommandsAndDialogsThatNeverShow)
+{
+    ScriptedHandler handler;
+    handler.onInit = [](Dialog& dialog) {
+        dialog.SetTimer(4, 10);
+        dialog.SetTimer(9, 5000);
+        dialog.PostCommand(40);
+    };
+    EXPECT_EQ(RunModalDialog(Template(AboutDialogId), handler, nullptr), IdOk);
+    QTest::qWait(100);
+    EXPECT_EQ(handler.ticks, (std::vector<int>{4}));
+    EXPECT_EQ(handler.commands, (Commands{"40", "41", "1"}));
+
+    const ControlTemplate missingIcon[] = {{ControlKind::Icon, -1, {}, 0, 0, 20, 20, StyleNone, 4242}};
+    const DialogTemplate broken{1, "Broken", 100, 50, WithCaption, "MS Sans Serif", 8, missingIcon};
+    EXPECT_EQ(RunModalDialog(broken, handler, nullptr), -1);
+
+    bool shown = false;
+    handler.onInit = [](Dialog& dialog) { dialog.EndDialog(3); };
+    handler.whileOpen = [&](Dialog&) { shown = true; };
+    EXPECT_EQ(RunModalDialog(Template(WelcomeDialogId), handler, nullptr), 3);
+    QTest::qWait(20);
+    EXPECT_FALSE(shown);
+}
+
+class QtOwnerWindow : public test::FakeWindow, public QtWindowOwner {
+public:
+    QWidget* OwnerWidget() override { return &widget; }
+    QWidget widget;
+};
+
+// The owner parents the dialog and gives the rectangle to centre on, and it
+// is usable and active again once the dialog is gone. A Window that is not a
+// Qt window owns nothing.
+TEST(DialogEngine, AQtOwnerOwnsTheDialogAndGetsTheFocusBack)
+{
+    QtOwnerWindow owner;
+    owner.widget.setGeometry(-40, 30, 401, 301);
+    owner.widget.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner.widget));
+    ScriptedHandler handler;
+    handler.onInit = [&](Dialog& dialog) {
+        const QRect frame = owner.widget.frameGeometry();
+        EXPECT_EQ(DialogWidget(dialog)->parentWidget(), &owner.widget);
+        EXPECT_EQ(dialog.GetOwnerRect(), Rect::FromSize(frame.x(), frame.y(), frame.width(), frame.height()));
+        dialog.MoveTo(-7, 9);
+        EXPECT_EQ(dialog.GetWindowRect().left, -7);
+        EXPECT_EQ(dialog.GetWindowRect().top, 9);
+    };
+    handler.whileOpen = [](Dialog& dialog) { Press(dialog, Qt::Key_Return); };
+    EXPECT_EQ(RunModalDialog(Template(WelcomeDialogId), handler, &owner), IdOk);
+    EXPECT_TRUE(owner.widget.isEnabled());
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&owner.widget));
+
+    test::FakeWindow notQt;
+    handler.onInit = [](Dialog& dialog) { EXPECT_FALSE(dialog.GetOwnerRect()); };
+    EXPECT_EQ(RunModalDialog(Template(WelcomeDialogId), handler, &notQt), IdOk);
+}
+
+} // namespace
+} // namespace tw

@@ -1,0 +1,105 @@
+#include <gtest/gtest.h>
+
+#include "shell/DialogHelpers.h"
+#include "shell/SmallDialogs.h"
+#include "support/FakeDialog.h"
+#include "support/SettingsScope.h"
+#include "support/SoundRecorder.h"
+
+namespace tw {
+namespace {
+
+using test::FakeDialog;
+
+TEST(DialogHelpers, CenterOnParentTruncatesTowardZeroAndMayLeaveTheScreen)
+{
+    struct Case {
+        std::optional<Rect> owner;
+        Point expected; // of a 51 x 31 dialog at 7, 9
+    };
+    const Case cases[] = {
+        {Rect{0, 0, 640, 480}, {295, 225}},
+        {Rect{10, 20, 111, 221}, {35, 105}},      // 121 / 2 - 51 / 2, 241 / 2 - 31 / 2
+        {Rect{-301, -101, 0, 0}, {-175, -65}},    // -301 / 2 is -150, not -151
+        {Rect{-900, -700, -100, -100}, {-525, -415}},
+        {std::nullopt, {7, 9}},
+    };
+    for (const Case& c : cases) {
+        FakeDialog dialog;
+        dialog.window = Rect::FromSize(7, 9, 51, 31);
+        dialog.owner = c.owner;
+        CenterOnParent(dialog);
+        EXPECT_EQ(dialog.window, Rect::FromSize(c.expected.x, c.expected.y, 51, 31));
+    }
+}
+
+TEST(DialogHelpers, ItemTextFitsTheBufferWithoutSplittingACharacter)
+{
+    FakeDialog dialog;
+    dialog.items[7].text = "Zo\xC3\xAB's deck"; // the diaeresis takes two bytes
+    EXPECT_EQ(GetItemText(dialog, 7, 256), "Zo\xC3\xAB's deck");
+    EXPECT_EQ(GetItemText(dialog, 7, 5), "Zo\xC3\xAB");
+    EXPECT_EQ(GetItemText(dialog, 7, 4), "Zo");
+    EXPECT_EQ(GetItemText(dialog, 7, 1), "");
+    EXPECT_EQ(GetItemText(dialog, 8, 256), "");
+
+    SetItemNumber(dialog, 7, -5);
+    EXPECT_EQ(dialog.items[7].text, "-5");
+}
+
+TEST(SmallDialogs, WelcomeAndAboutCentreAndEndOnOkOrCancelOnly)
+{
+    WelcomeDialog welcome;
+    AboutDialogHandler about;
+    for (DialogHandler* handler : std::initializer_list<DialogHandler*>{&welcome, &about}) {
+        for (const int id : {IdOk, IdCancel}) {
+            FakeDialog dialog;
+            dialog.items[IdOk].enabled = false;
+            dialog.owner = Rect::FromSize(100, 100, 400, 300);
+            EXPECT_TRUE(handler->OnInitDialog(dialog));
+            EXPECT_EQ(dialog.window.left, 200);
+            EXPECT_FALSE(handler->OnCommand(dialog, 1061));
+            EXPECT_TRUE(handler->OnCommand(dialog, id));
+            EXPECT_EQ(dialog.ended, id);
+            if (handler == &welcome) {
+                EXPECT_TRUE(dialog.IsItemEnabled(IdOk));
+                EXPECT_EQ(dialog.FocusedItem(), IdOk);
+            }
+        }
+    }
+}
+
+// Beep only switches the tones on or off; the timer closes the popup either
+// way, and Esc closes it at once.
+TEST(SmallDialogs, LevelAdvancePlaysItsTonesAndClosesOnItsTimerOrAKey)
+{
+    for (const int beep : {1, 0}) {
+        test::SettingsScope scope([beep](Settings& s) { s.Beep = beep; });
+        test::SoundRecorder sound;
+        LevelAdvanceHandler handler(sound);
+        FakeDialog dialog;
+        EXPECT_TRUE(handler.OnInitDialog(dialog));
+        EXPECT_EQ(dialog.timers, (std::map<int, int>{{2, 1000}}));
+        ASSERT_EQ(sound.tones.size(), 25u);
+        for (int i = 0; i < 25; ++i) {
+            EXPECT_EQ(sound.tones[static_cast<std::size_t>(i)], (test::Tone{880 + 40 * i, 5, beep}));
+        }
+
+        EXPECT_TRUE(handler.OnTimer(dialog, 2));
+        EXPECT_FALSE(dialog.ended);
+        dialog.DeliverPosted(handler);
+        EXPECT_EQ(dialog.ended, IdOk);
+        EXPECT_TRUE(dialog.timers.empty());
+    }
+    test::SoundRecorder sound;
+    LevelAdvanceHandler handler(sound);
+    FakeDialog dialog;
+    handler.OnInitDialog(dialog);
+    EXPECT_FALSE(handler.OnCommand(dialog, 3));
+    EXPECT_TRUE(handler.OnCommand(dialog, IdCancel));
+    EXPECT_EQ(dialog.ended, IdCancel);
+    EXPECT_TRUE(dialog.timers.empty());
+}
+
+} // namespace
+} // namespace tw
