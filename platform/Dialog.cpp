@@ -22,6 +22,7 @@
 #include <map>
 
 #include "platform/DialogTemplate.h"
+#include "platform/QtColorPicker.h"
 #include "platform/QtConvert.h"
 #include "platform/QtDialog.h"
 #include "platform/QtMessageBox.h"
@@ -195,6 +196,11 @@ public:
     int ShowMessage(std::string_view text, std::string_view caption, unsigned style) override
     {
         return ShowMessageBox(this, text, caption, style);
+    }
+
+    std::optional<ColorRef> ChooseColor(ColorRef initial, std::array<ColorRef, 16>& customColors) override
+    {
+        return PickColour(this, initial, customColors);
     }
 
 protected:

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "platform/ColorRef.h"
 #include "platform/Geometry.h"
 
 namespace tw {
@@ -56,6 +58,11 @@ public:
 
     // A message box owned by the dialog; returns the DialogResult chosen.
     virtual int ShowMessage(std::string_view text, std::string_view caption, unsigned style) = 0;
+
+    // The colour picker, owned by the dialog, starting at `initial` and
+    // showing the custom colours, which the player may change; nullopt when
+    // the player cancels.
+    virtual std::optional<ColorRef> ChooseColor(ColorRef initial, std::array<ColorRef, 16>& customColors) = 0;
 };
 
 // What a dialog does: its procedure's messages, as operations.

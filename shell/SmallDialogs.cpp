@@ -3,7 +3,7 @@
 #include "model/SoundEffects.h"
 #include "resources/DialogTemplates.h"
 #include "settings/Settings.h"
-#include "shell/DialogHelpers.h"
+#include "platform/DialogHelpers.h"
 
 namespace tw {
 namespace {

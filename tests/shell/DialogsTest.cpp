@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "shell/DialogHelpers.h"
+#include "platform/DialogHelpers.h"
 #include "shell/SmallDialogs.h"
 #include "support/FakeDialog.h"
 #include "support/SettingsScope.h"

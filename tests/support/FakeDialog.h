@@ -4,6 +4,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/Dialog.h"
 #include "platform/MessageBox.h"
@@ -51,6 +52,14 @@ public:
     void MoveTo(int left, int top) override { window = Rect::FromSize(left, top, window.Width(), window.Height()); }
     int ShowMessage(std::string_view, std::string_view, unsigned) override { return answer; }
 
+    // The colour the player picks next; nullopt cancels the picker.
+    std::optional<ColorRef> ChooseColor(ColorRef initial, std::array<ColorRef, 16>& customColors) override
+    {
+        pickerOpenedWith.push_back(initial);
+        customColors[0] = pickedCustomColour.value_or(customColors[0]);
+        return pickedColour;
+    }
+
     // Hands the posted commands to the handler, as the message loop would.
     void DeliverPosted(DialogHandler& handler)
     {
@@ -69,6 +78,9 @@ public:
     Rect window = Rect::FromSize(0, 0, 200, 100);
     std::optional<Rect> owner;
     int answer = ResultOk;
+    std::optional<ColorRef> pickedColour;
+    std::optional<ColorRef> pickedCustomColour; // what the player makes custom colour 0
+    std::vector<ColorRef> pickerOpenedWith;
 
 private:
     // Writes to a missing item land in a scratch item nobody reads.

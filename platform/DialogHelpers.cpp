@@ -1,4 +1,4 @@
-#include "shell/DialogHelpers.h"
+#include "platform/DialogHelpers.h"
 
 #include <cstdio>
 

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tw {
+
+// The per-user store as the game reaches it: keys by path, values by name,
+// each a 32-bit number or a string. Every call opens the store, acts and
+// closes it again; a write is all or nothing. Nothing here ever reports an
+// error to the player.
+enum class RegistryRoot {
+    CurrentUser, // the only root the game uses
+};
+
+inline constexpr std::string_view kTumblewickKey = "Software\\Brindlecove\\Tumblewick";
+inline constexpr std::string_view kHighScoresKey = "Software\\Brindlecove\\Tumblewick\\HighScores";
+
+// The value, or `defaultValue` when the key or value is missing or is not a
+// number.
+std::int32_t ReadRegistryDword(RegistryRoot root, std::string_view subkey, std::string_view name,
+                               std::int32_t defaultValue);
+
+// Creates the key (and its parents) when missing. False when the store could
+// not be written.
+bool WriteRegistryDword(RegistryRoot root, std::string_view subkey, std::string_view name,
+                        std::int32_t value);
+
+// Reads a string value as into a buffer of `bufferSize` bytes: `text` is
+// made empty first (unless bufferSize is 0), and true means it now holds the
+// value. A missing key or value, a number, or a string that would not fit
+// with its terminator reads as missing.
+bool ReadRegistryString(RegistryRoot root, std::string_view subkey, std::string_view name, std::string& text,
+                        std::size_t bufferSize);
+
+bool WriteRegistryString(RegistryRoot root, std::string_view subkey, std::string_view name,
+                         std::string_view text);
+
+// Deletes the key with its values. Fails for a missing key or one that has
+// subkeys.
+bool DeleteRegistryKey(RegistryRoot root, std::string_view subkey);
+
+} // namespace tw
