@@ -62,6 +62,29 @@ std::uint32_t Blit::over(std::uint32_t source, std::uint32_t destination)
     return out;
 }
 
+namespace {
+
+// Combines every pixel of `image` that lands on the target, with its
+// top-left corner at (x, y), into the target pixel beneath it.
+template <typename Combine>
+void forEachCoveredPixel(const CdtTarget& target, std::int64_t x, std::int64_t y, const QImage& image,
+                         Combine combine)
+{
+    const Span s = clip(target, x, y, image.width(), image.height());
+    if (s.empty()) {
+        return;
+    }
+    for (std::int64_t ty = s.top; ty < s.bottom; ++ty) {
+        const auto* src = reinterpret_cast<const QRgb*>(image.constScanLine(static_cast<int>(ty - y)));
+        std::uint32_t* dst = rowOf(target, ty);
+        for (std::int64_t tx = s.left; tx < s.right; ++tx) {
+            dst[tx] = combine(src[tx - x], dst[tx]);
+        }
+    }
+}
+
+} // namespace
+
 void Blit::composite(const CdtTarget& target, std::int64_t x, std::int64_t y,
                      const QImage& image)
 {
@@ -69,34 +92,15 @@ void Blit::composite(const CdtTarget& target, std::int64_t x, std::int64_t y,
         composite(target, x, y, image.convertToFormat(QImage::Format_ARGB32_Premultiplied));
         return;
     }
-    const Span s = clip(target, x, y, image.width(), image.height());
-    if (s.empty()) {
-        return;
-    }
-    for (std::int64_t ty = s.top; ty < s.bottom; ++ty) {
-        const auto* src = reinterpret_cast<const QRgb*>(image.constScanLine(static_cast<int>(ty - y)));
-        std::uint32_t* dst = rowOf(target, ty);
-        for (std::int64_t tx = s.left; tx < s.right; ++tx) {
-            dst[tx] = over(src[tx - x], dst[tx]);
-        }
-    }
+    forEachCoveredPixel(target, x, y, image, over);
 }
 
 void Blit::copySolid(const CdtTarget& target, std::int64_t x, std::int64_t y, const QImage& image)
 {
-    const Span s = clip(target, x, y, image.width(), image.height());
-    if (s.empty()) {
-        return;
-    }
-    for (std::int64_t ty = s.top; ty < s.bottom; ++ty) {
-        const auto* src = reinterpret_cast<const QRgb*>(image.constScanLine(static_cast<int>(ty - y)));
-        std::uint32_t* dst = rowOf(target, ty);
-        for (std::int64_t tx = s.left; tx < s.right; ++tx) {
-            const std::uint32_t pixel = src[tx - x];
-            const std::uint32_t opaque = 0u - (pixel >> 31); // all ones where alpha is 255
-            dst[tx] = (pixel & opaque) | (dst[tx] & ~opaque);
-        }
-    }
+    forEachCoveredPixel(target, x, y, image, [](std::uint32_t pixel, std::uint32_t beneath) {
+        const std::uint32_t opaque = 0u - (pixel >> 31); // all ones where alpha is 255
+        return (pixel & opaque) | (beneath & ~opaque);
+    });
 }
 
 void Blit::fill(const CdtTarget& target, std::int64_t x, std::int64_t y, std::int64_t w,
