@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev
   fonts-dejavu-core fonts-urw-base35
   libfluidsynth-dev
+  libsqlite3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
 )
 

@@ -1,0 +1,561 @@
+#include "platform/PerUserStore.h"
+
+#include <QFile>
+#include <QStandardPaths>
+#include <QString>
+
+#include <sqlite3.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+#include <limits>
+#include <mutex>
+#include <set>
+#include <utility>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tw {
+namespace {
+
+// The store is one SQLite file:
+//
+//   keys            (id INTEGER PRIMARY KEY, parent -> keys.id or NULL for a
+//                    top-level key, path TEXT UNIQUE COLLATE NOCASE)
+//   registry_values (key -> keys.id, name TEXT COLLATE NOCASE,
+//                    type 4 = number / 1 = string, number INTEGER, text TEXT,
+//                    PRIMARY KEY (key, name))
+//
+// A key's row holds its whole path ("Software\Brindlecove\Tumblewick"), so a
+// lookup is one indexed comparison; `parent` answers "has it subkeys?".
+// PRAGMA user_version is the schema version. A store from a later version is
+// not ours to interpret and is treated as damaged.
+//
+// The journal stays in SQLite's default rollback (DELETE) mode on purpose:
+// writes are a handful of tiny transactions per run, the store then stays a
+// single file with no -wal/-shm companions to keep private or to carry along
+// when a damaged store is moved aside, and rollback journals work on home
+// folders mounted over the network, where WAL's shared memory does not. A
+// copy of the game killed in the middle of a write leaves a hot journal that
+// the next open rolls back.
+constexpr int kSchemaVersion = 1;
+constexpr const char* kCreateSchema = R"sql(
+    CREATE TABLE keys (
+        id     INTEGER PRIMARY KEY,
+        parent INTEGER REFERENCES keys(id),
+        path   TEXT NOT NULL COLLATE NOCASE UNIQUE
+    );
+    CREATE INDEX keys_by_parent ON keys(parent);
+    CREATE TABLE registry_values (
+        key    INTEGER NOT NULL REFERENCES keys(id),
+        name   TEXT NOT NULL COLLATE NOCASE,
+        type   INTEGER NOT NULL CHECK (type IN (1, 4)),
+        number INTEGER,
+        text   TEXT,
+        PRIMARY KEY (key, name)
+    ) WITHOUT ROWID;
+    PRAGMA user_version = 1;
+)sql";
+constexpr int kTypeText = 1;
+constexpr int kTypeNumber = 4;
+
+// Two copies of the game may save at the same moment; the later one waits
+// rather than losing its settings.
+constexpr int kBusyTimeoutMs = 5000;
+
+enum class Outcome { Ok, Failed, Damaged };
+
+Outcome FromCode(int rc)
+{
+    switch (rc & 0xFF) {
+    case SQLITE_OK:
+    case SQLITE_ROW:
+    case SQLITE_DONE:
+        return Outcome::Ok;
+    case SQLITE_NOTADB:
+    case SQLITE_CORRUPT:
+        return Outcome::Damaged;
+    default:
+        return Outcome::Failed;
+    }
+}
+
+class Statement {
+public:
+    Statement(sqlite3* db, const char* sql) { rc = sqlite3_prepare_v2(db, sql, -1, &statement, nullptr); }
+    ~Statement() { sqlite3_finalize(statement); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    Statement& Bind(int index, std::string_view text)
+    {
+        if (rc == SQLITE_OK) {
+            rc = sqlite3_bind_text64(statement, index, text.data(), text.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+        }
+        return *this;
+    }
+    Statement& Bind(int index, std::optional<sqlite3_int64> number)
+    {
+        if (rc == SQLITE_OK) {
+            rc = number ? sqlite3_bind_int64(statement, index, *number) : sqlite3_bind_null(statement, index);
+        }
+        return *this;
+    }
+
+    // SQLITE_ROW, SQLITE_DONE, or the error met while preparing, binding or
+    // stepping.
+    int Step()
+    {
+        if (rc == SQLITE_OK || rc == SQLITE_ROW) {
+            rc = sqlite3_step(statement);
+        }
+        return rc;
+    }
+
+    sqlite3_stmt* Get() const { return statement; }
+
+private:
+    sqlite3_stmt* statement = nullptr;
+    int rc = SQLITE_OK;
+};
+
+int Exec(sqlite3* db, const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr); }
+
+// Empty when the path has an empty component, an embedded zero, or nothing
+// at all: no key of the game looks like that, and accepting them would give
+// one key several spellings.
+std::vector<std::string_view> SplitKeyPath(std::string_view path)
+{
+    std::vector<std::string_view> parts;
+    if (path.empty() || path.find('\0') != std::string_view::npos) {
+        return parts;
+    }
+    for (std::size_t start = 0;;) {
+        const std::size_t end = path.find('\\', start);
+        const std::string_view part = path.substr(start, end - start);
+        if (part.empty()) {
+            return {};
+        }
+        parts.push_back(part);
+        if (end == std::string_view::npos) {
+            return parts;
+        }
+        start = end + 1;
+    }
+}
+
+bool ValidName(std::string_view name) { return name.find('\0') == std::string_view::npos; }
+
+struct FileIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    auto operator<=>(const FileIdentity&) const = default;
+};
+
+// Files this process has already given a quick check. Damage met later shows
+// up as SQLITE_CORRUPT or SQLITE_NOTADB on the call that meets it.
+std::mutex checkedMutex;
+std::set<FileIdentity> checkedFiles;
+
+struct Store {
+    Store() = default;
+    Store(const Store&) = delete;
+    Store& operator=(const Store&) = delete;
+    ~Store() { Close(); }
+
+    void Close()
+    {
+        sqlite3_close_v2(db);
+        db = nullptr;
+    }
+
+    std::filesystem::path path;
+    FileIdentity identity;
+    sqlite3* db = nullptr;
+};
+
+// Missing folders are made private to the user, as the XDG rules ask.
+bool EnsureFolder(const std::filesystem::path& folder)
+{
+    struct stat info {};
+    if (stat(folder.c_str(), &info) == 0) {
+        return S_ISDIR(info.st_mode);
+    }
+    if (errno != ENOENT) {
+        return false;
+    }
+    const std::filesystem::path parent = folder.parent_path();
+    if (parent.empty() || parent == folder || !EnsureFolder(parent)) {
+        return false;
+    }
+    if (mkdir(folder.c_str(), 0700) != 0) {
+        return errno == EEXIST && stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    }
+    chmod(folder.c_str(), 0700); // a umask may have taken the owner's bits
+    return true;
+}
+
+// Opens the store file. With `create`, makes the folder and an empty file
+// (an empty file is an empty SQLite database) so that the file is private
+// from its first byte; SQLite gives its journal the same mode.
+bool Open(Store& store, bool create)
+{
+    store.path = PerUserStorePath();
+    if (store.path.empty() || (create && !EnsureFolder(store.path.parent_path()))) {
+        return false;
+    }
+    struct stat info {};
+    if (stat(store.path.c_str(), &info) != 0) {
+        if (errno != ENOENT || !create) {
+            return false;
+        }
+        const int fd = open(store.path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (fd < 0) {
+            return false;
+        }
+        const bool made = fchmod(fd, 0600) == 0 && fstat(fd, &info) == 0;
+        close(fd);
+        if (!made) {
+            return false;
+        }
+    }
+    if (!S_ISREG(info.st_mode)) {
+        return false;
+    }
+    if ((info.st_mode & 077) != 0) {
+        chmod(store.path.c_str(), info.st_mode & 0700);
+    }
+    store.identity = {info.st_dev, info.st_ino};
+
+    int rc = sqlite3_open_v2(store.path.c_str(), &store.db, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc != SQLITE_OK && !create) {
+        // A store we may read but not write still answers reads.
+        store.Close();
+        rc = sqlite3_open_v2(store.path.c_str(), &store.db, SQLITE_OPEN_READONLY, nullptr);
+    }
+    if (rc != SQLITE_OK) {
+        store.Close();
+        return false;
+    }
+    sqlite3_busy_timeout(store.db, kBusyTimeoutMs);
+    return true;
+}
+
+// The schema version and one line per schema object, read by one statement
+// so that they come from the same moment even while another copy of the
+// game creates the store.
+int ListSchema(sqlite3* db, std::string& listing)
+{
+    Statement list(db, "SELECT 0, 'version ' || user_version FROM pragma_user_version UNION ALL "
+                       "SELECT 1, type || ' ' || name || ' ' || tbl_name || ' ' || ifnull(sql, '') "
+                       "FROM sqlite_master ORDER BY 1, 2");
+    int rc = SQLITE_OK;
+    while ((rc = list.Step()) == SQLITE_ROW) {
+        if (const unsigned char* line = sqlite3_column_text(list.Get(), 1)) {
+            listing += reinterpret_cast<const char*>(line);
+        }
+        listing += '\n';
+    }
+    return rc;
+}
+
+// The schema exactly as this version creates it. A file whose schema differs
+// in any byte (a scribbled column name passes SQLite's own checks) would
+// fail every statement for ever, so it counts as damaged; so does a file of
+// a later version, or someone else's database.
+const std::string& ExpectedSchema()
+{
+    static const std::string expected = [] {
+        std::string listing;
+        sqlite3* db = nullptr;
+        if (sqlite3_open(":memory:", &db) == SQLITE_OK && Exec(db, kCreateSchema) == SQLITE_OK &&
+            ListSchema(db, listing) != SQLITE_DONE) {
+            listing.clear();
+        }
+        sqlite3_close(db);
+        return listing;
+    }();
+    return expected;
+}
+
+// Whether the file holds this schema (`empty` when it holds none yet). Read
+// at every open: it is the first page, which SQLite reads anyway.
+Outcome CheckSchema(sqlite3* db, bool& empty)
+{
+    std::string listing;
+    const int rc = ListSchema(db, listing);
+    if (rc != SQLITE_DONE) {
+        return FromCode(rc);
+    }
+    empty = listing == "version 0\n";
+    // Without a reference to compare with, nothing is condemned.
+    const bool ours = empty || listing == ExpectedSchema() || ExpectedSchema().empty();
+    return ours ? Outcome::Ok : Outcome::Damaged;
+}
+
+// A full integrity check costs a read of every page; once per file and
+// process is enough to keep the game off a store that would mislead it.
+Outcome CheckOnce(const Store& store)
+{
+    {
+        std::lock_guard lock(checkedMutex);
+        if (checkedFiles.contains(store.identity)) {
+            return Outcome::Ok;
+        }
+    }
+    Statement check(store.db, "PRAGMA quick_check(1)");
+    const int rc = check.Step();
+    if (rc != SQLITE_ROW) {
+        return FromCode(rc);
+    }
+    const unsigned char* verdict = sqlite3_column_text(check.Get(), 0);
+    if (!verdict || std::string_view(reinterpret_cast<const char*>(verdict)) != "ok") {
+        return Outcome::Damaged;
+    }
+    std::lock_guard lock(checkedMutex);
+    checkedFiles.insert(store.identity);
+    return Outcome::Ok;
+}
+
+// Keeps the damaged file (and a journal that belongs to it) under a new name
+// for whoever wants to look at it, and lets the next open start afresh. When
+// the path no longer names the file found damaged, another copy of the game
+// has already done this and started a fresh store that must not be touched.
+void MoveAside(const std::filesystem::path& path, FileIdentity identity)
+{
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0 || FileIdentity{info.st_dev, info.st_ino} != identity) {
+        return;
+    }
+    char stamp[32] = {};
+    const std::time_t now = std::time(nullptr);
+    std::tm parts {};
+    gmtime_r(&now, &parts);
+    std::strftime(stamp, sizeof stamp, "%Y%m%dT%H%M%SZ", &parts);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string aside = path.string() + ".damaged-" + stamp;
+        if (attempt > 0) {
+            aside += "-" + std::to_string(attempt);
+        }
+        int rc = renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE);
+        if (rc != 0 && (errno == EINVAL || errno == ENOSYS) && access(aside.c_str(), F_OK) != 0) {
+            rc = std::rename(path.c_str(), aside.c_str()); // a file system without RENAME_NOREPLACE
+        }
+        if (rc == 0) {
+            std::rename((path.string() + "-journal").c_str(), (aside + "-journal").c_str());
+            return;
+        }
+        if (errno != EEXIST) {
+            return;
+        }
+    }
+}
+
+// Runs `operation` on an open store. A store found damaged is moved aside and
+// the operation runs once more on a fresh one (for a read: on no store).
+template <typename Operation>
+bool WithStore(bool create, Operation&& operation)
+{
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        Store store;
+        if (!Open(store, create)) {
+            return false;
+        }
+        Outcome outcome = CheckOnce(store);
+        if (outcome == Outcome::Ok) {
+            outcome = operation(store.db);
+        }
+        if (outcome != Outcome::Damaged) {
+            return outcome == Outcome::Ok;
+        }
+        store.Close();
+        MoveAside(store.path, store.identity);
+    }
+    return false;
+}
+
+// BEGIN IMMEDIATE takes the write lock up front, so two writers queue on the
+// busy timeout instead of one failing halfway through with a deadlock.
+template <typename Body>
+Outcome InWriteTransaction(sqlite3* db, Body&& body)
+{
+    Outcome outcome = FromCode(Exec(db, "BEGIN IMMEDIATE"));
+    if (outcome != Outcome::Ok) {
+        return outcome;
+    }
+    bool empty = false;
+    outcome = CheckSchema(db, empty);
+    if (outcome == Outcome::Ok && empty) {
+        outcome = FromCode(Exec(db, kCreateSchema));
+    }
+    if (outcome == Outcome::Ok) {
+        outcome = body(db);
+    }
+    if (outcome == Outcome::Ok) {
+        outcome = FromCode(Exec(db, "COMMIT"));
+    }
+    if (outcome != Outcome::Ok) {
+        Exec(db, "ROLLBACK");
+    }
+    return outcome;
+}
+
+// The key's id, or nullopt with `outcome` Ok when there is no such key.
+std::optional<sqlite3_int64> FindKey(sqlite3* db, std::string_view path, Outcome& outcome)
+{
+    Statement find(db, "SELECT id FROM keys WHERE path = ?1");
+    const int rc = find.Bind(1, path).Step();
+    outcome = FromCode(rc);
+    if (rc != SQLITE_ROW) {
+        return std::nullopt;
+    }
+    return sqlite3_column_int64(find.Get(), 0);
+}
+
+// Creates the key and every missing parent, as the registry does.
+std::optional<sqlite3_int64> CreateKey(sqlite3* db, const std::vector<std::string_view>& parts,
+                                       Outcome& outcome)
+{
+    std::string path;
+    std::optional<sqlite3_int64> id;
+    for (const std::string_view part : parts) {
+        if (!path.empty()) {
+            path += '\\';
+        }
+        path += part;
+        Statement insert(db, "INSERT INTO keys (parent, path) VALUES (?1, ?2) ON CONFLICT (path) DO NOTHING");
+        outcome = FromCode(insert.Bind(1, id).Bind(2, path).Step());
+        if (outcome != Outcome::Ok) {
+            return std::nullopt;
+        }
+        id = FindKey(db, path, outcome);
+        if (!id) {
+            outcome = outcome == Outcome::Ok ? Outcome::Failed : outcome;
+            return std::nullopt;
+        }
+    }
+    return id;
+}
+
+} // namespace
+
+std::filesystem::path PerUserStorePath()
+{
+    const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    if (base.isEmpty()) {
+        return {};
+    }
+    return std::filesystem::path(QFile::encodeName(base).toStdString()) / "Tumblewick" / "tumblewick.sqlite";
+}
+
+std::optional<StoredValue> ReadStoredValue(std::string_view keyPath, std::string_view name)
+{
+    if (SplitKeyPath(keyPath).empty() || !ValidName(name)) {
+        return std::nullopt;
+    }
+    std::optional<StoredValue> value;
+    WithStore(false, [&](sqlite3* db) {
+        bool empty = false;
+        const Outcome schema = CheckSchema(db, empty);
+        if (schema != Outcome::Ok || empty) {
+            return schema;
+        }
+        Statement read(db, "SELECT v.type, v.number, v.text FROM registry_values v JOIN keys k ON k.id = v.key "
+                           "WHERE k.path = ?1 AND v.name = ?2");
+        const int rc = read.Bind(1, keyPath).Bind(2, name).Step();
+        if (rc != SQLITE_ROW) {
+            return FromCode(rc);
+        }
+        sqlite3_stmt* row = read.Get();
+        const int type = sqlite3_column_int(row, 0);
+        if (type == kTypeNumber && sqlite3_column_type(row, 1) == SQLITE_INTEGER) {
+            const sqlite3_int64 number = sqlite3_column_int64(row, 1);
+            // Wider numbers were never written by the game; they read as missing.
+            if (number >= std::numeric_limits<std::int32_t>::min() &&
+                number <= std::numeric_limits<std::int32_t>::max()) {
+                value = StoredValue::Number(static_cast<std::int32_t>(number));
+            }
+        } else if (type == kTypeText && sqlite3_column_type(row, 2) != SQLITE_NULL) {
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(row, 2));
+            value = StoredValue::Text(std::string_view(text, static_cast<std::size_t>(sqlite3_column_bytes(row, 2))));
+        }
+        return Outcome::Ok;
+    });
+    return value;
+}
+
+bool WriteStoredValue(std::string_view keyPath, std::string_view name, const StoredValue& value)
+{
+    const std::vector<std::string_view> parts = SplitKeyPath(keyPath);
+    if (parts.empty() || !ValidName(name)) {
+        return false;
+    }
+    return WithStore(true, [&](sqlite3* db) {
+        return InWriteTransaction(db, [&](sqlite3*) {
+            Outcome outcome = Outcome::Ok;
+            const std::optional<sqlite3_int64> key = CreateKey(db, parts, outcome);
+            if (!key) {
+                return outcome;
+            }
+            const bool number = value.type == StoredValue::Type::Number;
+            Statement upsert(db, "INSERT INTO registry_values (key, name, type, number, text) "
+                                 "VALUES (?1, ?2, ?3, ?4, ?5) ON CONFLICT (key, name) DO UPDATE SET "
+                                 "type = excluded.type, number = excluded.number, text = excluded.text");
+            upsert.Bind(1, *key).Bind(2, name).Bind(3, number ? kTypeNumber : kTypeText);
+            upsert.Bind(4, number ? std::optional<sqlite3_int64>(value.number) : std::nullopt);
+            if (number) {
+                upsert.Bind(5, std::nullopt);
+            } else {
+                upsert.Bind(5, value.text);
+            }
+            return FromCode(upsert.Step());
+        });
+    });
+}
+
+bool DeleteStoredKey(std::string_view keyPath)
+{
+    if (SplitKeyPath(keyPath).empty()) {
+        return false;
+    }
+    return WithStore(false, [&](sqlite3* db) {
+        return InWriteTransaction(db, [&](sqlite3*) {
+            Outcome outcome = Outcome::Ok;
+            const std::optional<sqlite3_int64> key = FindKey(db, keyPath, outcome);
+            if (!key) {
+                return outcome == Outcome::Ok ? Outcome::Failed : outcome;
+            }
+            Statement child(db, "SELECT 1 FROM keys WHERE parent = ?1 LIMIT 1");
+            const int rc = child.Bind(1, *key).Step();
+            if (rc != SQLITE_DONE) {
+                return rc == SQLITE_ROW ? Outcome::Failed : FromCode(rc);
+            }
+            Statement values(db, "DELETE FROM registry_values WHERE key = ?1");
+            Statement self(db, "DELETE FROM keys WHERE id = ?1");
+            outcome = FromCode(values.Bind(1, *key).Step());
+            return outcome == Outcome::Ok ? FromCode(self.Bind(1, *key).Step()) : outcome;
+        });
+    });
+}
+
+bool PerUserStoreIsIntact()
+{
+    Store store;
+    if (!Open(store, false)) {
+        return false;
+    }
+    Statement check(store.db, "PRAGMA integrity_check(1)");
+    if (check.Step() != SQLITE_ROW) {
+        return false;
+    }
+    const unsigned char* verdict = sqlite3_column_text(check.Get(), 0);
+    bool empty = false;
+    return verdict && std::string_view(reinterpret_cast<const char*>(verdict)) == "ok" &&
+           CheckSchema(store.db, empty) == Outcome::Ok;
+}
+
+} // namespace tw

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tw {
+
+// The current user's persistent store: keys by backslash-separated path (no
+// empty components), values by name, each a 32-bit number or a string. Key
+// paths and value names compare without regard to ASCII case. Every call
+// opens the store, acts and closes it; each write is one transaction, so an
+// interrupted program leaves the store as it was before or after that write.
+// Nothing here prints, asks or throws: failures are results.
+struct StoredValue {
+    enum class Type { Number, Text };
+
+    Type type = Type::Number;
+    std::int32_t number = 0;
+    std::string text;
+
+    static StoredValue Number(std::int32_t value) { return {Type::Number, value, {}}; }
+    static StoredValue Text(std::string_view value) { return {Type::Text, 0, std::string(value)}; }
+};
+
+// $XDG_CONFIG_HOME/Tumblewick/tumblewick.sqlite, worked out afresh at every
+// call; empty when the user has no configuration folder.
+std::filesystem::path PerUserStorePath();
+
+// Empty when the store, the key or the value is missing or unreadable.
+std::optional<StoredValue> ReadStoredValue(std::string_view keyPath, std::string_view name);
+
+// Creates the key and its parents as needed and replaces any value of that
+// name, whatever its type. False when the store could not be written.
+bool WriteStoredValue(std::string_view keyPath, std::string_view name, const StoredValue& value);
+
+// Removes the key and its values. Fails for a missing key and for one that
+// still has subkeys.
+bool DeleteStoredKey(std::string_view keyPath);
+
+// A full integrity check of the store as the next open finds it. The game
+// never needs it (damage is noticed as it is met); it is for diagnostics.
+bool PerUserStoreIsIntact();
+
+} // namespace tw

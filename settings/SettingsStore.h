@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+
+namespace tw {
+
+// The main window's normal (restored) position as it is stored between runs;
+// the application object holds it.
+struct WindowPlacement {
+    std::int32_t top = 0;
+    std::int32_t left = 0;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    std::int32_t minMax = 0; // 2 when the window was maximised at close
+};
+
+// Fills the process-wide settings and `placement` from the per-user store,
+// each missing value taking its default. Run once, before the main window is
+// made.
+void LoadSettings(WindowPlacement& placement);
+
+// Writes every stored setting and the placement; a failed write does not
+// stop the ones after it, and nothing is reported.
+void SaveSettings(const WindowPlacement& placement);
+
+// True until the first save.
+bool IsFirstBoot();
+
+} // namespace tw
