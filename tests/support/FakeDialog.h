@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/Dialog.h"
+#include "platform/DialogTemplate.h"
 #include "platform/MessageBox.h"
 
 namespace tw::test {
@@ -23,6 +24,18 @@ struct FakeItem {
 // is told, and posted commands wait in `posted` until DeliverPosted.
 class FakeDialog : public Dialog {
 public:
+    FakeDialog() = default;
+    // The template's items with their texts, and edit boxes read-only where
+    // the template makes them so.
+    explicit FakeDialog(const DialogTemplate& dialogTemplate)
+    {
+        for (const ControlTemplate& control : dialogTemplate.controls) {
+            if (control.id != -1) {
+                items[control.id] = {std::string(control.text), false, true, (control.style & ReadOnly) != 0, 0};
+            }
+        }
+    }
+
     bool HasItem(int id) const override { return items.contains(id); }
     std::string GetItemText(int id) const override { return Get(id).text; }
     void SetItemText(int id, std::string_view text) override { Item(id).text = text; }
@@ -56,6 +69,7 @@ public:
     std::optional<ColorRef> ChooseColor(ColorRef initial, std::array<ColorRef, 16>& customColors) override
     {
         pickerOpenedWith.push_back(initial);
+        customColoursSeen.push_back(customColors);
         customColors[0] = pickedCustomColour.value_or(customColors[0]);
         return pickedColour;
     }
@@ -81,6 +95,7 @@ public:
     std::optional<ColorRef> pickedColour;
     std::optional<ColorRef> pickedCustomColour; // what the player makes custom colour 0
     std::vector<ColorRef> pickerOpenedWith;
+    std::vector<std::array<ColorRef, 16>> customColoursSeen; // as each picker opened
 
 private:
     // Writes to a missing item land in a scratch item nobody reads.

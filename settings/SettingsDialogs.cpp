@@ -1,0 +1,32 @@
+#include "settings/SettingsDialogs.h"
+
+#include "platform/Dialog.h"
+#include "resources/DialogTemplates.h"
+#include "settings/HighScoreDialog.h"
+#include "settings/OptionsDialog.h"
+
+namespace tw {
+namespace {
+
+int Run(int templateId, DialogHandler& handler, Window* owner)
+{
+    const DialogTemplate* dialogTemplate = FindDialogTemplate(templateId);
+    return dialogTemplate ? RunModalDialog(*dialogTemplate, handler, owner) : -1;
+}
+
+} // namespace
+
+int ShowOptionsDialog(Window* owner)
+{
+    static OptionsDialog handler;
+    return Run(OptionsDialogId, handler, owner);
+}
+
+int ShowHighScoreDialog(Window* owner, bool newEntryMode, std::int32_t newEntryScore)
+{
+    static HighScoreDialog handler;
+    handler.SetPending(newEntryMode, newEntryScore);
+    return Run(HighScoreDialogId, handler, owner);
+}
+
+} // namespace tw

@@ -1,0 +1,94 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <limits>
+#include <tuple>
+
+#include "resources/DialogTemplates.h"
+#include "settings/OptionsDialog.h"
+#include "support/FakeDialog.h"
+#include "support/SettingsScope.h"
+
+namespace tw {
+namespace {
+
+using O = OptionsDialog;
+using test::FakeDialog;
+
+auto Fields(const Settings& s)
+{
+    return std::tuple{s.Beep,       s.Music,           s.ClearStacks,     s.GetFaster,     s.SwapMode,
+                      s.OneDeck,    s.EndOnShuffle,    s.LastStack,       s.UpDown,        s.CollapseRegime,
+                      s.ShowNagDlg, s.ForegroundColor, s.BackgroundColor, s.minMeldLength, s.dropInterval};
+}
+
+FakeDialog OptionsFake() { return FakeDialog(*FindDialogTemplate(OptionsDialogId)); }
+
+TEST(OptionsDialog, OkStoresTheWorkingCopyAndAsksForANewGameOnlyForRuleChanges)
+{
+    using Change = std::function<void(Settings&)>;
+    const Change none = [](Settings&) {};
+    // Loaded settings, clicks (the last closes the dialog), result, what the record then holds.
+    const std::vector<std::tuple<Change, std::vector<int>, int, Change>> cases = {
+        {none, {IdOk}, 2, none},
+        {none, {O::BeepBox, O::MusicBox, IdOk}, 2, [](Settings& s) { s.Beep = s.Music = 0; }},
+        {none, {O::LastStackBox, O::LastStackBox, IdOk}, 2, none},
+        {none, {O::BackgroundColorButton, IdOk}, 1, [](Settings& s) { s.BackgroundColor = 0x123456; }},
+        {[](Settings& s) { s.EndOnShuffle = 1; }, {O::DealFromDeckBox, IdOk}, 1, [](Settings& s) { s.OneDeck = 0; }},
+        {none, {O::StuffCollapsedBox, IdOk}, 1, [](Settings& s) { s.OneDeck = 1; }},
+        {[](Settings& s) { s.UpDown = -1; }, {O::UpsideDownBox, IdOk}, 1, [](Settings& s) { s.UpDown = 1; }},
+        {[](Settings& s) { s.UpDown = -1; }, {IdOk}, 2, none},
+        // No radio button for it, and too far off to work out one's id.
+        {[](Settings& s) { s.SwapMode = std::numeric_limits<std::int32_t>::max(); }, {IdOk}, 2, none},
+        {none, {O::SwapCompanionRadio, IdOk}, 1, [](Settings& s) { s.SwapMode = 2; }},
+        {none, {O::ShowWelcomeBox, IdOk}, 1, [](Settings& s) { s.ShowNagDlg = 0; }},
+        // Presets leave the preferences as they are.
+        {[](Settings& s) { s.Beep = 0, s.LastStack = 0, s.UpDown = -1, s.ForegroundColor = 5; },
+         {O::InfinityButton, IdOk}, 1,
+         [](Settings& s) { s.OneDeck = 0, s.EndOnShuffle = 0, s.GetFaster = 1, s.ClearStacks = 0, s.SwapMode = 2; }},
+        {none, {O::OneDeckButton, IdOk}, 1, [](Settings& s) { s.EndOnShuffle = 1; }},
+        {none, {O::PuristButton, IdOk}, 1, [](Settings& s) { s.OneDeck = 1, s.SwapMode = 4; }},
+        {none, {O::EasyGoingButton, IdOk}, 1,
+         [](Settings& s) { s.OneDeck = 1, s.GetFaster = 0, s.ClearStacks = 1, s.SwapMode = 1; }},
+        {none, {O::PuristButton, O::BeepBox, O::ForegroundColorButton, IdCancel}, 2, none},
+    };
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const auto& [loaded, clicks, result, change] = cases[i];
+        test::SettingsScope scope(loaded);
+        Settings expected = settings;
+        change(expected);
+        FakeDialog dialog = OptionsFake();
+        dialog.pickedColour = 0x123456;
+        O handler;
+        EXPECT_TRUE(handler.OnInitDialog(dialog));
+        for (const int id : clicks) {
+            EXPECT_TRUE(handler.OnCommand(dialog, id)) << id;
+        }
+        EXPECT_FALSE(handler.OnCommand(dialog, 1012)); // not one of the dialog's commands
+        EXPECT_EQ(dialog.ended, result) << "case " << i;
+        EXPECT_EQ(Fields(settings), Fields(expected)) << "case " << i;
+    }
+}
+
+TEST(OptionsDialog, BothPickersShareTheCustomColoursForTheWholeRun)
+{
+    test::SettingsScope scope;
+    O handler;
+    FakeDialog first = OptionsFake(), second = OptionsFake();
+    handler.OnInitDialog(first);
+    first.pickedCustomColour = 0xABCDEF; // mixed in the first picker, which is then cancelled
+    for (const int id : {int{O::ForegroundColorButton}, int{O::BackgroundColorButton}, int{IdCancel}}) {
+        handler.OnCommand(first, id);
+    }
+    handler.OnInitDialog(second);
+    handler.OnCommand(second, O::BackgroundColorButton);
+    std::array<ColorRef, 16> mixed{};
+    mixed[0] = 0xABCDEF;
+    EXPECT_EQ(first.pickerOpenedWith, (std::vector<ColorRef>{0x80FF80, 0x004000}));
+    EXPECT_EQ(first.customColoursSeen, (std::vector{std::array<ColorRef, 16>{}, mixed}));
+    EXPECT_EQ(second.customColoursSeen, std::vector{mixed});
+    EXPECT_EQ(Fields(settings), Fields(Settings::Defaults()));
+}
+
+} // namespace
+} // namespace tw
