@@ -8,6 +8,12 @@ namespace tw {
 
 class Surface;
 
+// Where a window stands when it is not maximised, and whether it is.
+struct WindowPlacementState {
+    Rect normal; // screen pixels, frame included
+    bool maximized = false;
+};
+
 // The game's main window as the rest of the program sees it.
 class Window {
 public:
@@ -30,6 +36,15 @@ public:
     // is done.
     virtual void SendCommand(int id) = 0;
     virtual void PostCommand(int id) = 0;
+
+    virtual void SetTitle(std::string_view title) = 0;
+    // Erases the whole client area and paints it again before returning.
+    virtual void Redraw() = 0;
+
+    virtual WindowPlacementState GetPlacement() const = 0;
+    virtual void Show(bool maximized) = 0;
+    // Closes the window at once, without asking the program first.
+    virtual void Destroy() = 0;
 };
 
 } // namespace tw

@@ -48,12 +48,23 @@ public:
     }
     void PostCommand(int id) override { posted.push_back(id); }
 
+    void SetTitle(std::string_view text) override { title = text; }
+    void Redraw() override { ++redraws; }
+    WindowPlacementState GetPlacement() const override { return placement; }
+    void Show(bool maximized) override { placement.maximized = maximized; shown = true; }
+    void Destroy() override { destroyed = true; }
+
     FakeSurface surface;
     std::vector<ShownMessage> messages;
     int answer = ResultOk;
     std::map<int, int> timers;
     std::function<void(int)> onCommand;
     std::deque<int> posted;
+    std::string title;
+    int redraws = 0;
+    WindowPlacementState placement;
+    bool shown = false;
+    bool destroyed = false;
 };
 
 } // namespace tw::test
