@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <utility>
 
 #include "platform/AudioOutputAccess.h"
 #include "platform/Sleep.h"
@@ -45,6 +46,26 @@ void SilenceAudioLibraries()
     }
 }
 
+// Runs where the synth renders, between blocks. Pedals first: a note held by
+// one would outlast "all notes off". The next song then starts from the
+// instruments and controllers a fresh synth has, as it would on a sequencer
+// device reset at close. These are the synth calls a player makes from this
+// thread anyway, so they add no waiting of a new kind.
+void SilenceSynth(fluid_synth_t* synth)
+{
+    constexpr int kSustain = 64, kSostenuto = 66, kResetControllers = 121;
+    const int channels = fluid_synth_count_midi_channels(synth);
+    for (int channel = 0; channel < channels; ++channel) {
+        fluid_synth_cc(synth, channel, kSustain, 0);
+        fluid_synth_cc(synth, channel, kSostenuto, 0);
+    }
+    fluid_synth_all_notes_off(synth, -1);
+    for (int channel = 0; channel < channels; ++channel) {
+        fluid_synth_cc(synth, channel, kResetControllers, 0);
+    }
+    fluid_synth_program_reset(synth);
+}
+
 } // namespace
 
 struct AudioOutput::Impl {
@@ -54,6 +75,11 @@ struct AudioOutput::Impl {
     int sampleRate = 44100;
 
     std::atomic<std::uint64_t> pendingTone{0};
+    std::atomic<std::uint32_t> silenceRequested{0};
+    // Written only by whoever renders.
+    std::atomic<std::uint32_t> silenceDone{0};
+    // GUI thread only, until the destructor.
+    std::vector<std::pair<fluid_player_t*, std::shared_ptr<void>>> retiredPlayers;
     // Touched only by whoever renders: the device's thread, or a test.
     SquareWave tone;
 
@@ -102,6 +128,10 @@ AudioOutput::~AudioOutput()
     if (impl->driver) {
         delete_fluid_audio_driver(impl->driver);
     }
+    for (auto& [player, callbackData] : impl->retiredPlayers) {
+        delete_fluid_player(player);
+        callbackData.reset();
+    }
     if (impl->synth) {
         delete_fluid_synth(impl->synth);
     }
@@ -137,6 +167,11 @@ int AudioOutput::Impl::Callback(void* data, int frames, int nfx, float* fx[], in
     // Runs on the device's thread: no locks, no allocation, no waiting.
     auto* self = static_cast<Impl*>(data);
     int result = FLUID_OK;
+    const std::uint32_t silence = self->silenceRequested.load(std::memory_order_acquire);
+    const bool silencing = self->synth && silence != self->silenceDone.load(std::memory_order_relaxed);
+    if (silencing) {
+        SilenceSynth(self->synth);
+    }
     if (self->synth) {
         if (nfx == 0 && nout >= 2) {
             // Most drivers give no separate effect buffers: reverb and chorus
@@ -152,9 +187,32 @@ int AudioOutput::Impl::Callback(void* data, int frames, int nfx, float* fx[], in
                                 self->sampleRate);
     }
     self->tone.MixInto(out, nout, frames);
+    if (silencing) {
+        // Only now: a stopped player may still have run in this block (it
+        // releases its own notes there), and a song started after this
+        // must not be caught by that.
+        self->silenceDone.store(silence, std::memory_order_release);
+    }
     return result;
 }
 
 fluid_synth_t* AudioOutputAccess::Synth(AudioOutput& output) { return output.impl->synth; }
+
+void AudioOutputAccess::RetirePlayer(AudioOutput& output, fluid_player_t* player, std::shared_ptr<void> callbackData)
+{
+    output.impl->retiredPlayers.emplace_back(player, std::move(callbackData));
+}
+
+void AudioOutputAccess::RequestSilence(AudioOutput& output)
+{
+    output.impl->silenceRequested.fetch_add(1, std::memory_order_release);
+}
+
+bool AudioOutputAccess::Silenced(AudioOutput& output)
+{
+    // Only this thread asks, so the count asked for cannot move meanwhile.
+    return output.impl->silenceDone.load(std::memory_order_acquire) ==
+           output.impl->silenceRequested.load(std::memory_order_relaxed);
+}
 
 } // namespace tw

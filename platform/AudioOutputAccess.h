@@ -6,6 +6,8 @@
 
 #include <fluidsynth.h>
 
+#include <memory>
+
 #include "platform/AudioOutput.h"
 
 namespace tw {
@@ -14,6 +16,22 @@ struct AudioOutputAccess {
     // The synthesizer whose output the tone is mixed into; the music plays
     // on it. Null only if FluidSynth could not make one.
     static fluid_synth_t* Synth(AudioOutput& output);
+
+    // FluidSynth forbids deleting a player while its synth renders, and with
+    // a device the synth always renders. So a player that is done with is
+    // stopped and handed here; it is deleted with `callbackData` (what its
+    // callbacks point to) once the device has stopped, when the output goes.
+    static void RetirePlayer(AudioOutput& output, fluid_player_t* player, std::shared_ptr<void> callbackData);
+
+    // Asks whoever renders to release every note, lift the pedals and reset
+    // the controllers and programs before the next block. Doing it there
+    // rather than here orders it after anything a player sent in a block
+    // that was running meanwhile.
+    static void RequestSilence(AudioOutput& output);
+    // Whether every silence asked for has been carried out and the block
+    // rendered with it has finished, so that a player stopped before it can
+    // send nothing more.
+    static bool Silenced(AudioOutput& output);
 };
 
 } // namespace tw

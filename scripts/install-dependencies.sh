@@ -7,7 +7,7 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev
   fonts-dejavu-core fonts-urw-base35
-  libfluidsynth-dev
+  libfluidsynth-dev fluid-soundfont-gm
   libsqlite3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
 )

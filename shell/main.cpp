@@ -1,8 +1,20 @@
-#include <iostream>
+#include "platform/GuiSession.h"
+#include "platform/MessageLoop.h"
+#include "shell/DesktopPlatform.h"
+#include "shell/ExceptionTranslator.h"
+#include "shell/GameApp.h"
 
-int main()
+// The program's entry: start up, run the message loop until the main window
+// is gone, and return the code it ended with. A start-up that fails (no card
+// component) ends at once with 0.
+int main(int argc, char** argv)
 {
-    std::cout << "Tumblewick is built: the card component, the drawing layer and the game rules are\n"
-                 "in place, but the game window is not there yet, so there is nothing to play.\n";
-    return 0;
+    tw::InstallExceptionTranslator();
+    tw::GuiSession session(argc, argv);
+    tw::DesktopPlatform platform;
+    tw::GameApp app(platform);
+    if (!app.InitInstance()) {
+        return 0;
+    }
+    return tw::RunMessageLoop();
 }

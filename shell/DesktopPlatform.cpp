@@ -1,0 +1,60 @@
+#include "shell/DesktopPlatform.h"
+
+#include <ctime>
+
+#include "platform/DesktopMessageBox.h"
+#include "platform/Documents.h"
+#include "platform/MessageBox.h"
+#include "platform/MessageLoop.h"
+#include "platform/MidiSequencer.h"
+#include "platform/Sleep.h"
+#include "settings/SettingsDialogs.h"
+#include "shell/SmallDialogs.h"
+
+namespace tw {
+
+DesktopPlatform::DesktopPlatform() : sequencer(CreateMidiSequencer(audio)) {}
+
+DesktopPlatform::~DesktopPlatform() = default;
+
+std::unique_ptr<Window> DesktopPlatform::CreateMainWindow(const MainWindow::Creation& creation,
+                                                          WindowHandler& handler)
+{
+    return MainWindow::Create(creation, handler);
+}
+
+ScreenMetrics DesktopPlatform::Screen() const { return GetScreenMetrics(); }
+
+// Tones here go through the audio output: this system is of the NT flavour.
+void DesktopPlatform::InitSoundEffects() { soundEffects.ntPlatform = 1; }
+
+void DesktopPlatform::Sleep(int milliseconds) { tw::Sleep(milliseconds); }
+
+std::int64_t DesktopPlatform::SecondsSinceEpoch() const { return static_cast<std::int64_t>(std::time(nullptr)); }
+
+int DesktopPlatform::ShowWelcomeDialog(Window* owner) { return tw::ShowWelcomeDialog(owner); }
+
+int DesktopPlatform::ShowAboutDialog(Window* owner) { return tw::ShowAboutDialog(owner); }
+
+int DesktopPlatform::ShowOptionsDialog(Window* owner) { return tw::ShowOptionsDialog(owner); }
+
+int DesktopPlatform::ShowHighScoreDialog(Window* owner, bool newEntryMode, std::int32_t newEntryScore)
+{
+    return tw::ShowHighScoreDialog(owner, newEntryMode, newEntryScore);
+}
+
+int DesktopPlatform::ShowLevelAdvanceDialog(Window* owner) { return tw::ShowLevelAdvanceDialog(owner, soundEffects); }
+
+bool DesktopPlatform::OpenDocument(std::string_view target, std::string& error)
+{
+    return tw::OpenDocument(target, error);
+}
+
+void DesktopPlatform::ShowError(std::string_view text)
+{
+    ShowDesktopMessage(text, "Tumblewick", MessageBoxIconInformation);
+}
+
+void DesktopPlatform::PostQuitMessage(int exitCode) { tw::PostQuitMessage(exitCode); }
+
+} // namespace tw

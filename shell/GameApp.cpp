@@ -1,0 +1,453 @@
+#include "shell/GameApp.h"
+
+#include <functional>
+#include <string>
+
+#include "model/Random.h"
+#include "platform/DeviceContext.h"
+#include "platform/MessageBox.h"
+#include "platform/Resources.h"
+#include "platform/VirtualKeys.h"
+#include "platform/Window.h"
+#include "resources/MenuTemplates.h"
+#include "settings/HighScoreTable.h"
+#include "settings/Settings.h"
+#include "shell/Commands.h"
+#include "shell/GamePlatform.h"
+
+#ifndef TUMBLEWICK_WEB_PAGE
+#define TUMBLEWICK_WEB_PAGE "https://tumblewick.example/"
+#endif
+
+namespace tw {
+namespace {
+
+constexpr int kMinimumWidth = 629;
+constexpr int kMinimumHeight = 455;
+constexpr int kFirstKey = 32;
+constexpr int kLastKey = 104;
+
+std::string ProgramTitle() { return std::string(LoadStringResource(TitleStringId)); }
+
+constexpr int kLargeIcon = 130;
+constexpr int kSmallIcon = 108;
+constexpr int kOverlayMask = 168;
+constexpr int kOverlayImage = 169;
+
+constexpr const char* kOutOfCards =
+    "You're out of cards!  When playing with the \"One Deck\" option, you only get 52 cards to play "
+    "with. They're recycled back into the deck every time you collapse a stack, but once the deck is "
+    "empty, the game is over.  And that's what just happened!";
+constexpr const char* kEndlessMatch =
+    "Getting tired of this yet?  You've nearly emptied the deck, and it just so happens that the few "
+    "remaining cards are a perfect match -- they will collapse on their own from now until eternity. "
+    "So, you are hereby awarded 10,000 extra points for discovering this odd quirk of the rules, and "
+    "the game is now over.  Hope you get a high score!";
+constexpr const char* kHighScore = "Congratulations!  You got a high score!";
+constexpr const char* kPlayAgain = "Do you want to play again?";
+constexpr const char* kQuitGame = "Are you sure you want to quit the current game?";
+
+enum GameOverReason : int {
+    NoRoom = 0,
+    OutOfCards = 1,
+    EndlessMatch = 2,
+    Abandoned = 4,
+};
+
+constexpr std::int32_t kEndlessMatchBonus = 10000;
+
+bool DraggingLeft(int edge) { return edge == EdgeLeft || edge == EdgeTopLeft || edge == EdgeBottomLeft; }
+bool DraggingRight(int edge) { return edge == EdgeRight || edge == EdgeTopRight || edge == EdgeBottomRight; }
+bool DraggingTop(int edge) { return edge == EdgeTop || edge == EdgeTopLeft || edge == EdgeTopRight; }
+bool DraggingBottom(int edge) { return edge == EdgeBottom || edge == EdgeBottomLeft || edge == EdgeBottomRight; }
+
+} // namespace
+
+const char* const GameApp::kWebPage = TUMBLEWICK_WEB_PAGE;
+
+GameApp::GameApp(GamePlatform& platform) : platform(platform), music(platform.Sequencer()) {}
+
+GameApp::~GameApp() = default;
+
+SoundEffects& GameApp::Sound() { return platform.Sound(); }
+
+void GameApp::Sleep(int milliseconds) { platform.Sleep(milliseconds); }
+
+bool GameApp::InitInstance()
+{
+    LoadSettings(placement);
+    ClampPlacement();
+
+    MainWindow::Creation creation;
+    creation.title = ProgramTitle();
+    creation.normal = Rect::FromSize(placement.left, placement.top, placement.width, placement.height);
+    creation.menu = FindMenuTemplate(MainMenuId);
+    creation.largeIcon = kLargeIcon;
+    creation.smallIcon = kSmallIcon;
+    window = platform.CreateMainWindow(creation, *this);
+    if (!window) {
+        platform.ShowError("The main window could not be created.");
+        return false;
+    }
+    const bool firstBoot = placement.minMax != 2 && IsFirstBoot();
+    window->Show(placement.minMax == 2 || firstBoot);
+
+    platform.InitSoundEffects();
+
+    if (cardLibrary.Load(*window) == 0) {
+        return false;
+    }
+    SeedRandom(static_cast<std::uint32_t>(platform.SecondsSinceEpoch()));
+    overlayMask = LoadBitmapResource(kOverlayMask);
+    overlayImage = LoadBitmapResource(kOverlayImage);
+    if (!overlayMask || !overlayImage) {
+        return false;
+    }
+    painter.emplace(cardLibrary, *overlayMask, *overlayImage);
+    cardWidth = cardLibrary.GetCardWidth();
+    cardHeight = cardLibrary.GetCardHeight();
+
+    NewGame();
+    if (settings.ShowNagDlg != 0) {
+        window->SendCommand(CommandIntroduction);
+    }
+    music.MusicPlayNext();
+    initialised = 1;
+    return true;
+}
+
+// A stored placement that would put the window out of reach, or make it
+// smaller than the game needs, is brought back.
+void GameApp::ClampPlacement()
+{
+    const ScreenMetrics screen = platform.Screen();
+    if (placement.left < 0 || placement.left > screen.width - screen.iconWidth) {
+        placement.left = 0;
+    }
+    if (placement.top < 0 || placement.top > screen.height - screen.iconHeight) {
+        placement.top = 0;
+    }
+    if (placement.width > screen.width) {
+        placement.width = 640;
+    }
+    if (placement.height > screen.height) {
+        placement.height = 460;
+    }
+    if (placement.width < kMinimumWidth) {
+        placement.width = 638;
+    }
+    if (placement.height < kMinimumHeight) {
+        placement.height = 458;
+    }
+}
+
+// --- The main window's messages ---
+
+void GameApp::OnSetFocus()
+{
+    if (board && IsPaused() && !IsGameOver()) {
+        SetPaused(false);
+    }
+}
+
+void GameApp::OnKillFocus()
+{
+    if (board && !IsPaused()) {
+        SetPaused(true);
+    }
+}
+
+bool GameApp::OnEraseBackground(DeviceContext& dc)
+{
+    dc.FillRect(dc.ClipBox(), static_cast<ColorRef>(settings.BackgroundColor));
+    return true;
+}
+
+void GameApp::OnPaint(DeviceContext& dc)
+{
+    if (board) {
+        board->Paint(dc);
+    }
+}
+
+void GameApp::OnClose() { SaveWindowState(); }
+
+void GameApp::OnEndSession() { SaveWindowState(); }
+
+void GameApp::OnDestroy()
+{
+    CleanUp();
+    platform.PostQuitMessage(0);
+}
+
+bool GameApp::OnKeyDown(int key)
+{
+    if (!board || IsPaused() || IsGameOver() || key < kFirstKey || key > kLastKey) {
+        return false;
+    }
+    const bool fallingDown = settings.UpDown == 1;
+    switch (key) {
+    case vk::Space:
+    case vk::Numpad5:
+        board->Swap();
+        return true;
+    case vk::Left:
+    case vk::Numpad4:
+        board->MoveLeft();
+        return true;
+    case vk::Right:
+    case vk::Numpad6:
+        board->MoveRight();
+        return true;
+    case vk::Down:
+    case vk::Numpad2:
+        fallingDown ? board->Drop() : board->Swap();
+        return true;
+    case vk::Up:
+    case vk::Numpad8:
+        fallingDown ? board->Swap() : board->Drop();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool GameApp::OnTimer(int id)
+{
+    if (id != kDropTimer) {
+        return false;
+    }
+    if (board) {
+        board->Tick();
+    }
+    return true;
+}
+
+void GameApp::OnInitMenu()
+{
+    if (board && !IsPaused()) {
+        SetPaused(true);
+    }
+}
+
+void GameApp::OnMenuClosed()
+{
+    if (board && IsPaused() && !IsGameOver()) {
+        SetPaused(false);
+    }
+}
+
+void GameApp::OnSizing(int edge, Rect& rect)
+{
+    if (rect.Height() < kMinimumHeight) {
+        if (DraggingBottom(edge)) {
+            rect.bottom = rect.top + kMinimumHeight;
+        } else if (DraggingTop(edge)) {
+            rect.top = rect.bottom - kMinimumHeight;
+        }
+    }
+    if (rect.Width() < kMinimumWidth) {
+        if (DraggingLeft(edge)) {
+            rect.left = rect.right - kMinimumWidth;
+        } else if (DraggingRight(edge)) {
+            rect.right = rect.left + kMinimumWidth;
+        }
+    }
+}
+
+void GameApp::SaveWindowState()
+{
+    if (!IsPaused()) {
+        window->KillTimer(kDropTimer);
+    }
+    const WindowPlacementState state = window->GetPlacement();
+    placement.top = state.normal.top;
+    placement.left = state.normal.left;
+    placement.width = state.normal.Width();
+    placement.height = state.normal.Height();
+    placement.minMax = state.maximized ? 2 : 0;
+    SaveSettings(placement);
+}
+
+void GameApp::CleanUp()
+{
+    cardLibrary.Unload();
+    board.reset();
+    painter.reset();
+    overlayMask.reset();
+    overlayImage.reset();
+}
+
+// --- Commands ---
+
+bool GameApp::OnCommand(int id)
+{
+    switch (id) {
+    case CommandNew:
+        NewGame();
+        return true;
+    case CommandPause:
+        TogglePause();
+        return true;
+    case CommandHighScores:
+        // The list only: no new score is waiting to be entered from here.
+        RunPausedDialog([this] { platform.ShowHighScoreDialog(window.get(), false, 0); });
+        return true;
+    case CommandOptions:
+        RunOptions();
+        return true;
+    case CommandExit:
+        window->Destroy();
+        return true;
+    case CommandHelp:
+        OpenDocument("TumblewickHelp.htm");
+        return true;
+    case CommandIntroduction:
+        RunPausedDialog([this] { platform.ShowWelcomeDialog(window.get()); });
+        return true;
+    case CommandAbout:
+        RunPausedDialog([this] { platform.ShowAboutDialog(window.get()); });
+        return true;
+    case CommandWeb:
+        OpenDocument(kWebPage);
+        return true;
+    case CommandLevelComplete:
+        if (board) {
+            board->AdvanceLevel();
+        }
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Every dialog of a menu command runs inside a pause, and play resumes after
+// it even when the player had paused before.
+void GameApp::RunPausedDialog(const std::function<void()>& runDialog)
+{
+    if (!IsPaused()) {
+        SetPaused(true);
+    }
+    runDialog();
+    if (IsPaused() && !IsGameOver()) {
+        SetPaused(false);
+    }
+}
+
+void GameApp::RunOptions()
+{
+    if (!IsPaused()) {
+        SetPaused(true);
+    }
+    const std::int32_t musicBefore = settings.Music;
+    if (platform.ShowOptionsDialog(window.get()) == 1) {
+        // Changed rules abandon the game without a question or a high score.
+        gameOver = 1;
+        NewGame();
+    }
+    if (settings.Music != musicBefore) {
+        if (settings.Music != 0) {
+            music.MusicPlayNext();
+        } else {
+            music.MusicStop();
+        }
+    }
+    if (IsPaused() && !IsGameOver()) {
+        SetPaused(false);
+    }
+}
+
+void GameApp::OpenDocument(std::string_view target)
+{
+    std::string error;
+    if (!platform.OpenDocument(target, error)) {
+        platform.ShowError(error);
+    }
+}
+
+// --- The game session ---
+
+void GameApp::ShowTitle(std::string_view suffix)
+{
+    window->SetTitle(ProgramTitle() + std::string(suffix));
+}
+
+void GameApp::SetPaused(bool pause)
+{
+    if (pause) {
+        ShowTitle(IsGameOver() ? " - Game Over" : " - Paused");
+        paused = 1;
+        window->KillTimer(kDropTimer);
+    } else {
+        ShowTitle("");
+        paused = 0;
+        window->SetTimer(kDropTimer, settings.dropInterval);
+    }
+}
+
+void GameApp::TogglePause()
+{
+    if (!IsGameOver()) {
+        SetPaused(!IsPaused());
+    }
+}
+
+void GameApp::NewGame()
+{
+    if (!IsPaused()) {
+        SetPaused(true);
+    }
+    if (board) {
+        if (!IsGameOver() &&
+            window->ShowMessage(kQuitGame, "New Game", MessageBoxYesNo) != ResultYes) {
+            SetPaused(false);
+            return;
+        }
+        if (!IsGameOver()) {
+            GameOver(Abandoned);
+        }
+        board.reset();
+    }
+    board = std::make_unique<Board>(*this);
+    gameOver = 0;
+    window->Redraw();
+    SetPaused(false);
+    if (initialised != 0) {
+        music.MusicPlayNext();
+    }
+}
+
+void GameApp::GameOver(int reason)
+{
+    gameOver = 1;
+    SetPaused(true);
+    music.StopForGameOver();
+
+    const std::int32_t lowest = LowestHighScore();
+    bool answered = reason != NoRoom;
+    if (reason == OutOfCards) {
+        window->ShowMessage(kOutOfCards, "Game Over", MessageBoxOk);
+    } else if (reason == EndlessMatch) {
+        window->ShowMessage(kEndlessMatch, "Game Over", MessageBoxOk);
+        board->AddScore(kEndlessMatchBonus);
+    }
+
+    if (board->GetScore() > lowest) {
+        pendingScore = board->GetScore();
+        highScorePending = 1;
+        window->ShowMessage(kHighScore, "Game Over", MessageBoxOk);
+        platform.ShowHighScoreDialog(window.get(), true, pendingScore);
+        highScorePending = 0;
+        pendingScore = 0;
+        answered = true;
+    }
+
+    if (!answered && window->ShowMessage(kPlayAgain, "Game Over", MessageBoxYesNo) == ResultYes) {
+        // Posted: the board that called us must return before it is replaced.
+        window->PostCommand(CommandNew);
+    }
+}
+
+void GameApp::ShowLevelAdvance() { platform.ShowLevelAdvanceDialog(window.get()); }
+
+} // namespace tw

@@ -1,0 +1,167 @@
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/DeviceContext.h"
+#include "platform/MainWindow.h"
+#include "platform/MidiSequencer.h"
+#include "shell/GamePlatform.h"
+#include "support/FakeWindow.h"
+#include "support/SoundRecorder.h"
+
+namespace tw::test {
+
+// A main window whose messages reach the program's handler as the real
+// window's would: sent commands at once, posted ones when delivered, and
+// Redraw as an erase followed by a paint.
+class FakeMainWindow : public FakeWindow {
+public:
+    explicit FakeMainWindow(WindowHandler& handler) : handler(handler)
+    {
+        onCommand = [this](int id) { this->handler.OnCommand(id); };
+    }
+
+    void Redraw() override
+    {
+        FakeWindow::Redraw();
+        ClientDC dc(ClientArea());
+        handler.OnEraseBackground(dc);
+        handler.OnPaint(dc);
+    }
+
+    void Destroy() override
+    {
+        FakeWindow::Destroy();
+        handler.OnDestroy();
+    }
+
+    // Runs the posted commands, as the message loop would after the current
+    // message.
+    void DeliverPosted()
+    {
+        while (!posted.empty()) {
+            const int id = posted.front();
+            posted.pop_front();
+            handler.OnCommand(id);
+        }
+    }
+
+    WindowHandler& handler;
+};
+
+// Songs that "play" until the test ends them.
+class FakeSequencer : public MidiSequencer {
+public:
+    int Open(const std::string& file, int& deviceId) override
+    {
+        opened.push_back(file);
+        if (!songs.contains(file)) {
+            return SequencerFileNotFound;
+        }
+        deviceId = ++lastId;
+        open[deviceId] = {};
+        return SequencerOk;
+    }
+    int StatusPort(int) override { return SequencerOk; }
+    int Play(int deviceId, std::function<void()> ended) override
+    {
+        open[deviceId] = std::move(ended);
+        return SequencerOk;
+    }
+    void Close(int deviceId) override { open.erase(deviceId); }
+
+    // The one song still open plays to its end.
+    void EndSong()
+    {
+        if (open.size() == 1 && open.begin()->second) {
+            auto ended = open.begin()->second;
+            ended();
+        }
+    }
+
+    std::map<std::string, bool> songs{{"song1.mid", true}, {"song2.mid", true}};
+    std::vector<std::string> opened;
+    std::map<int, std::function<void()>> open;
+    int lastId = 0;
+};
+
+struct DialogCall {
+    std::string dialog;
+    bool newEntryMode = false;
+    std::int32_t score = 0;
+};
+
+// The system as the application object sees it, without a window system:
+// dialogs and documents are recorded, with answers a test chooses.
+class FakeGamePlatform : public GamePlatform {
+public:
+    std::unique_ptr<Window> CreateMainWindow(const MainWindow::Creation& creation,
+                                             WindowHandler& handler) override
+    {
+        created = creation;
+        auto made = std::make_unique<FakeMainWindow>(handler);
+        made->placement.normal = creation.normal;
+        window = made.get();
+        return made;
+    }
+    ScreenMetrics Screen() const override { return screen; }
+    void InitSoundEffects() override { soundEffectsReady = true; }
+    SoundEffects& Sound() override { return sound; }
+    MidiSequencer& Sequencer() override { return sequencer; }
+    void Sleep(int) override {}
+    std::int64_t SecondsSinceEpoch() const override { return 1000; }
+
+    int ShowWelcomeDialog(Window*) override { return Record("welcome"); }
+    int ShowAboutDialog(Window*) override { return Record("about"); }
+    int ShowOptionsDialog(Window*) override
+    {
+        Record("options");
+        if (onOptions) {
+            onOptions();
+        }
+        return optionsResult;
+    }
+    int ShowHighScoreDialog(Window*, bool newEntryMode, std::int32_t score) override
+    {
+        dialogs.push_back({"high scores", newEntryMode, score});
+        return 1;
+    }
+    int ShowLevelAdvanceDialog(Window*) override { return Record("level advance"); }
+
+    bool OpenDocument(std::string_view target, std::string& error) override
+    {
+        documents.emplace_back(target);
+        error = documentError;
+        return documentError.empty();
+    }
+    void ShowError(std::string_view text) override { errors.emplace_back(text); }
+    void PostQuitMessage(int exitCode) override { quitCode = exitCode; }
+
+    // What the window's title and timer said while each dialog was open.
+    int Record(const std::string& dialog)
+    {
+        dialogs.push_back({dialog});
+        titlesDuringDialogs.push_back(window ? window->title : "");
+        return 1;
+    }
+
+    ScreenMetrics screen{1920, 1080, 32, 32};
+    MainWindow::Creation created;
+    FakeMainWindow* window = nullptr;
+    bool soundEffectsReady = false;
+    SoundRecorder sound;
+    FakeSequencer sequencer;
+    std::vector<DialogCall> dialogs;
+    std::vector<std::string> titlesDuringDialogs;
+    int optionsResult = 2;
+    std::function<void()> onOptions;
+    std::vector<std::string> documents;
+    std::string documentError;
+    std::vector<std::string> errors;
+    int quitCode = -1;
+};
+
+} // namespace tw::test
