@@ -87,6 +87,17 @@ QRect DialogUnitsToPixels(DialogBaseUnits units, int x, int y, int width, int he
 
 namespace {
 
+// A check box or radio button takes a click anywhere in its rectangle, not
+// only on its mark and text, as the game's dialogs always have.
+template <typename Button>
+class WholeAreaButton final : public Button {
+public:
+    using Button::Button;
+
+protected:
+    bool hitButton(const QPoint& position) const override { return this->rect().contains(position); }
+};
+
 class DialogWindow final : public QDialog, public Dialog {
 public:
     DialogWindow(const DialogTemplate& dialogTemplate, DialogHandler& handler, QWidget* owner)
@@ -316,10 +327,10 @@ bool DialogWindow::Build()
             break;
         }
         case ControlKind::CheckBox:
-            widget = new QCheckBox(text, this);
+            widget = new WholeAreaButton<QCheckBox>(text, this);
             break;
         case ControlKind::RadioButton: {
-            auto* radio = new QRadioButton(text, this);
+            auto* radio = new WholeAreaButton<QRadioButton>(text, this);
             if (!radioGroup || (control.style & GroupStart)) {
                 radioGroup = new QButtonGroup(this);
             }
