@@ -2,6 +2,7 @@
 
 #include "cards32/cards32.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <ostream>
 #include <vector>
@@ -22,12 +23,7 @@ public:
     int width() const { return target_.width; }
     int height() const { return target_.height; }
     int stride() const { return target_.stride; }
-
-    std::uint32_t at(int x, int y) const
-    {
-        return pixels_[static_cast<std::size_t>(y) * target_.stride + x];
-    }
-
+    std::uint32_t at(int x, int y) const { return pixels_[static_cast<std::size_t>(y) * target_.stride + x]; }
     const std::vector<std::uint32_t>& raw() const { return pixels_; }
 
 private:
@@ -55,21 +51,13 @@ inline ChangedArea changedArea(const PixelBuffer& buffer, std::uint32_t backgrou
     ChangedArea area{buffer.width(), buffer.height(), 0, 0, false};
     for (int y = 0; y < buffer.height(); ++y) {
         for (int x = 0; x < buffer.stride(); ++x) {
-            if (buffer.at(x, y) == background) {
-                continue;
-            }
-            if (x >= buffer.width()) {
+            if (buffer.at(x, y) != background && x >= buffer.width()) {
                 area.marginTouched = true;
-                continue;
+            } else if (buffer.at(x, y) != background) {
+                area = {std::min(area.left, x), std::min(area.top, y), std::max(area.right, x + 1),
+                        std::max(area.bottom, y + 1), area.marginTouched};
             }
-            area.left = x < area.left ? x : area.left;
-            area.top = y < area.top ? y : area.top;
-            area.right = x + 1 > area.right ? x + 1 : area.right;
-            area.bottom = y + 1 > area.bottom ? y + 1 : area.bottom;
         }
     }
-    if (area.right == 0) {
-        area.left = area.top = 0;
-    }
-    return area;
+    return area.right == 0 ? ChangedArea{0, 0, 0, 0, area.marginTouched} : area;
 }

@@ -2,11 +2,11 @@
 
 #include <memory>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "model/Board.h"
-#include "model/Deck.h"
 #include "model/Random.h"
-#include "model/StackRow.h"
 #include "support/DeckBuilders.h"
 #include "support/FakeBoardHost.h"
 #include "support/SettingsScope.h"
@@ -15,11 +15,7 @@
 namespace tw {
 namespace {
 
-struct Text {
-    int x;
-    int y;
-    std::string text;
-};
+struct Text { int x, y; std::string text; };
 
 class StatusLine : public ::testing::Test {
 protected:
@@ -30,7 +26,6 @@ protected:
         return dealingOrder.empty() ? host.NewBoard() : host.NewBoard(test::DeckDealing(dealingOrder));
     }
 
-    int TextHeight() { return ClientDC(host.window.ClientArea()).GetTextExtent("0")->cy; }
     int TextWidth(const std::string& text) { return ClientDC(host.window.ClientArea()).GetTextExtent(text)->cx; }
 
     // Whether the band of rows [top, top + text height) shows exactly these
@@ -45,35 +40,28 @@ protected:
         for (const Text& text : texts) {
             dc.TextOut(text.x, text.y, text.text);
         }
-        for (int y = top; y < top + TextHeight(); ++y) {
-            for (int x = 0; x < 640; ++x) {
-                if (host.window.surface.image.GetPixel(x, y) != expected.image.GetPixel(x, y)) {
-                    ADD_FAILURE() << "first difference at " << x << "," << y;
-                    return false;
-                }
-            }
-        }
-        return true;
+        const int bottom = top + dc.GetTextExtent("0")->cy;
+        const auto band = [&](const Bitmap& b) { return std::vector(b.Data().begin() + top * 640, b.Data().begin() + bottom * 640); };
+        return band(host.window.surface.image) == band(expected.image);
     }
 
     test::SettingsScope scope;
     test::FakeBoardHost host;
 };
 
+// With a pile the deck count stands flush with the row's right edge.
 TEST_F(StatusLine, ShowsTheScoreAtTheRowsLeftAndTheDeckAtItsRight)
 {
-    Board& board = Start();
-    const Rect row = board.GetRowRect();
-    EXPECT_EQ(row, (Rect{12, 308, 629, 404}));
     const std::string deck = "     Cards in deck: 52";
-    EXPECT_TRUE(BandShows(0, {{12, 0, "Score: 0     "}, {629 - TextWidth(deck), 0, deck}}));
-}
-
-TEST_F(StatusLine, ShowsNoDeckCountWithRandomCards)
-{
-    settings.OneDeck = 0;
-    Start();
-    EXPECT_TRUE(BandShows(0, {{12, 0, "Score: 0     "}}));
+    for (const int oneDeck : {1, 0}) {
+        settings.OneDeck = oneDeck;
+        EXPECT_EQ(Start().GetRowRect(), (Rect{12, 308, 629, 404}));
+        std::vector<Text> texts{{12, 0, "Score: 0     "}};
+        if (oneDeck != 0) {
+            texts.push_back({629 - TextWidth(deck), 0, deck});
+        }
+        EXPECT_TRUE(BandShows(0, texts)) << "OneDeck " << oneDeck;
+    }
 }
 
 TEST_F(StatusLine, AShorterScoreLeavesNoStrayDigit)
@@ -88,63 +76,40 @@ TEST_F(StatusLine, AShorterScoreLeavesNoStrayDigit)
     EXPECT_TRUE(BandShows(0, {{12, 0, "Score: 999     "}}));
 }
 
-TEST_F(StatusLine, PointsStandUnderTheirStackUntilTheyExpire)
+// Points stand centred under their column's lowest card until they expire;
+// upside down the stacks hang from y 20, so the second card lies at 116 + 24.
+TEST_F(StatusLine, PointsStandUnderTheLowestCardUntilTheyExpire)
 {
-    Board& board = Start({"QC", "QD", "QS"});
-    for (int i = 0; i < 3; ++i) {
-        board.Drop();
-    }
-    const int centre = 12 + 3 * 91 + 71 / 2;
-    EXPECT_TRUE(BandShows(408, {{centre - TextWidth("30 pts") / 2, 408, "30 pts"}}));
-    for (int tick = 0; tick < 7; ++tick) {
-        board.Tick();
-    }
-    EXPECT_TRUE(BandShows(408, {}));
-}
-
-TEST_F(StatusLine, UpsideDownThePointsFollowTheLowestCard)
-{
-    settings.UpDown = -1;
-    Board& board = Start({"5H", "2C", "8C", "8D", "8S"});
-    for (int i = 0; i < 5; ++i) {
-        board.Drop();
-    }
-    ASSERT_EQ(board.GetStackRow().CardCount(3), 2);
-    ASSERT_EQ(board.GetStackPoints(3), 15);
-    // The stacks hang from y 20; the lower of the two cards lies 24 further down.
-    const int y = 116 + 24 + 4;
-    const int centre = 12 + 3 * 91 + 71 / 2;
-    EXPECT_TRUE(BandShows(y, {{centre - TextWidth("15 pts") / 2, y, "15 pts"}}));
-}
-
-TEST_F(StatusLine, PicturesOfGamesInBothOrientationsAndOfAGameJustOver)
-{
-    for (const int upDown : {1, -1}) {
+    for (const auto& [upDown, dealt, y, points] : std::vector<std::tuple<int, std::vector<std::string_view>, int, std::string>>{
+             {1, {"QC", "QD", "QS"}, 408, "30 pts"}, {-1, {"5H", "2C", "8C", "8D", "8S"}, 116 + 24 + 4, "15 pts"}}) {
         settings.UpDown = upDown;
-        SeedRandom(3);
-        Board& board = Start();
-        for (int card = 0; card < 20 && !host.IsGameOver(); ++card) {
-            const int column = (card * 3) % 7;
-            while (board.GetColumn() < column) {
-                board.MoveRight();
-            }
-            while (board.GetColumn() > column) {
-                board.MoveLeft();
-            }
+        Board& board = Start(dealt);
+        for (std::size_t i = 0; i < dealt.size(); ++i) {
             board.Drop();
         }
-        for (int tick = 0; tick < 5; ++tick) {
+        EXPECT_TRUE(BandShows(y, {{12 + 3 * 91 + 71 / 2 - TextWidth(points) / 2, y, points}})) << points;
+        for (int tick = 0; tick < 7; ++tick) {
             board.Tick();
         }
-        const std::string name = upDown == 1 ? "game-in-progress.png" : "game-upside-down.png";
-        EXPECT_TRUE(host.window.surface.image.SavePng(test::TestOutputPath(name)));
+        EXPECT_TRUE(BandShows(y, {}));
     }
+}
 
-    settings.UpDown = 1;
-    settings.LastStack = 0;
+TEST_F(StatusLine, PicturesOfAGameInProgressAndOfAGameJustOver)
+{
+    SeedRandom(3);
     Board& board = Start();
-    while (!host.IsGameOver()) {
+    for (int card = 0; card < 20 && !host.IsGameOver(); ++card) {
+        while (board.GetColumn() != card * 3 % 7) {
+            board.GetColumn() < card * 3 % 7 ? board.MoveRight() : board.MoveLeft();
+        }
         board.Drop();
+    }
+    EXPECT_TRUE(host.window.surface.image.SavePng(test::TestOutputPath("game-in-progress.png")));
+    settings.LastStack = 0;
+    Start();
+    while (!host.IsGameOver()) {
+        host.board->Drop();
     }
     host.PaintWindow();
     EXPECT_TRUE(host.window.surface.image.SavePng(test::TestOutputPath("game-over.png")));

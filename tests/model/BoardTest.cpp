@@ -1,18 +1,17 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <array>
+#include <ranges>
+#include <utility>
 #include <memory>
-#include <string>
 #include <vector>
 
 #include "model/Board.h"
-#include "model/Deck.h"
 #include "model/Random.h"
 #include "model/StackRow.h"
 #include "support/DeckBuilders.h"
 #include "support/FakeBoardHost.h"
 #include "support/SettingsScope.h"
-#include "support/TestOutput.h"
 
 namespace tw {
 namespace {
@@ -34,28 +33,23 @@ protected:
     Board& Start(std::unique_ptr<Deck> deck = nullptr) { return host.NewBoard(std::move(deck)); }
     Board& board() { return *host.board; }
     const CardSprite& Falling() { return board().GetDeck().Sprite(); }
-
-    void MoveTo(int column)
+    int Count(int column) { return board().GetStackRow().CardCount(column); }
+    void Repeat(int n, void (Board::*action)())
     {
-        while (board().GetColumn() < column) {
-            board().MoveRight();
-        }
-        while (board().GetColumn() > column) {
-            board().MoveLeft();
+        for (int i = 0; i < n; ++i) {
+            (board().*action)();
         }
     }
-
-    // Drops the falling card on the emptiest column, so a long game never
-    // runs out of room.
+    void MoveTo(int column)
+    {
+        while (board().GetColumn() != column) {
+            board().GetColumn() < column ? board().MoveRight() : board().MoveLeft();
+        }
+    }
+    // The emptiest column, so a long game never runs out of room.
     void DropOnEmptiestColumn()
     {
-        int emptiest = 0;
-        for (int column = 1; column < 7; ++column) {
-            if (board().GetStackRow().CardCount(column) < board().GetStackRow().CardCount(emptiest)) {
-                emptiest = column;
-            }
-        }
-        MoveTo(emptiest);
+        MoveTo(std::ranges::min(std::views::iota(0, 7), {}, [this](int c) { return Count(c); }));
         if (!host.IsGameOver()) {
             board().Drop();
         }
@@ -65,45 +59,24 @@ protected:
     test::FakeBoardHost host;
 };
 
+// A new card comes over the middle column, or with LastStack over the column
+// the last card landed on.
 TEST_F(Game, DealsOverTheMiddleColumnAndLandsAfterTwentyFourTicks)
-{
-    Start();
-    EXPECT_EQ(settings.dropInterval, 800);
-    EXPECT_EQ(board().GetColumn(), 3);
-    EXPECT_EQ(Falling().GetX(), ColumnX(3));
-    EXPECT_EQ(Falling().GetY(), 20);
-    for (int tick = 1; tick < 24; ++tick) {
-        board().Tick();
-    }
-    EXPECT_EQ(board().GetStackRow().CardCount(3), 0);
-    board().Tick();
-    EXPECT_EQ(board().GetStackRow().CardCount(3), 1);
-    EXPECT_EQ(board().GetScore(), 1);
-    EXPECT_EQ(Falling().GetY(), 20) << "the next card is dealt at once";
-}
-
-TEST_F(Game, ANewCardFollowsTheLastLandingOnlyWithLastStack)
 {
     for (const int lastStack : {1, 0}) {
         settings.LastStack = lastStack;
         Start();
+        EXPECT_EQ(std::pair(Falling().GetX(), Falling().GetY()), std::pair(ColumnX(3), 20));
+        Repeat(23, &Board::Tick);
+        EXPECT_EQ(Count(3), 0);
+        board().Tick();
+        EXPECT_EQ(Count(3), 1);
+        EXPECT_EQ(board().GetScore(), 1);
         MoveTo(5);
         board().Drop();
         EXPECT_EQ(board().GetColumn(), lastStack ? 5 : 3);
-        EXPECT_EQ(Falling().GetX(), ColumnX(board().GetColumn()));
+        EXPECT_EQ(std::pair(Falling().GetX(), Falling().GetY()), std::pair(ColumnX(board().GetColumn()), 20));
     }
-}
-
-TEST_F(Game, ADropDrawsEveryFortyEightPixelsAndLands)
-{
-    Start(DeckOf(kNoMelds));
-    for (int i = 0; i < 3; ++i) {
-        board().Drop();
-    }
-    host.sleeps.clear();
-    board().Drop(); // 216 pixels onto three cards: 20, 68, 116, 164, 212, then 236
-    EXPECT_EQ(host.sleeps, std::vector<int>(5, 10));
-    EXPECT_EQ(board().GetStackRow().CardCount(3), 4);
 }
 
 TEST_F(Game, ASwapReplacesTheFallingCardWhereItIs)
@@ -112,14 +85,10 @@ TEST_F(Game, ASwapReplacesTheFallingCardWhereItIs)
     settings.SwapMode = 2; // the 13-minus companion
     Start();
     board().Tick();
-    const CardCode before = Falling().GetCard()->GetCode();
+    const CardCode x = Falling().GetCard()->GetCode();
     board().Swap();
-    const CardCode after = Falling().GetCard()->GetCode();
-    EXPECT_EQ(after, CardRank(before) == 12 ? before : MakeCardCode(11 - CardRank(before), CardSuit(before)));
-    EXPECT_EQ(Falling().GetX(), ColumnX(3));
-    EXPECT_EQ(Falling().GetY(), 32);
-    board().Swap();
-    EXPECT_EQ(Falling().GetCard()->GetCode(), before) << "swapping twice restores the card";
+    EXPECT_EQ(Falling().GetCard()->GetCode(), CardRank(x) == 12 ? x : MakeCardCode(11 - CardRank(x), CardSuit(x)));
+    EXPECT_EQ(std::pair(Falling().GetX(), Falling().GetY()), std::pair(ColumnX(3), 32));
 }
 
 TEST_F(Game, MovesStopAtTheEdgesAndAtStacksThatReachPastTheCard)
@@ -133,52 +102,34 @@ TEST_F(Game, MovesStopAtTheEdgesAndAtStacksThatReachPastTheCard)
         MoveTo(2);
         board().Drop();
     }
-    // Level with the twelve cards: moving there lands at once.
-    board().MoveLeft();
-    EXPECT_EQ(board().GetStackRow().CardCount(2), 13);
-    // Now the stack reaches past a new card: the move is refused.
-    board().MoveLeft();
+    board().MoveLeft(); // level with the twelve cards: lands at once
+    EXPECT_EQ(Count(2), 13);
+    board().MoveLeft(); // the stack now reaches past a new card
     EXPECT_EQ(board().GetColumn(), 3);
     MoveTo(6);
     board().MoveRight();
     EXPECT_EQ(board().GetColumn(), 6);
 }
 
+// Three kings landing: 1 point each, then the meld's 30 times the level's
+// multiplier; without speed-up every level plays and scores as the first.
 TEST_F(Game, AMeldScoresTimesTheMultiplierAndItsPointsShowForSevenTicks)
 {
-    for (const auto& [levels, expectedScore] : {std::pair{0, 3 + 30}, {5, 3 * 2 + 67}}) {
+    for (const auto& [faster, levels, score, interval] : std::vector<std::array<int, 4>>{
+             {1, 0, 3 + 30, 800}, {0, 5, 3 + 30, 800}, {1, 5, 3 * 2 + 67, 112}}) {
+        settings.GetFaster = faster;
         Start(DeckOf({"KC", "KD", "KS"}));
-        for (int i = 0; i < levels; ++i) {
-            board().AdvanceLevel();
-        }
-        for (int i = 0; i < 3; ++i) {
-            board().Drop();
-        }
-        EXPECT_EQ(board().GetScore(), expectedScore) << "level " << levels;
-        EXPECT_EQ(board().GetStackRow().CardCount(3), 0);
+        Repeat(levels, &Board::AdvanceLevel);
+        EXPECT_EQ(settings.dropInterval, interval);
+        Repeat(3, &Board::Drop);
+        EXPECT_EQ(board().GetScore(), score) << "level " << levels;
+        EXPECT_EQ(Count(3), 0);
     }
     EXPECT_EQ(board().GetStackPoints(3), 67);
-    for (int tick = 0; tick < 6; ++tick) {
-        board().Tick();
-    }
+    Repeat(6, &Board::Tick);
     EXPECT_EQ(board().GetStackPoints(3), 67);
     board().Tick();
     EXPECT_EQ(board().GetStackPoints(3), 0);
-}
-
-TEST_F(Game, WithoutSpeedUpEveryLevelPlaysAtTheFirstPaceAndScore)
-{
-    settings.GetFaster = 0;
-    Start(DeckOf({"KC", "KD", "KS"}));
-    for (int i = 0; i < 5; ++i) {
-        board().AdvanceLevel();
-    }
-    EXPECT_EQ(settings.dropInterval, 800);
-    EXPECT_DOUBLE_EQ(board().Multiplier(), 1.0);
-    for (int i = 0; i < 3; ++i) {
-        board().Drop();
-    }
-    EXPECT_EQ(board().GetScore(), 33);
 }
 
 TEST_F(Game, EachLevelSpeedsUpAndAfterSixtyThreeMillisecondsStartsAgain)
@@ -202,9 +153,8 @@ TEST_F(Game, TheFiftySecondCardAdvancesTheLevelBeforeTheNextCardIsPlaced)
     CardCode dealtBeforeTheAdvance = -1;
     host.window.onCommand = [&](int id) {
         ASSERT_EQ(id, CommandLevelComplete);
-        const CardSprite& falling = Falling();
-        EXPECT_EQ(falling.GetX(), 0) << "not yet placed";
-        dealtBeforeTheAdvance = falling.GetCard()->GetCode();
+        EXPECT_EQ(Falling().GetX(), 0) << "not yet placed";
+        dealtBeforeTheAdvance = Falling().GetCard()->GetCode();
         board().AdvanceLevel();
     };
     for (int card = 0; card < 51; ++card) {
@@ -214,8 +164,7 @@ TEST_F(Game, TheFiftySecondCardAdvancesTheLevelBeforeTheNextCardIsPlaced)
     DropOnEmptiestColumn();
     ASSERT_FALSE(host.IsGameOver());
     EXPECT_EQ(host.levelAdvances, 1);
-    EXPECT_EQ(board().GetLevel(), 1);
-    EXPECT_EQ(board().GetCardsThisLevel(), 0);
+    EXPECT_EQ(std::pair(board().GetLevel(), board().GetCardsThisLevel()), std::pair(1, 0));
     EXPECT_EQ(Falling().GetCard()->GetCode(), dealtBeforeTheAdvance);
     EXPECT_EQ(Falling().GetY(), 20);
 }
@@ -227,46 +176,47 @@ TEST_F(Game, ClearingTheStacksCostsTheirValueEvenBelowZero)
     board().Drop();
     board().AdvanceLevel();
     EXPECT_EQ(board().GetScore(), 1 - 15);
-    EXPECT_EQ(board().GetStackRow().CardCount(3), 0);
+    EXPECT_EQ(Count(3), 0);
 }
 
 // Whole games, from the first deal to each way a game can end.
 
-TEST_F(Game, EndsWhenANewCardHasNoRoom)
+TEST_F(Game, DropsInStepsOfFortyEightPixelsAndEndsWhenANewCardHasNoRoom)
 {
     settings.OneDeck = 1;
     settings.LastStack = 0;
     Start(DeckOf(kNoMelds));
-    for (int card = 0; card < 12; ++card) {
-        EXPECT_TRUE(host.gameOverReasons.empty());
-        board().Drop();
-    }
+    Repeat(3, &Board::Drop);
+    host.sleeps.clear();
+    board().Drop(); // 216 pixels onto three cards: 20, 68, 116, 164, 212, then 236
+    EXPECT_EQ(host.sleeps, std::vector<int>(5, 10));
+    Repeat(7, &Board::Drop);
+    EXPECT_TRUE(host.gameOverReasons.empty());
+    board().Drop();
     EXPECT_EQ(host.gameOverReasons, std::vector<int>{0});
     EXPECT_EQ(board().GetScore(), 12);
-    EXPECT_EQ(board().GetStackRow().CardCount(3), 12);
+    EXPECT_EQ(Count(3), 12);
 }
 
 TEST_F(Game, EndsWhenTheDeckRunsOut)
 {
     settings.EndOnShuffle = 1;
     Start(DeckOf({"2C", "9D"}));
-    board().Drop();
-    board().Drop();
+    Repeat(2, &Board::Drop);
     EXPECT_EQ(host.gameOverReasons, std::vector<int>{1});
     EXPECT_EQ(board().GetScore(), 2);
     EXPECT_EQ(board().GetDeck().RemainingCount() + 1, 0) << "the status line reads 0";
 }
 
+// Three kings collapse on their own, go back into the deck and are the whole
+// rest of it again: the 32nd time that is found, the game is over.
 TEST_F(Game, EndsWhenTheLastCardsKeepFormingOneMeld)
 {
-    // Three kings collapse on their own, go back into the deck and are the
-    // whole rest of it again: the 32nd time that is found, the game is over.
     settings.EndOnShuffle = 1;
     Start(DeckOf({"KC", "KD", "KH"}));
     int landings = 0;
-    while (host.gameOverReasons.empty() && landings < 200) {
+    for (; host.gameOverReasons.empty() && landings < 200; ++landings) {
         board().Drop();
-        ++landings;
     }
     EXPECT_EQ(host.gameOverReasons, std::vector<int>{2});
     EXPECT_EQ(landings, 93);

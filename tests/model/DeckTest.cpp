@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <memory>
 #include <random>
 #include <span>
 #include <tuple>
@@ -10,7 +9,7 @@
 
 #include "model/Deck.h"
 #include "model/Random.h"
-#include "support/CardBuilders.h"
+#include "support/DeckBuilders.h"
 #include "support/SettingsScope.h"
 
 namespace tw {
@@ -19,15 +18,12 @@ namespace {
 using test::Code;
 using Codes = std::vector<CardCode>;
 using Counts = std::array<int, 52>;
+const Counts kOnce = [] { Counts c; c.fill(1); return c; }();
 
-test::SettingsScope Rules(std::int32_t oneDeck, std::int32_t swapMode, std::int32_t endOnShuffle = 0,
-                          std::int32_t regime = 1)
+test::SettingsScope Rules(int oneDeck, int swapMode, int endOnShuffle = 0, int regime = 1)
 {
     return test::SettingsScope([=](Settings& s) {
-        s.OneDeck = oneDeck;
-        s.SwapMode = swapMode;
-        s.EndOnShuffle = endOnShuffle;
-        s.CollapseRegime = regime;
+        std::tie(s.OneDeck, s.SwapMode, s.EndOnShuffle, s.CollapseRegime) = std::tuple(oneDeck, swapMode, endOnShuffle, regime);
         s.DeriveMinMeldLength();
     });
 }
@@ -36,28 +32,19 @@ CardCode Falling(const Deck& deck) { return deck.Sprite().GetCard()->GetCode(); 
 CardCode Companion(CardCode c) { return CardRank(c) == 12 ? c : MakeCardCode(11 - CardRank(c), CardSuit(c)); }
 Codes Pile(const Deck& deck) { return {deck.PileCodes().begin(), deck.PileCodes().end()}; }
 bool InPile(const Deck& deck, CardCode c) { return std::ranges::find(deck.PileCodes(), c) != deck.PileCodes().end(); }
-// How often each code occurs; .at() catches any code outside 0..51.
-Counts Tally(std::span<const CardCode> codes, Counts counts = {})
+// How often each code occurs, a falling card included; .at() catches any code outside 0..51.
+Counts Tally(std::span<const CardCode> codes, const Deck* deck = nullptr)
 {
+    Counts counts{};
     for (const CardCode c : codes) {
         ++counts.at(c);
     }
-    return counts;
-}
-Counts Each(int n)
-{
-    Counts counts;
-    counts.fill(n);
-    return counts;
-}
-// The pile and the falling card.
-Counts InHand(const Deck& deck) { return Tally(deck.PileCodes(), deck.Sprite().GetCard() ? Tally(Codes{Falling(deck)}) : Counts{}); }
-void Fill(Deck& deck, const Codes& codes)
-{
-    for (const CardCode c : codes) {
-        deck.Reinsert(c);
+    if (deck && deck->Sprite().GetCard()) {
+        ++counts.at(Falling(*deck));
     }
+    return counts;
 }
+Counts InHand(const Deck& deck) { return Tally(deck.PileCodes(), &deck); }
 
 // A stored OneDeck the program never writes (7) plays as a plain pile.
 TEST(DeckDealing, OneSeedDealsTheSameCardsAndAPileEveryCardOncePerDeck)
@@ -77,34 +64,31 @@ TEST(DeckDealing, OneSeedDealsTheSameCardsAndAPileEveryCardOncePerDeck)
         }
         EXPECT_EQ(Codes(dealt.begin(), dealt.begin() + 5), firstFive);
         if (oneDeck != 0) {
-            EXPECT_EQ(Tally(std::span(dealt).first(52)), Each(1));
-            EXPECT_EQ(Tally(std::span(dealt).last(52)), Each(1));
+            EXPECT_EQ(Tally(std::span(dealt).first(52)), kOnce);
+            EXPECT_EQ(Tally(std::span(dealt).last(52)), kOnce);
         }
     }
 }
 
+// A shuffle puts a fresh deck beneath whatever is left, which is dealt first.
 TEST(DeckDealing, ARestThatIsOneMeldIsDealtFirstAboveAFreshDeck)
 {
-    for (const auto& [oneDeck, regime, rest, shuffles] : std::vector<std::tuple<int, int, Codes, bool>>{
-             {2, 1, {Code("5S"), Code("7S"), Code("6S"), Code("4S")}, true},
-             {2, 3, {Code("10C"), Code("6D"), Code("5H")}, true},
-             {2, 1, {Code("KC"), Code("KD"), Code("5H")}, false},
-             {2, 1, {Code("KC"), Code("KD")}, false}, // too short to be tested
-             {1, 1, {Code("KC"), Code("KD"), Code("KH")}, false}}) {
+    for (const auto& [oneDeck, regime, rest, shuffles] : std::vector<std::tuple<int, int, std::vector<std::string_view>, bool>>{
+             {2, 1, {"5S", "7S", "6S", "4S"}, true}, {2, 3, {"10C", "6D", "5H"}, true}, {2, 1, {"KC", "KD", "5H"}, false},
+             {2, 1, {"KC", "KD"}, false}, {1, 1, {"KC", "KD", "KH"}, false}}) {
         SCOPED_TRACE(::testing::PrintToString(rest));
         const auto scope = Rules(oneDeck, 1, 0, regime);
         SeedRandom(5);
-        Deck deck;
-        Fill(deck, rest);
-        const Codes before = Pile(deck);
-        EXPECT_TRUE(deck.Deal());
-        EXPECT_EQ(Falling(deck), before.back());
-        const Codes after = Pile(deck);
+        const auto deck = test::DeckOf(rest);
+        const Codes before = Pile(*deck);
+        EXPECT_TRUE(deck->Deal());
+        EXPECT_EQ(Falling(*deck), before.back());
+        const Codes after = Pile(*deck);
         const std::size_t fresh = shuffles ? 52 : 0;
         ASSERT_EQ(after.size(), fresh + before.size() - 1);
         EXPECT_EQ(Codes(after.begin() + fresh, after.end()), Codes(before.begin(), before.end() - 1));
-        EXPECT_EQ(Tally(std::span(after).first(fresh)), Each(shuffles));
-        EXPECT_EQ(deck.EndReason(), shuffles ? 1 : 0);
+        EXPECT_EQ(Tally(std::span(after).first(fresh)), shuffles ? kOnce : Counts{});
+        EXPECT_EQ(deck->EndReason(), shuffles ? 1 : 0);
     }
 }
 
@@ -112,38 +96,34 @@ TEST(DeckDealing, EndOnShuffleEndsAtTheThirtySecondRestThatIsOneMeld)
 {
     const auto scope = Rules(2, 1, 1);
     SeedRandom(3);
-    Deck deck;
-    Fill(deck, {Code("KC"), Code("KD"), Code("KH")});
+    const auto deck = test::DeckOf({"KC", "KD", "KH"});
     for (int match = 1; match < 32; ++match) {
-        ASSERT_TRUE(deck.Deal());
-        EXPECT_EQ(deck.RemainingCount(), 2);
-        deck.Reinsert(deck.Sprite().TakeCard()->GetCode());
+        ASSERT_TRUE(deck->Deal());
+        EXPECT_EQ(deck->RemainingCount(), 2);
+        deck->Reinsert(deck->Sprite().TakeCard()->GetCode());
     }
-    EXPECT_FALSE(deck.Deal());
-    EXPECT_EQ(deck.EndReason(), 2);
-    EXPECT_EQ(deck.RemainingCount(), 52 + 2);
+    EXPECT_FALSE(deck->Deal());
+    EXPECT_EQ(deck->EndReason(), 2);
+    EXPECT_EQ(deck->RemainingCount(), 52 + 2);
 }
 
-TEST(DeckSwap, WithoutAPileSwapsDrawAsADealDoesOrTakeTheCompanion)
+// Without a pile the random and cycle swaps draw as a deal does; a companion
+// swap done twice gives the card back.
+TEST(DeckSwap, WithoutAPileDrawsAsADealDoesOrTakesTheCompanion)
 {
-    for (const std::int32_t mode : {1, 3}) {
+    for (const auto& [mode, card, companion] : std::vector<std::tuple<int, std::string_view, std::string_view>>{
+             {1, "QH", ""}, {3, "QH", ""}, {2, "QH", "AH"}, {2, "7D", "6D"}, {2, "KS", "KS"}}) {
         const auto scope = Rules(0, mode);
         Deck deck;
         SeedRandom(77);
         deck.Deal();
-        const CardCode dealt = Falling(deck);
+        const CardCode expected = companion.empty() ? Falling(deck) : Code(companion);
+        deck.Sprite().SetCard(std::make_unique<Card>(Code(card)));
         SeedRandom(77);
         deck.Swap();
-        EXPECT_EQ(Falling(deck), dealt) << "SwapMode " << mode;
-    }
-    const auto scope = Rules(0, 2);
-    for (const auto& [card, companion] : {std::pair{"QH", "AH"}, {"7D", "6D"}, {"KS", "KS"}}) {
-        Deck deck;
-        deck.Sprite().SetCard(std::make_unique<Card>(Code(card)));
+        EXPECT_EQ(Falling(deck), expected) << mode << card;
         deck.Swap();
-        EXPECT_EQ(Falling(deck), Code(companion)) << card;
-        deck.Swap();
-        EXPECT_EQ(Falling(deck), Code(card)) << card;
+        EXPECT_TRUE(mode != 2 || Falling(deck) == Code(card)) << card;
     }
 }
 
@@ -175,15 +155,14 @@ TEST(DeckSwap, FromAPileTradesWithItAndComesBack)
             EXPECT_EQ(InHand(deck), inHand);
         }
         EXPECT_EQ(seen, expected);
-        if (mode != 1) {
-            EXPECT_EQ(Pile(deck), before);
-        }
+        EXPECT_TRUE(mode == 1 || Pile(deck) == before);
     }
 }
 
+// An empty pile, an ended one, swapping off, unknown modes, no falling card:
+// nothing changes and nothing is drawn.
 TEST(DeckSwap, DoesNothingWhenItCannot)
 {
-    // An empty pile, an ended one, swapping off, unknown modes, no falling card.
     for (const auto& [oneDeck, swapMode, deals, pileTop] : std::vector<std::array<int, 4>>{
              {1, 1, 1, -1}, {1, 3, 1, -1}, {2, 3, 1, Deck::EndedPileTop}, {2, 4, 1, 50}, {2, 0, 1, 50},
              {0, -1, 1, -1}, {0, 1, 0, -1}}) {
@@ -197,18 +176,19 @@ TEST(DeckSwap, DoesNothingWhenItCannot)
         const Codes pile = Pile(deck);
         const Card* card = deck.Sprite().GetCard();
         SeedRandom(8);
+        const std::int32_t first = NextRandom();
+        SeedRandom(8);
         deck.Swap();
         EXPECT_EQ(deck.Sprite().GetCard(), card);
         EXPECT_EQ(Pile(deck), pile);
-        const std::int32_t next = NextRandom();
-        SeedRandom(8);
-        EXPECT_EQ(next, NextRandom()); // nothing drawn
+        EXPECT_EQ(NextRandom(), first);
     }
 }
 
+// The code lands anywhere, the one from the fourth place down goes on top; with
+// the cycle swap the three cards about to be dealt stay on top.
 TEST(DeckReinsert, PlacesTheCodeAtRandomAndDealsTheFourthPlaceNext)
 {
-    // With the cycle swap the three cards about to be dealt stay on top.
     for (const auto& [swapMode, size, maxPlace] : std::vector<std::array<std::size_t, 3>>{{1, 8, 8}, {3, 8, 4}, {3, 2, 0}, {3, 0, 0}}) {
         SCOPED_TRACE(::testing::Message() << swapMode << ", " << size);
         const auto scope = Rules(2, static_cast<std::int32_t>(swapMode));
@@ -225,9 +205,7 @@ TEST(DeckReinsert, PlacesTheCodeAtRandomAndDealsTheFourthPlaceNext)
             const auto place = static_cast<std::size_t>(std::ranges::find(now, 40) - now.begin());
             ASSERT_LE(place, maxPlace);
             seen[place] = true;
-            if (place != size) {
-                EXPECT_EQ(now.back(), old[size >= 3 ? size - 3 : 0]);
-            }
+            EXPECT_TRUE(place == size || now.back() == old[size >= 3 ? size - 3 : 0]);
             if (swapMode == 3 && size >= 3) {
                 EXPECT_EQ(Tally(std::span(now).last(3)), Tally(std::span(old).last(3)));
             }
@@ -238,7 +216,9 @@ TEST(DeckReinsert, PlacesTheCodeAtRandomAndDealsTheFourthPlaceNext)
     }
 }
 
-TEST(DeckReinsert, AFullPileDropsTheCodeAndNoSwapReachesPastIt)
+// Only a board that forces the top could have a card falling on a full pile. A
+// random swap that draws the falling code itself keeps one copy only.
+TEST(DeckReinsert, AFullOrEndedPileTakesNothingAndNoSwapReachesPastIt)
 {
     for (const std::int32_t mode : {1, 2, 3}) {
         SCOPED_TRACE(mode);
@@ -251,9 +231,6 @@ TEST(DeckReinsert, AFullPileDropsTheCodeAndNoSwapReachesPastIt)
         const Codes full = Pile(deck);
         EXPECT_EQ(deck.Reinsert(Code("5C")), 0);
         EXPECT_EQ(Pile(deck), full);
-
-        // Only a board that forces the top could have a card falling now. A
-        // random swap that draws the falling code itself keeps one copy only.
         const CardCode x = full.back() == Code("QH") ? Code("JC") : Code("QH");
         deck.Sprite().SetCard(std::make_unique<Card>(x));
         const Counts inHand = InHand(deck);
@@ -263,10 +240,8 @@ TEST(DeckReinsert, AFullPileDropsTheCodeAndNoSwapReachesPastIt)
         deck.Deal();
         EXPECT_EQ(deck.RemainingCount(), 103);
     }
-}
-
-TEST(DeckPileTop, StaysInsideThePileAndAnEndedPileTakesNothingBack)
-{
+    // Out-of-range tops are brought inside; an ended pile takes nothing back
+    // and its next deal starts afresh with a whole deck.
     const auto scope = Rules(2, 3);
     Deck deck;
     EXPECT_EQ(deck.Reinsert(52) + deck.Reinsert(-1), 0);
@@ -275,44 +250,39 @@ TEST(DeckPileTop, StaysInsideThePileAndAnEndedPileTakesNothingBack)
     deck.SetPileTop(-7);
     EXPECT_EQ(deck.Reinsert(Code("AS")), 0);
     EXPECT_EQ(deck.RemainingCount(), -1);
-    deck.Deal(); // starts afresh with a whole deck
-    EXPECT_EQ(InHand(deck), Each(1));
+    deck.Deal();
+    EXPECT_EQ(InHand(deck), kOnce);
 }
 
 // Long seeded games played as the board would: deal, a few swaps, land on one
 // of seven stacks, collapse a meld (back into the pile with OneDeck 2) and
 // clear a stack taller than any real game's. From halfway on the player
-// completes melds wherever it can, which is what fills a OneDeck 2 pile. With
-// a pile, the cards in play must after every step be exactly those the rules
-// account for.
+// completes melds wherever it can, which is what fills a OneDeck 2 pile. The
+// cards in play must after every step be exactly those the rules account for.
 TEST(DeckProperty, LongSeededGamesNeitherLoseNorInventCards)
 {
     int dropped = 0;
-    for (int game = 0; game < 24 && !HasFatalFailure(); ++game) {
-        const std::int32_t oneDeck = game / 8, swapMode = game / 2 % 4 + 1, regime = game % 2 * 2 + 1;
+    for (int game = 0; game < 12 && !HasFatalFailure(); ++game) {
+        const std::int32_t oneDeck = game / 6 + 1, swapMode = game / 2 % 3 + 1, regime = game % 2 * 2 + 1;
         SCOPED_TRACE(::testing::Message() << oneDeck << ", " << swapMode << ", " << regime);
         const auto scope = Rules(oneDeck, swapMode, 0, regime);
         SeedRandom(static_cast<std::uint32_t>(oneDeck * 100 + swapMode * 10 + regime));
         std::minstd_rand choice{17}; // the test's own choices, the same on every platform
         Deck deck;
         std::array<Stack, 7> stacks;
-        Counts inPlay{}; // in the pile, on the stacks or falling
-        // A draw that leaves more cards than it should opened a fresh deck; a
-        // random swap that draws the falling code itself keeps one copy only.
-        const auto draw = [&](bool swap) {
-            const CardCode x = swap ? Falling(deck) : -1;
-            const std::int32_t before = deck.RemainingCount();
-            swap ? deck.Swap() : static_cast<void>(deck.Deal());
-            const bool twin = swap && swapMode == 1 && before > 0 && Falling(deck) == x;
-            if (deck.RemainingCount() != before - (swap ? twin : 1)) {
-                std::ranges::for_each(inPlay, [](int& n) { ++n; });
-            }
-            inPlay[Falling(deck)] -= twin;
-        };
+        Counts inPlay{};
         for (int step = 0; step < 1500 && !HasFatalFailure(); ++step) {
-            draw(false);
-            for (auto swaps = choice() % 3; swaps > 0; --swaps) {
-                draw(true);
+            // A draw that leaves more cards than it should opened a fresh deck;
+            // a random swap that draws the falling code itself keeps one copy only.
+            for (int d = 0, draws = 1 + static_cast<int>(choice() % 3); d < draws; ++d) {
+                const CardCode x = d > 0 ? Falling(deck) : -1;
+                const std::int32_t before = deck.RemainingCount();
+                d > 0 ? deck.Swap() : static_cast<void>(deck.Deal());
+                const bool twin = d > 0 && swapMode == 1 && before > 0 && Falling(deck) == x;
+                if (deck.RemainingCount() != before - (d > 0 ? twin : 1)) {
+                    std::ranges::for_each(inPlay, [](int& n) { ++n; });
+                }
+                inPlay[Falling(deck)] -= twin;
             }
             Stack* stack = &stacks[choice() % stacks.size()];
             for (Stack& s : stacks) {
@@ -335,10 +305,7 @@ TEST(DeckProperty, LongSeededGamesNeitherLoseNorInventCards)
                     ++seen.at(n->GetCard()->GetCode());
                 }
             }
-            ASSERT_LE(deck.RemainingCount(), Deck::PileSize);
-            if (oneDeck != 0) {
-                ASSERT_EQ(seen, inPlay) << "step " << step;
-            }
+            ASSERT_EQ(seen, inPlay) << "step " << step;
         }
     }
     EXPECT_GT(dropped, 0) << "no game filled the pile";

@@ -3,6 +3,7 @@
 #include <climits>
 #include <optional>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "support/CardBuilders.h"
@@ -53,29 +54,20 @@ TEST(RankMasks, RunLengthIsTheSingleUnbrokenBlockOfBits)
     EXPECT_EQ(MaskBit(32) | MaskBit(-1), 0u);
 }
 
-TEST_F(SetsAndRuns, ScoresTheWorkedMelds)
+// The top two cards choose a set; runs lie in any order with gaps closed
+// further down, and do not wrap from king to ace.
+TEST_F(SetsAndRuns, FindTheLongestSetOrSuitedRunAtTheTopAndScoreIt)
 {
     ExpectMelds({{{"7C", "7D", "7H"}, 3, 15}, {{"KC", "KD", "KS"}, 3, 30}, {{"AC", "AD", "AH"}, 3, 45},
                  {{"4H", "5H", "6H"}, 3, 15}, {{"AS", "2S", "3S"}, 3, 15}, {{"QD", "KD", "AD"}, 3, 35},
-                 {{"5C", "6C", "7C", "8C"}, 4, 40}, {{"9H", "10H", "JH", "QH", "KH"}, 5, 180}});
+                 {{"5C", "6C", "7C", "8C"}, 4, 40}, {{"9H", "10H", "JH", "QH", "KH"}, 5, 180},
+                 {{}, 0}, {{"9D"}, 1}, {{"5C", "5D", "4C", "3C"}, 2}, {{"7S", "5S", "6S"}, 3},
+                 {{"5S", "7S", "6S", "9S", "8S", "2H"}, 5}, {{"7C", "6C", "5D", "4C"}, 2}, {{"KH", "AH", "2H"}, 2}});
 }
 
-TEST_F(SetsAndRuns, FindsTheLongestSetOrSuitedRunAtTheTop)
-{
-    ExpectMelds({
-        {{}, 0},
-        {{"9D"}, 1},
-        {{"5C", "5D", "4C", "3C"}, 2}, // the top two cards choose a set
-        {{"7S", "5S", "6S"}, 3},       // runs lie in any order...
-        {{"5S", "7S", "6S", "9S", "8S", "2H"}, 5}, // ...gaps closed further down
-        {{"7C", "6C", "5D", "4C"}, 2},
-        {{"KH", "AH", "2H"}, 2}, // no wrap-around: only K-A, read ace high
-    });
-}
-
+// Random dealing can pile up one rank without limit.
 TEST_F(SetsAndRuns, DoublingSaturatesInsteadOfOverflowing)
 {
-    // Random dealing can pile up one rank without limit.
     const auto sevens = StackFromTop(Cards(40, "7C"));
     EXPECT_EQ(sevens->MeldLength(), 40);
     EXPECT_EQ(sevens->MeldPoints(26), 130 << 23);
@@ -84,45 +76,30 @@ TEST_F(SetsAndRuns, DoublingSaturatesInsteadOfOverflowing)
     // Below the minimum: the plain sum; beyond the stack: the whole stack.
     EXPECT_EQ(sevens->MeldPoints(2), 10);
     EXPECT_EQ(StackFromTop({"7C", "7D", "7H"})->MeldPoints(5), 15);
-
     settings.minMeldLength = 0;
     EXPECT_EQ(sevens->MeldPoints(3), 120);
     EXPECT_EQ(sevens->MeldPoints(32), INT_MAX);
 }
 
-TEST_F(PokerHands, ScoresTheWorkedMelds)
+// Only the top five cards count: too few, four-card straights and flushes,
+// three of a kind and two pair are nothing; any two ranks over several suits
+// make a full house, and the ace counts low only when that makes the
+// stronger hand.
+TEST_F(PokerHands, JudgeOnlyTheTopFiveCardsAndScoreThem)
 {
-    ExpectMelds({{{"10S", "JS", "QS", "KS", "AS"}, 5, 1000},
-                 {{"KC", "KD", "KH", "KS"}, 4, 173},
-                 {{"AC", "2D", "3H", "4S", "5C"}, 5, 10}});
+    ExpectMelds({{{"10S", "JS", "QS", "KS", "AS"}, 5, 1000}, {{"KC", "KD", "KH", "KS"}, 4, 173},
+                 {{"AC", "2D", "3H", "4S", "5C"}, 5, 10}, {{}, 0}, {{"KC", "KD", "KH"}, 0},
+                 {{"2C", "3D", "4H", "5S"}, 0}, {{"2C", "5C", "9C", "JC"}, 0}, {{"KC", "KD", "KH", "2S", "3S"}, 0},
+                 {{"KC", "KD", "2H", "2S", "3S"}, 0}, {{"6C", "7D", "8H", "9S", "10C", "KD"}, 5, 26},
+                 {{"10C", "JD", "QH", "KS", "AC"}, 5, 40}, {{"KC", "2C", "KD", "KH", "KS"}, 5, 90},
+                 {{"AC", "2C", "3C", "4C", "5C"}, 5, 250}, {{"AC", "3C", "5C", "7C", "9C"}, 5, 12}});
 }
 
-TEST_F(PokerHands, JudgesOnlyTheTopFiveCards)
-{
-    ExpectMelds({
-        // Too few cards, four-card straights and flushes, three of a kind, two pair.
-        {{}, 0}, {{"KC", "KD", "KH"}, 0}, {{"2C", "3D", "4H", "5S"}, 0}, {{"2C", "5C", "9C", "JC"}, 0},
-        {{"KC", "KD", "KH", "2S", "3S"}, 0}, {{"KC", "KD", "2H", "2S", "3S"}, 0},
-        {{"6C", "7D", "8H", "9S", "10C", "KD"}, 5, 26},
-        {{"10C", "JD", "QH", "KS", "AC"}, 5, 40},
-        // Any two ranks over several suits make a full house.
-        {{"KC", "2C", "KD", "KH", "KS"}, 5, 90},
-        // The ace counts low only when that reading makes the stronger hand.
-        {{"AC", "2C", "3C", "4C", "5C"}, 5, 250},
-        {{"AC", "3C", "5C", "7C", "9C"}, 5, 12},
-    });
-}
-
-TEST_F(TwentyOne, ScoresTheWorkedMelds)
-{
-    ExpectMelds({{{"AC", "KD"}, 2, 42}, {{"10C", "6D", "5H"}, 3, 21}});
-}
-
+// Read low, the ace reaches 21 a card later: the longer meld wins.
 TEST_F(TwentyOne, CountsCardsUntilTheSumIsExactly21)
 {
-    ExpectMelds({{{}, 0}, {{"10C", "9D", "5H", "AS"}, 0}, {{"JC", "QD", "KH"}, 0},
-                 // Read low, the ace reaches 21 a card later: the longer meld wins.
-                 {{"AC", "10D", "QH"}, 3, 21}});
+    ExpectMelds({{{"AC", "KD"}, 2, 42}, {{"10C", "6D", "5H"}, 3, 21}, {{}, 0}, {{"10C", "9D", "5H", "AS"}, 0},
+                 {{"JC", "QD", "KH"}, 0}, {{"AC", "10D", "QH"}, 3, 21}});
 }
 
 TEST(OtherRuleSets, FindAndScoreNothing)
@@ -130,8 +107,7 @@ TEST(OtherRuleSets, FindAndScoreNothing)
     for (const std::int32_t regime : {0, 4}) {
         test::SettingsScope scope([regime](Settings& s) { s.CollapseRegime = regime; });
         const auto sevens = StackFromTop({"7C", "7D", "7H"});
-        EXPECT_EQ(sevens->MeldLength(), 0);
-        EXPECT_EQ(sevens->MeldPoints(3), 0);
+        EXPECT_EQ(std::pair(sevens->MeldLength(), sevens->MeldPoints(3)), std::pair(0, 0));
     }
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <tuple>
 #include <vector>
 
 #include "model/Deck.h"
@@ -20,7 +21,7 @@ constexpr int kY = 300;
 class StackOnScreen : public ::testing::Test {
 protected:
     // Cards as a player reads the column, top card first.
-    void Build(std::initializer_list<std::string_view> fromTop)
+    void Build(const std::vector<std::string_view>& fromTop)
     {
         stack = test::StackFromTop(fromTop);
         stack->SetPosition(kX, kY);
@@ -45,12 +46,9 @@ protected:
         int differences = 0;
         for (int y = 0; y < 460; ++y) {
             for (int x = 0; x < 640; ++x) {
-                if (table.screen.image.GetPixel(x, y) == expected.GetPixel(x, y)) {
-                    continue;
-                }
-                const int cx = (x - kX) < 4 || (x - kX) >= 67;
-                const int cy = ((y - kY) % 24 + 24) % 24 < 4 || ((y - kY) % 24 + 24) % 24 >= 20;
-                differences += !(cx && cy);
+                const int dy = ((y - kY) % 24 + 24) % 24;
+                const bool corner = (x - kX < 4 || x - kX >= 67) && (dy < 4 || dy >= 20);
+                differences += !corner && table.screen.image.GetPixel(x, y) != expected.GetPixel(x, y);
             }
         }
         return differences;
@@ -67,72 +65,47 @@ TEST_F(StackOnScreen, DrawsEachCardOneStepFurtherFromTheBaseInBothDirections)
         settings.UpDown = upDown;
         table.Clear();
         Build({"3C", "2C", "AC"});
-        // Drawn one by one, bottom first, each card overlapping the one beneath.
-        test::TestTable byHand;
+        test::TestTable byHand; // bottom first, each card overlapping the one beneath
         byHand.painter.Draw(byHand.dc, kX, kY, 3, EmptySlot, 54, true);
-        byHand.painter.Draw(byHand.dc, kX, kY, 0, FaceUp, 54, true);
-        byHand.painter.Draw(byHand.dc, kX, kY - 24 * upDown, 4, FaceUp, 54, true);
-        byHand.painter.Draw(byHand.dc, kX, kY - 48 * upDown, 8, FaceUp, 54, true);
+        for (const CardCode code : {0, 4, 8}) {
+            byHand.painter.Draw(byHand.dc, kX, kY - 6 * code * upDown, code, FaceUp, 54, true);
+        }
         EXPECT_TRUE(table.screen.image.HasSamePixels(byHand.Snapshot())) << "UpDown " << upDown;
     }
 }
 
-TEST_F(StackOnScreen, ACollapsePlaysRisingTonesAndScores)
+// Rising tones, one a card, that only wait with the sound off; the stack is
+// then repainted as it now is, down to the empty-slot marker in either
+// orientation, and the cards go back into a deck that takes them back.
+TEST_F(StackOnScreen, ACollapsePlaysRisingTonesScoresAndRepairsTheScreen)
 {
-    Build({"7C", "7D", "7H", "KS"});
-    EXPECT_EQ(stack->Collapse(table.gameDc, 3, nullptr), 15);
-    EXPECT_EQ(stack->GetCount(), 1);
-    EXPECT_EQ(table.sound.tones, (std::vector<Tone>{{220, 200, 1}, {330, 170, 1}, {440, 150, 1}}));
-    EXPECT_EQ(DifferencesAwayFromCorners(FreshPaint()), 0);
-}
-
-TEST_F(StackOnScreen, WithSoundOffACollapseOnlyWaits)
-{
-    settings.Beep = 0;
-    Build({"AS", "2S", "3S", "4S", "5S", "6S", "7S"});
-    stack->Collapse(table.gameDc, 7, nullptr);
-    const std::vector<Tone> expected{{220, 200, 0}, {330, 170, 0}, {440, 150, 0}, {550, 135, 0},
-                                     {660, 125, 0}, {770, 116, 0}, {880, 110, 0}};
-    EXPECT_EQ(table.sound.tones, expected);
-}
-
-TEST_F(StackOnScreen, CollapsingTheWholeStackLeavesTheEmptySlotMarker)
-{
-    for (const int upDown : {1, -1}) {
-        settings.UpDown = upDown;
+    for (const auto& [beep, upDown, oneDeck, fromTop, n, tones] : std::vector<std::tuple<int, int, int, std::vector<std::string_view>, int, std::vector<Tone>>>{
+             {1, 1, 2, {"7C", "7D", "7H", "KS"}, 3, {{220, 200, 1}, {330, 170, 1}, {440, 150, 1}}},
+             {1, -1, 1, {"QH", "QD", "QC"}, 3, {{220, 200, 1}, {330, 170, 1}, {440, 150, 1}}},
+             {0, 1, 0, {"AS", "2S", "3S", "4S", "5S", "6S", "7S"}, 7,
+              {{220, 200, 0}, {330, 170, 0}, {440, 150, 0}, {550, 135, 0}, {660, 125, 0}, {770, 116, 0}, {880, 110, 0}}}}) {
+        std::tie(settings.Beep, settings.UpDown, settings.OneDeck) = std::tuple(beep, upDown, oneDeck);
         table.Clear();
-        Build({"QH", "QD", "QC"});
-        stack->Collapse(table.gameDc, 3, nullptr);
-        EXPECT_EQ(stack->GetCount(), 0);
-        EXPECT_TRUE(table.screen.image.HasSamePixels(FreshPaint())) << "UpDown " << upDown;
-    }
-}
-
-TEST_F(StackOnScreen, CollapsedCardsGoBackIntoTheDeckOnlyWhenItTakesThemBack)
-{
-    for (const int oneDeck : {0, 1, 2}) {
-        settings.OneDeck = oneDeck;
+        Build(fromTop);
         Deck deck;
-        Build({"9D", "9C", "9S"});
-        const int before = deck.RemainingCount();
-        stack->Collapse(table.gameDc, 3, &deck);
-        EXPECT_EQ(deck.RemainingCount(), before + (oneDeck == 2 ? 3 : 0)) << "OneDeck " << oneDeck;
+        EXPECT_EQ(stack->Collapse(table.gameDc, n, &deck), test::StackFromTop(fromTop)->MeldPoints(n));
+        EXPECT_EQ(stack->GetCount(), static_cast<std::int32_t>(fromTop.size()) - n);
+        EXPECT_EQ(deck.RemainingCount(), oneDeck == 2 ? n : 0);
+        EXPECT_EQ(table.sound.tones, tones);
+        EXPECT_EQ(DifferencesAwayFromCorners(FreshPaint()), 0) << "UpDown " << upDown;
+        EXPECT_TRUE(stack->GetCount() > 0 || table.screen.image.HasSamePixels(FreshPaint()));
     }
 }
 
+// Every card goes with a low tone; nothing is redrawn, the marker comes with
+// the caller's next draw. An empty stack neither sounds nor draws.
 TEST_F(StackOnScreen, ClearingTakesEveryCardWithALowToneAndCountsItsValue)
 {
     Build({"KH", "7D", "AC"});
     EXPECT_EQ(stack->ClearAnimated(table.gameDc), 30);
     EXPECT_EQ(stack->GetCount(), 0);
     EXPECT_EQ(table.sound.tones, (std::vector<Tone>(3, {120, 50, 1})));
-    // Nothing is redrawn: the marker comes with the caller's next draw.
-    test::TestTable blank;
-    EXPECT_TRUE(table.screen.image.HasSamePixels(blank.Snapshot()));
-}
-
-TEST_F(StackOnScreen, ClearingAnEmptyStackDoesNothing)
-{
+    EXPECT_TRUE(table.screen.image.HasSamePixels(test::TestTable().Snapshot()));
     Build({});
     EXPECT_EQ(stack->ClearAnimated(table.gameDc), 0);
     EXPECT_TRUE(table.sound.tones.empty());

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <tuple>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
+#include "model/CardNode.h"
 #include "support/CardBuilders.h"
 #include "support/SettingsScope.h"
 
@@ -11,6 +15,9 @@ namespace {
 
 using test::Code;
 using test::StackFromTop;
+
+static_assert(std::has_virtual_destructor_v<Card> && !std::is_copy_constructible_v<Card>);
+static_assert(std::has_virtual_destructor_v<CardNode> && !std::is_copy_constructible_v<CardNode>);
 
 // Walks the cards top first, checking on the way that every link agrees with
 // its neighbour's.
@@ -25,6 +32,19 @@ std::vector<CardCode> CodesFromTop(const Stack& stack)
     }
     EXPECT_EQ(static_cast<std::int32_t>(codes.size()), stack.GetCount());
     return codes;
+}
+
+// rank * 4 + suit, the ace lowest; a new card lies face up with back 54.
+TEST(Card, CodesRankAndSuitAndIsMadeFaceUp)
+{
+    EXPECT_EQ(std::pair(CardRank(51), CardSuit(51)), std::pair(12, 3));
+    EXPECT_EQ(MakeCardCode(3, 2), 14);
+    const Card card(17);
+    EXPECT_EQ(std::tuple(card.GetCode(), card.GetDrawMode(), card.GetBackDesign()), std::tuple(17, FaceUp, 54));
+    // The card lives on this frame: a node that deleted it would be a bad free.
+    Card onFrame(42);
+    std::make_unique<CardNode>(&onFrame).reset();
+    EXPECT_EQ(onFrame.GetCode(), 42);
 }
 
 TEST(StackList, PushesOnTopOfAnEmptySlotBaseAndPopsInReverse)

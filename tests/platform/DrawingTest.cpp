@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <tuple>
@@ -54,12 +55,10 @@ TEST(Colours, KeepTheWindowsLayoutAndBecomeRgbDevicePixels)
     EXPECT_EQ(Rgb(0x12, 0x34, 0x56), 0x563412u);
     EXPECT_EQ(ToDevicePixel(Rgb(0x12, 0x34, 0x56)), 0xFF123456u);
     EXPECT_EQ(FromDevicePixel(0xFF123456u), Rgb(0x12, 0x34, 0x56));
-    FakeSurface screen(1, 1);
-    ClientDC(screen).FillRect(Rect{0, 0, 1, 1}, kRed);
-    EXPECT_EQ(screen.image.Data()[0], 0xFFFF0000u);
 }
 
-TEST(FillRect, FillsExactlyTheRectangleClippedAtEveryEdge)
+// Every change reaches the screen at once, and only the part that changed.
+TEST(FillRect, FillsExactlyTheRectangleClippedAtEveryEdgeAndPresentsIt)
 {
     FakeSurface screen(10, 8);
     ClientDC dc(screen);
@@ -70,6 +69,7 @@ TEST(FillRect, FillsExactlyTheRectangleClippedAtEveryEdge)
     dc.FillRect(Rect{20, 20, 30, 30}, kGrey);
     EXPECT_EQ(Picture(screen.image),
               "RR......../RR......../........../..GGG...../..GGG...../..GGG...../..GGG...RR/........RR");
+    EXPECT_EQ(screen.presented, (std::vector{Rect{2, 3, 5, 7}, Rect{0, 0, 2, 2}, Rect{8, 6, 10, 8}}));
 }
 
 TEST(RasterOps, CombineSourceAndDestinationBitForBitAndStayOpaque)
@@ -88,28 +88,26 @@ TEST(RasterOps, CombineSourceAndDestinationBitForBitAndStayOpaque)
     }
 }
 
+// From a source offset; over each edge of the client area and far away; and
+// from a source rectangle reaching past the source, of which only what exists
+// is copied.
 TEST(RasterOps, BlitsReadFromTheSourceOffsetAndAreClippedToBothBitmaps)
 {
     FakeSurface screen(6, 6);
     ClientDC dc(screen);
     OffScreen card(dc, 4, 4, kRed);
     card.dc.FillRect(Rect{1, 1, 2, 2}, kGreen);
-    dc.FillRect(Rect{0, 0, 6, 6}, kGrey);
-    dc.BitBlt(2, 3, 3, 2, card.dc, 1, 1, RasterOp::SrcCopy);
-    EXPECT_EQ(Picture(screen.image), "------/------/------/--GRR-/--RRR-/------");
-
-    // A card hanging over each edge of the client area, and one far away.
-    dc.FillRect(Rect{0, 0, 6, 6}, kGrey);
-    for (const Point at : {Point{-2, -2}, Point{4, -3}, Point{-3, 4}, Point{5, 5}, Point{90, -90}}) {
-        EXPECT_TRUE(dc.BitBlt(at.x, at.y, 4, 4, card.dc, 0, 0, RasterOp::SrcCopy));
-    }
-    EXPECT_EQ(Picture(screen.image), "RR--RR/RR----/------/------/R-----/R----R");
-
-    // A source rectangle reaching past the source copies only what exists.
-    dc.FillRect(Rect{0, 0, 6, 6}, kGrey);
-    dc.BitBlt(0, 0, 6, 6, card.dc, 2, 3, RasterOp::SrcCopy);
-    dc.BitBlt(0, 0, 6, 6, card.dc, -5, -5, RasterOp::SrcCopy);
-    EXPECT_EQ(Picture(screen.image), "RR----/------/------/------/------/-----R");
+    const auto blits = [&](const std::vector<std::array<int, 4>>& blits) {
+        dc.FillRect(Rect{0, 0, 6, 6}, kGrey);
+        for (const auto& [x, y, sx, sy] : blits) {
+            EXPECT_TRUE(dc.BitBlt(x, y, 6, 6, card.dc, sx, sy, RasterOp::SrcCopy));
+        }
+        return Picture(screen.image);
+    };
+    EXPECT_EQ(blits({{2, 3, 1, 1}}), "------/------/------/--GRR-/--RRR-/--RRR-");
+    EXPECT_EQ(blits({{-2, -2, 0, 0}, {4, -3, 0, 0}, {-3, 4, 0, 0}, {5, 5, 0, 0}, {90, -90, 0, 0}}),
+              "RR--RR/RR----/------/------/R-----/R----R");
+    EXPECT_EQ(blits({{0, 0, 2, 3}, {0, 0, -5, -5}}), "RR----/------/------/------/------/-----R");
 }
 
 // Resource bitmaps are made once at scale 1 and drawn on any window.
@@ -131,9 +129,11 @@ TEST(ScaleTwo, FillsAndBlitsCoverEveryDevicePixelAndEnlargeLowResolutionBitmaps)
     EXPECT_EQ(Picture(screen.image), "GG..RR--/GG..RR--/GG....../GG....../..RR..../..RR....");
 }
 
-TEST(RasterOps, AContextWithoutABitmapDrawsNothing)
+// A context without a bitmap draws nothing; direct pixel work reaches the
+// screen only once the lock is let go.
+TEST(ClientDC, PresentsDirectPixelWorkOnlyOnceItIsDone)
 {
-    FakeSurface screen(6, 6);
+    FakeSurface screen(10, 10);
     ClientDC dc(screen);
     MemoryDC empty(dc);
     EXPECT_TRUE(empty.ClipBox().IsEmpty());
@@ -142,23 +142,6 @@ TEST(RasterOps, AContextWithoutABitmapDrawsNothing)
     EXPECT_FALSE(dc.BitBlt(0, 0, 5, 5, empty, 0, 0, RasterOp::SrcCopy));
     EXPECT_FALSE(empty.LockPixels(Rect{0, 0, 5, 5}).View());
     EXPECT_TRUE(screen.presented.empty());
-}
-
-TEST(ClientDC, PutsEveryChangeOnTheScreenAtOnce)
-{
-    FakeSurface screen(10, 10);
-    ClientDC dc(screen);
-    dc.FillRect(Rect{-3, 2, 4, 5}, kGreen);
-    OffScreen card(dc, 3, 3, kRed);
-    dc.BitBlt(8, 8, 3, 3, card.dc, 0, 0, RasterOp::SrcCopy);
-    dc.FillRect(Rect{20, 20, 30, 30}, kRed);
-    EXPECT_EQ(screen.presented, (std::vector{Rect{0, 2, 4, 5}, Rect{8, 8, 10, 10}}));
-}
-
-TEST(ClientDC, PresentsDirectPixelWorkOnlyOnceItIsDone)
-{
-    FakeSurface screen(10, 10);
-    ClientDC dc(screen);
     ColorRef shown = 0;
     screen.onPresent = [&](const Rect&) { shown = At(screen.image, 3, 3); };
     {

@@ -113,6 +113,8 @@ protected:
     ClientDC dc{screen};
 };
 
+// A face lands inside the card rectangle only; Remove fills the rectangle
+// with the colour up to the client area's edges.
 TEST_F(CardLibraryDraw, PutsAFaceOnTheScreenInsideTheCardRectangleOnly)
 {
     ASSERT_NE(library.Load(owner), 0);
@@ -122,11 +124,6 @@ TEST_F(CardLibraryDraw, PutsAFaceOnTheScreenInsideTheCardRectangleOnly)
     EXPECT_EQ(screen.presented, std::vector{Rect::FromSize(20, 30, 71, 96)});
     dc.FillRect(Rect::FromSize(20, 30, 71, 96), kGreen);
     EXPECT_EQ(CountChanged(screen.image, kGreen), 0) << "drawn outside the card";
-}
-
-TEST_F(CardLibraryDraw, RemoveFillsTheCardRectangleWithTheColourUpToTheEdges)
-{
-    ASSERT_NE(library.Load(owner), 0);
     library.Draw(dc, 150, 100, 0, 4, Rgb(0xFF, 0, 0));
     EXPECT_EQ(std::ranges::count(screen.image.Data(), 0xFFFF0000u), 50 * 50);
 }

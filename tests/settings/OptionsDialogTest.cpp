@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <bit>
 #include <functional>
 #include <limits>
-#include <tuple>
 
 #include "resources/DialogTemplates.h"
 #include "settings/OptionsDialog.h"
@@ -15,29 +17,23 @@ namespace {
 using O = OptionsDialog;
 using test::FakeDialog;
 
-auto Fields(const Settings& s)
-{
-    return std::tuple{s.Beep,       s.Music,           s.ClearStacks,     s.GetFaster,     s.SwapMode,
-                      s.OneDeck,    s.EndOnShuffle,    s.LastStack,       s.UpDown,        s.CollapseRegime,
-                      s.ShowNagDlg, s.ForegroundColor, s.BackgroundColor, s.minMeldLength, s.dropInterval};
-}
+auto Fields(const Settings& s) { return std::bit_cast<std::array<std::int32_t, sizeof s / 4>>(s); }
 
 FakeDialog OptionsFake() { return FakeDialog(*FindDialogTemplate(OptionsDialogId)); }
 
 TEST(OptionsDialog, OkStoresTheWorkingCopyAndAsksForANewGameOnlyForRuleChanges)
 {
     using Change = std::function<void(Settings&)>;
-    const Change none = [](Settings&) {};
+    const Change none = [](Settings&) {}, upsideDown = [](Settings& s) { s.UpDown = -1; };
     // Loaded settings, clicks (the last closes the dialog), result, what the record then holds.
     const std::vector<std::tuple<Change, std::vector<int>, int, Change>> cases = {
         {none, {IdOk}, 2, none},
-        {none, {O::BeepBox, O::MusicBox, IdOk}, 2, [](Settings& s) { s.Beep = s.Music = 0; }},
-        {none, {O::LastStackBox, O::LastStackBox, IdOk}, 2, none},
+        {none, {O::BeepBox, O::MusicBox, O::LastStackBox, O::LastStackBox, IdOk}, 2,
+         [](Settings& s) { s.Beep = s.Music = 0; }},
         {none, {O::BackgroundColorButton, IdOk}, 1, [](Settings& s) { s.BackgroundColor = 0x123456; }},
         {[](Settings& s) { s.EndOnShuffle = 1; }, {O::DealFromDeckBox, IdOk}, 1, [](Settings& s) { s.OneDeck = 0; }},
         {none, {O::StuffCollapsedBox, IdOk}, 1, [](Settings& s) { s.OneDeck = 1; }},
-        {[](Settings& s) { s.UpDown = -1; }, {O::UpsideDownBox, IdOk}, 1, [](Settings& s) { s.UpDown = 1; }},
-        {[](Settings& s) { s.UpDown = -1; }, {IdOk}, 2, none},
+        {upsideDown, {O::UpsideDownBox, IdOk}, 1, [](Settings& s) { s.UpDown = 1; }}, {upsideDown, {IdOk}, 2, none},
         // No radio button for it, and too far off to work out one's id.
         {[](Settings& s) { s.SwapMode = std::numeric_limits<std::int32_t>::max(); }, {IdOk}, 2, none},
         {none, {O::SwapCompanionRadio, IdOk}, 1, [](Settings& s) { s.SwapMode = 2; }},
@@ -54,6 +50,7 @@ TEST(OptionsDialog, OkStoresTheWorkingCopyAndAsksForANewGameOnlyForRuleChanges)
     };
     for (std::size_t i = 0; i < cases.size(); ++i) {
         const auto& [loaded, clicks, result, change] = cases[i];
+        SCOPED_TRACE(testing::Message() << "case " << i);
         test::SettingsScope scope(loaded);
         Settings expected = settings;
         change(expected);
@@ -61,12 +58,9 @@ TEST(OptionsDialog, OkStoresTheWorkingCopyAndAsksForANewGameOnlyForRuleChanges)
         dialog.pickedColour = 0x123456;
         O handler;
         EXPECT_TRUE(handler.OnInitDialog(dialog));
-        for (const int id : clicks) {
-            EXPECT_TRUE(handler.OnCommand(dialog, id)) << id;
-        }
+        EXPECT_TRUE(std::ranges::all_of(clicks, [&](int id) { return handler.OnCommand(dialog, id); }));
         EXPECT_FALSE(handler.OnCommand(dialog, 1012)); // not one of the dialog's commands
-        EXPECT_EQ(dialog.ended, result) << "case " << i;
-        EXPECT_EQ(Fields(settings), Fields(expected)) << "case " << i;
+        EXPECT_EQ(std::pair(dialog.ended, Fields(settings)), std::pair(std::optional(result), Fields(expected)));
     }
 }
 
@@ -77,13 +71,11 @@ TEST(OptionsDialog, BothPickersShareTheCustomColoursForTheWholeRun)
     FakeDialog first = OptionsFake(), second = OptionsFake();
     handler.OnInitDialog(first);
     first.pickedCustomColour = 0xABCDEF; // mixed in the first picker, which is then cancelled
-    for (const int id : {int{O::ForegroundColorButton}, int{O::BackgroundColorButton}, int{IdCancel}}) {
-        handler.OnCommand(first, id);
-    }
+    std::ranges::for_each(std::array{int{O::ForegroundColorButton}, int{O::BackgroundColorButton}, int{IdCancel}},
+                          [&](int id) { handler.OnCommand(first, id); });
     handler.OnInitDialog(second);
     handler.OnCommand(second, O::BackgroundColorButton);
-    std::array<ColorRef, 16> mixed{};
-    mixed[0] = 0xABCDEF;
+    const std::array<ColorRef, 16> mixed{0xABCDEF};
     EXPECT_EQ(first.pickerOpenedWith, (std::vector<ColorRef>{0x80FF80, 0x004000}));
     EXPECT_EQ(first.customColoursSeen, (std::vector{std::array<ColorRef, 16>{}, mixed}));
     EXPECT_EQ(second.customColoursSeen, std::vector{mixed});

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <array>
+#include <bit>
+
 #include "settings/Settings.h"
 
 namespace tw {
@@ -7,45 +10,23 @@ namespace {
 
 TEST(SettingsDefaults, AreTheValuesOfAnEmptyStore)
 {
-    const Settings s = Settings::Defaults();
-    EXPECT_EQ(s.Beep, 1);
-    EXPECT_EQ(s.Music, 1);
-    EXPECT_EQ(s.ClearStacks, 0);
-    EXPECT_EQ(s.GetFaster, 1);
-    EXPECT_EQ(s.SwapMode, 3);
-    EXPECT_EQ(s.OneDeck, 2);
-    EXPECT_EQ(s.EndOnShuffle, 0);
-    EXPECT_EQ(s.LastStack, 1);
-    EXPECT_EQ(s.UpDown, 1);
-    EXPECT_EQ(s.CollapseRegime, 1);
-    EXPECT_EQ(s.ShowNagDlg, 1);
-    EXPECT_EQ(s.ForegroundColor, 8454016);
-    EXPECT_EQ(s.BackgroundColor, 16384);
-    EXPECT_EQ(s.minMeldLength, 3);
-    EXPECT_EQ(s.dropInterval, 800);
+    // Beep, Music, ClearStacks, GetFaster, SwapMode, OneDeck, EndOnShuffle, LastStack, UpDown,
+    // CollapseRegime, ShowNagDlg, ForegroundColor, BackgroundColor, minMeldLength, dropInterval.
+    const std::array<std::int32_t, 15> expected = {1, 1, 0, 1, 3, 2, 0, 1, 1, 1, 1, 8454016, 16384, 3, 800};
+    EXPECT_EQ((std::bit_cast<std::array<std::int32_t, 15>>(Settings::Defaults())), expected);
 }
 
+// An unknown rule set keeps the previous length, whether that is a fresh
+// record's 0 or a loaded 3.
 TEST(MinMeldLength, FollowsTheRuleSet)
 {
-    Settings s;
-    for (auto [regime, expected] : {std::pair{1, 3}, {2, 3}, {3, 2}}) {
+    for (auto [start, regime, expected] : {std::array{0, 1, 3}, {0, 2, 3}, {0, 3, 2}, {0, 7, 0}, {3, 0, 3}, {2, 9, 2}}) {
+        Settings s;
+        s.minMeldLength = start;
         s.CollapseRegime = regime;
         s.DeriveMinMeldLength();
-        EXPECT_EQ(s.minMeldLength, expected) << "regime " << regime;
+        EXPECT_EQ(s.minMeldLength, expected) << "regime " << regime << " from " << start;
     }
-}
-
-TEST(MinMeldLength, AnUnknownRuleSetKeepsThePreviousLength)
-{
-    Settings fresh;
-    fresh.CollapseRegime = 7;
-    fresh.DeriveMinMeldLength();
-    EXPECT_EQ(fresh.minMeldLength, 0);
-
-    Settings loaded = Settings::Defaults();
-    loaded.CollapseRegime = 0;
-    loaded.DeriveMinMeldLength();
-    EXPECT_EQ(loaded.minMeldLength, 3);
 }
 
 } // namespace
