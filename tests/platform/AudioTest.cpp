@@ -5,13 +5,10 @@
 #include <array>
 #include <chrono>
 #include <cmath>
-#include <string>
 #include <vector>
 
 #include "platform/AudioOutput.h"
 #include "platform/SquareWave.h"
-#include "support/TestOutput.h"
-#include "support/WavFile.h"
 
 namespace tw {
 namespace {
@@ -30,11 +27,11 @@ std::vector<float> Samples(SquareWave wave)
 }
 
 // Half periods heard: changes of sign between non-zero samples.
-template <typename T> int SignChanges(const std::vector<T>& samples)
+int SignChanges(const std::vector<float>& samples)
 {
     int changes = 0;
-    T last = 0;
-    for (T sample : samples) {
+    float last = 0;
+    for (float sample : samples) {
         changes += sample != 0 && last * sample < 0;
         last = sample != 0 ? sample : last;
     }
@@ -42,7 +39,7 @@ template <typename T> int SignChanges(const std::vector<T>& samples)
 }
 
 // No device plays this output, so the test renders it itself.
-AudioOutput ClosedOutput() { return AudioOutput(std::vector<std::string>{"no-such-driver"}); }
+AudioOutput ClosedOutput() { return AudioOutput({"no-such-driver"}); }
 
 // Renders `frames` in driver-sized blocks into a stereo pair that starts out
 // holding `base`; gives back the left channel after checking the right.
@@ -73,9 +70,8 @@ TEST(SquareWave, HasTheLengthAndPitchAskedFor)
 TEST(SquareWave, FadesInAndOutWithinItsRamps)
 {
     for (int duration : {200, 5}) {
-        SquareWave wave(440, duration, 44100);
-        const int ramp = wave.RampLength();
-        const std::vector<float> samples = Samples(wave);
+        const int ramp = SquareWave(440, duration, 44100).RampLength();
+        const std::vector<float> samples = Samples(SquareWave(440, duration, 44100));
         const int length = static_cast<int>(samples.size());
         ASSERT_LE(ramp, length / 4) << "a short tone must still reach full height";
         for (int n = 0; n < length; ++n) {
@@ -89,26 +85,18 @@ TEST(SquareWave, FadesInAndOutWithinItsRamps)
 // The synthesizer has nothing to play, so the buffers' own contents plus the
 // tone come out, across blocks and past the tone's end. Its reverb adds a
 // trace of DC against denormals, so "silent" is never quite 0.
-TEST(AudioOutput, AddsTheToneToWhatTheSynthesizerRenderedAndItSurvivesAWavFile)
+TEST(AudioOutput, AddsTheToneToWhatTheSynthesizerRendered)
 {
     AudioOutput output = ClosedOutput();
-    ASSERT_FALSE(output.IsOpen());
     const int rate = output.SampleRate();
     output.StartTone(440, 200);
     std::vector<float> heard = RenderBlocks(output, rate / 5 + 512, 0.25f), tone = Samples(SquareWave(440, 200, rate));
+    ASSERT_EQ(tone.size(), static_cast<std::size_t>(rate / 5));
     std::ranges::for_each(heard, [](float& sample) { sample -= 0.25f; });
     tone.resize(heard.size());
     EXPECT_THAT(heard, Pointwise(FloatNear(1e-6f), tone));
     output.StartTone(0, 50);
     EXPECT_THAT(RenderBlocks(output, 256, 0), Pointwise(FloatNear(1e-6f), std::vector<float>(256, 0)));
-
-    heard.resize(static_cast<std::size_t>(rate / 5));
-    const auto path = test::TestOutputPath("tone-440hz-200ms.wav");
-    test::WavFile::Write(path, rate, heard);
-    const test::WavFile wav = test::WavFile::Read(path);
-    ASSERT_EQ(static_cast<int>(wav.samples.size()), rate / 5);
-    EXPECT_NEAR(SignChanges(wav.samples), 176, 1); // 2 × 440 × 0.2
-    EXPECT_NEAR(std::abs(wav.samples[wav.samples.size() / 2]), kAmplitude * 32767, 1);
 }
 
 TEST(AudioOutput, WithoutADeviceIsSilentAndBeepStillTakesItsTime)
@@ -117,12 +105,11 @@ TEST(AudioOutput, WithoutADeviceIsSilentAndBeepStillTakesItsTime)
     { AudioOutput defaultOutput; }
     AudioOutput output = ClosedOutput();
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_FALSE(output.IsOpen());
     for (int frequency : {440, 0}) {
         const auto start = std::chrono::steady_clock::now();
         output.Beep(frequency, 50);
-        const auto took = std::chrono::steady_clock::now() - start;
-        EXPECT_GE(took, std::chrono::milliseconds(50));
-        EXPECT_LT(took, std::chrono::seconds(5));
+        EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(50)) << frequency;
     }
 }
 

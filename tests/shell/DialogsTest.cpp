@@ -13,23 +13,18 @@ using test::FakeDialog;
 
 TEST(DialogHelpers, CenterOnParentTruncatesTowardZeroAndMayLeaveTheScreen)
 {
-    struct Case {
-        std::optional<Rect> owner;
-        Point expected; // of a 51 x 31 dialog at 7, 9
-    };
-    const Case cases[] = {
-        {Rect{0, 0, 640, 480}, {295, 225}},
-        {Rect{10, 20, 111, 221}, {35, 105}},      // 121 / 2 - 51 / 2, 241 / 2 - 31 / 2
-        {Rect{-301, -101, 0, 0}, {-175, -65}},    // -301 / 2 is -150, not -151
-        {Rect{-900, -700, -100, -100}, {-525, -415}},
+    // Where a 51 x 31 dialog at 7, 9 goes.
+    const std::pair<std::optional<Rect>, Point> cases[] = {
+        {Rect{10, 20, 111, 221}, {35, 105}},   // 121 / 2 - 51 / 2, 241 / 2 - 31 / 2
+        {Rect{-301, -101, 0, 0}, {-175, -65}}, // -301 / 2 is -150, not -151
         {std::nullopt, {7, 9}},
     };
-    for (const Case& c : cases) {
+    for (const auto& [owner, expected] : cases) {
         FakeDialog dialog;
         dialog.window = Rect::FromSize(7, 9, 51, 31);
-        dialog.owner = c.owner;
+        dialog.owner = owner;
         CenterOnParent(dialog);
-        EXPECT_EQ(dialog.window, Rect::FromSize(c.expected.x, c.expected.y, 51, 31));
+        EXPECT_EQ(dialog.window, Rect::FromSize(expected.x, expected.y, 51, 31));
     }
 }
 
@@ -37,10 +32,9 @@ TEST(DialogHelpers, ItemTextFitsTheBufferWithoutSplittingACharacter)
 {
     FakeDialog dialog;
     dialog.items[7].text = "Zo\xC3\xAB's deck"; // the diaeresis takes two bytes
-    EXPECT_EQ(GetItemText(dialog, 7, 256), "Zo\xC3\xAB's deck");
-    EXPECT_EQ(GetItemText(dialog, 7, 5), "Zo\xC3\xAB");
-    EXPECT_EQ(GetItemText(dialog, 7, 4), "Zo");
-    EXPECT_EQ(GetItemText(dialog, 7, 1), "");
+    for (const auto& [size, text] : {std::pair{256, "Zo\xC3\xAB's deck"}, {5, "Zo\xC3\xAB"}, {4, "Zo"}, {1, ""}}) {
+        EXPECT_EQ(GetItemText(dialog, 7, size), text) << size;
+    }
     EXPECT_EQ(GetItemText(dialog, 8, 256), "");
 
     SetItemNumber(dialog, 7, -5);
@@ -96,9 +90,7 @@ TEST(SmallDialogs, LevelAdvancePlaysItsTonesAndClosesOnItsTimerOrAKey)
     FakeDialog dialog;
     handler.OnInitDialog(dialog);
     EXPECT_FALSE(handler.OnCommand(dialog, 3));
-    EXPECT_TRUE(handler.OnCommand(dialog, IdCancel));
-    EXPECT_EQ(dialog.ended, IdCancel);
-    EXPECT_TRUE(dialog.timers.empty());
+    EXPECT_TRUE(handler.OnCommand(dialog, IdCancel) && dialog.ended == IdCancel && dialog.timers.empty());
 }
 
 } // namespace

@@ -23,14 +23,24 @@ using test::DialogCall;
 
 class Program : public ::testing::Test {
 protected:
-    // Starts the program on a store that already holds these values.
-    void Start(const std::vector<std::pair<std::string_view, std::int32_t>>& stored = {{"ShowNagDlg", 0}})
+    using Values = std::vector<std::pair<std::string_view, std::int32_t>>;
+    // Starts a program on a store that already holds these values.
+    static void Start(GameApp& program, const Values& stored)
     {
         for (const auto& [name, value] : stored) {
             WriteRegistryDword(RegistryRoot::CurrentUser, kTumblewickKey, name, value);
         }
-        ASSERT_TRUE(app.InitInstance());
+        ASSERT_TRUE(program.InitInstance());
     }
+    void Start(const Values& stored = {{"ShowNagDlg", 0}}) { Start(app, stored); }
+    // A message box as "caption: text".
+    std::string Said(std::size_t index)
+    {
+        return index < window().messages.size()
+                   ? window().messages[index].caption + ": " + window().messages[index].text
+                   : "(no message " + std::to_string(index) + ")";
+    }
+    std::string LastSaid() { return Said(window().messages.size() - 1); }
 
     test::FakeMainWindow& window() { return *platform.window; }
     Board& board() { return *app.GetBoard(); }
@@ -54,14 +64,11 @@ protected:
 TEST_F(Program, StartsARunningGameWithTheWelcomeDialogAndMusic)
 {
     Start({{"ShowNagDlg", 1}});
-    EXPECT_TRUE(platform.window->shown);
-    EXPECT_TRUE(platform.window->placement.maximized) << "the very first start is maximised";
-    EXPECT_TRUE(platform.soundEffectsReady);
+    EXPECT_TRUE(window().shown && platform.soundEffectsReady);
+    EXPECT_TRUE(window().placement.maximized) << "the very first start is maximised";
     ASSERT_EQ(platform.dialogs.size(), 1u);
-    EXPECT_EQ(platform.dialogs[0].dialog, "welcome");
-    EXPECT_EQ(platform.titlesDuringDialogs[0], "Tumblewick - Paused");
+    EXPECT_EQ(platform.dialogs[0].dialog + " " + platform.titlesDuringDialogs[0], "welcome Tumblewick - Paused");
     EXPECT_EQ(window().title, "Tumblewick");
-    EXPECT_TRUE(TimerRuns());
     EXPECT_EQ(window().timers[kDropTimer], 800);
     EXPECT_EQ(platform.sequencer.opened, std::vector<std::string>{"song1.mid"});
     EXPECT_EQ(board().GetColumn(), 3) << "the first paint placed the first card";
@@ -69,26 +76,19 @@ TEST_F(Program, StartsARunningGameWithTheWelcomeDialogAndMusic)
 
 TEST_F(Program, BringsAStoredPlacementBackOnScreen)
 {
-    struct Case {
-        std::int32_t left, top, width, height;
-        Rect expected;
+    const std::pair<Values, Rect> cases[] = {
+        {{{"Left", -5}, {"Top", 10}, {"Width", 700}, {"Height", 500}}, Rect::FromSize(0, 10, 700, 500)},
+        {{{"Left", 1900}, {"Top", 1060}, {"Width", 100}, {"Height", 100}}, Rect::FromSize(0, 0, 638, 458)},
+        {{{"Left", 20}, {"Top", -1}, {"Width", 5000}, {"Height", 5000}}, Rect::FromSize(20, 0, 640, 460)},
+        {{{"Left", 1888}, {"Top", 1048}, {"Width", 629}, {"Height", 455}}, Rect::FromSize(1888, 1048, 629, 455)},
     };
-    const Case cases[] = {
-        {-5, 10, 700, 500, Rect::FromSize(0, 10, 700, 500)},
-        {1900, 1060, 100, 100, Rect::FromSize(0, 0, 638, 458)},
-        {20, -1, 5000, 5000, Rect::FromSize(20, 0, 640, 460)},
-        {1888, 1048, 629, 455, Rect::FromSize(1888, 1048, 629, 455)},
-    };
-    for (const Case& c : cases) {
+    for (const auto& [stored, expected] : cases) {
         test::TemporaryStore own;
         test::FakeGamePlatform fresh;
         GameApp program(fresh);
-        for (const auto& [name, value] : std::vector<std::pair<std::string_view, std::int32_t>>{
-                 {"Left", c.left}, {"Top", c.top}, {"Width", c.width}, {"Height", c.height}, {"ShowNagDlg", 0}}) {
-            WriteRegistryDword(RegistryRoot::CurrentUser, kTumblewickKey, name, value);
-        }
-        ASSERT_TRUE(program.InitInstance());
-        EXPECT_EQ(fresh.created.normal, c.expected) << c.left << "," << c.top;
+        WriteRegistryDword(RegistryRoot::CurrentUser, kTumblewickKey, "ShowNagDlg", 0);
+        Start(program, stored);
+        EXPECT_EQ(fresh.created.normal, expected) << stored[0].second << "," << stored[1].second;
     }
 }
 
@@ -144,34 +144,28 @@ TEST_F(Program, FocusAndMenusPauseAndResume)
     EXPECT_TRUE(TimerRuns());
 }
 
-TEST_F(Program, NewAsksWhileAGameRunsAndNoKeepsIt)
+// No keeps the game; Yes abandons it, and its high score is entered without
+// further questions.
+TEST_F(Program, NewAsksWhileAGameRunsAndAnAbandonedHighScoreIsEntered)
 {
     Start();
     Board* first = &board();
+    board().AddScore(5000);
     window().answer = ResultNo;
     app.OnCommand(CommandNew);
     EXPECT_EQ(app.GetBoard(), first);
     EXPECT_FALSE(app.IsPaused());
-    ASSERT_EQ(window().messages.size(), 1u);
-    EXPECT_EQ(window().messages[0].text, "Are you sure you want to quit the current game?");
-    EXPECT_EQ(window().messages[0].caption, "New Game");
+    EXPECT_EQ(Said(0), "New Game: Are you sure you want to quit the current game?");
     EXPECT_EQ(window().messages[0].style, static_cast<unsigned>(MessageBoxYesNo));
-}
 
-TEST_F(Program, AnAbandonedGameWithAHighScoreIsEnteredWithoutFurtherQuestions)
-{
-    Start();
-    board().AddScore(5000);
     window().answer = ResultYes;
     app.OnCommand(CommandNew);
     ASSERT_EQ(platform.dialogs.size(), 1u);
-    EXPECT_EQ(platform.dialogs[0].dialog, "high scores");
-    EXPECT_TRUE(platform.dialogs[0].newEntryMode);
-    EXPECT_EQ(platform.dialogs[0].score, 5000);
-    ASSERT_EQ(window().messages.size(), 2u);
-    EXPECT_EQ(window().messages[1].text, "Congratulations!  You got a high score!");
+    EXPECT_EQ(std::tuple(platform.dialogs[0].dialog, platform.dialogs[0].newEntryMode, platform.dialogs[0].score),
+              std::tuple("high scores", true, 5000));
+    EXPECT_EQ(window().messages.size(), 3u);
+    EXPECT_EQ(LastSaid(), "Game Over: Congratulations!  You got a high score!");
     EXPECT_EQ(board().GetScore(), 0) << "a new game began";
-    EXPECT_FALSE(app.IsGameOver());
     EXPECT_EQ(window().title, "Tumblewick");
 }
 
@@ -182,9 +176,7 @@ TEST_F(Program, AGameWithoutRoomEndsWithTheOfferToPlayAgain)
     PlayUntilOver();
     EXPECT_EQ(window().title, "Tumblewick - Game Over");
     EXPECT_FALSE(TimerRuns());
-    ASSERT_FALSE(window().messages.empty());
-    EXPECT_EQ(window().messages.back().text, "Do you want to play again?");
-    EXPECT_EQ(window().messages.back().caption, "Game Over");
+    EXPECT_EQ(LastSaid(), "Game Over: Do you want to play again?");
     EXPECT_TRUE(platform.sequencer.open.empty()) << "the music stopped";
 
     app.OnCommand(CommandPause);
@@ -194,7 +186,7 @@ TEST_F(Program, AGameWithoutRoomEndsWithTheOfferToPlayAgain)
 
     window().DeliverPosted(); // the posted New: no question, a game over has none
     EXPECT_FALSE(app.IsGameOver());
-    EXPECT_EQ(window().messages.back().text, "Do you want to play again?");
+    EXPECT_EQ(LastSaid(), "Game Over: Do you want to play again?");
     EXPECT_EQ(platform.sequencer.opened.back(), "song2.mid");
 }
 
@@ -202,12 +194,11 @@ TEST_F(Program, TheEndlessMatchBonusCountsTowardsTheHighScore)
 {
     Start();
     app.GameOver(2);
-    ASSERT_GE(window().messages.size(), 2u);
-    EXPECT_EQ(window().messages[0].text.substr(0, 26), "Getting tired of this yet?");
+    EXPECT_EQ(Said(0).substr(0, 26 + 11), "Game Over: Getting tired of this yet?");
     EXPECT_EQ(board().GetScore(), 10000);
     ASSERT_EQ(platform.dialogs.size(), 1u);
     EXPECT_EQ(platform.dialogs[0].score, 10000);
-    EXPECT_EQ(window().messages.back().text, "Congratulations!  You got a high score!");
+    EXPECT_EQ(LastSaid(), "Game Over: Congratulations!  You got a high score!");
 }
 
 TEST_F(Program, ConfirmedOptionsStartANewGameOnlyWhenTheRulesChanged)
@@ -269,21 +260,12 @@ TEST_F(Program, AHelpDocumentThatCannotBeOpenedIsReported)
 
 TEST_F(Program, DraggingABorderKeepsTheWindowLargeEnough)
 {
-    struct Case {
-        int edge;
-        Rect before;
-        Rect after;
-    };
-    const Case cases[] = {
-        {EdgeRight, {100, 100, 500, 700}, {100, 100, 729, 700}},
-        {EdgeTopLeft, {100, 100, 500, 300}, {-129, -155, 500, 300}},
-        {EdgeBottom, {0, 0, 800, 200}, {0, 0, 800, 455}},
-        {EdgeLeft, {0, 0, 800, 200}, {0, 0, 800, 200}},
-    };
-    for (const Case& c : cases) {
-        Rect rect = c.before;
-        app.OnSizing(c.edge, rect);
-        EXPECT_EQ(rect, c.after) << "edge " << c.edge;
+    for (auto [edge, rect, after] : {std::tuple{EdgeRight, Rect{100, 100, 500, 700}, Rect{100, 100, 729, 700}},
+                                     {EdgeTopLeft, {100, 100, 500, 300}, {-129, -155, 500, 300}},
+                                     {EdgeBottom, {0, 0, 800, 200}, {0, 0, 800, 455}},
+                                     {EdgeLeft, {0, 0, 800, 200}, {0, 0, 800, 200}}}) {
+        app.OnSizing(edge, rect);
+        EXPECT_EQ(rect, after) << "edge " << edge;
     }
 }
 

@@ -46,7 +46,7 @@ public:
     }
 
     std::set<std::string> files;
-    std::map<std::string, std::string> failures; // file -> the step that fails
+    std::map<std::string, std::string> failures;
     std::string log;
     std::map<int, std::string> open;
     std::map<int, std::function<void()>> notify;
@@ -60,12 +60,10 @@ TEST(MusicChain, PlaysTheSongsInTurnAndStartsAgainAtTheFirstThatFails)
     struct Case {
         const char* name;
         std::set<std::string> files;
-        std::map<std::string, std::string> failures;
+        std::map<std::string, std::string> failures; // file -> the step that fails
         int firstNumber;
-        std::string events;
-        const char* opened;
-        int songNumber;
-        int music = 1;
+        std::string events, opened;
+        int songNumber, music = 1;
     };
     const std::set<std::string> two{"song1.mid", "song2.mid"}, three{"song1.mid", "song2.mid", "song3.mid"};
     const Case cases[] = {
@@ -79,7 +77,6 @@ TEST(MusicChain, PlaysTheSongsInTurnAndStartsAgainAtTheFirstThatFails)
         {"music turned on again while a song plays", two, {}, 0, "nn", "song1.mid song2.mid", 2},
         {"no output port", two, {{"song2.mid", ":noport"}}, 0, "ne", "song1.mid song2.mid:noport song1.mid", 1},
         {"cannot play", two, {{"song2.mid", ":noplay"}}, 0, "ne", "song1.mid song2.mid:noplay song1.mid", 1},
-        {"not even song 1 has an output", two, {{"song1.mid", ":noport"}}, 0, "n", "song1.mid:noport", 1},
         {"music off changes nothing", two, {}, 4, "n", "", 4, 0},
     };
     for (const Case& test : cases) {
