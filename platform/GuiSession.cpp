@@ -1,6 +1,7 @@
 #include "platform/GuiSession.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 
 namespace tw {
 
@@ -12,6 +13,8 @@ struct GuiSession::Impl {
 GuiSession::GuiSession(int& argc, char** argv) : impl(std::make_unique<Impl>(argc, argv))
 {
     QApplication::setApplicationName(QStringLiteral("Tumblewick"));
+    // Lets the desktop match the window with the menu entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.brindlecove.Tumblewick"));
 }
 
 GuiSession::~GuiSession() = default;

@@ -339,7 +339,7 @@ void MoveAside(const std::filesystem::path& path, FileIdentity identity)
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string aside = path.string() + ".damaged-" + stamp;
         if (attempt > 0) {
-            aside += "-" + std::to_string(attempt);
+            aside.append(1, '-').append(std::to_string(attempt));
         }
         int rc = renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE);
         if (rc != 0 && (errno == EINVAL || errno == ENOSYS) && access(aside.c_str(), F_OK) != 0) {

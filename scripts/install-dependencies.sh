@@ -7,9 +7,10 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev
   fonts-dejavu-core fonts-urw-base35
-  libfluidsynth-dev fluid-soundfont-gm
+  libfluidsynth-dev fluid-soundfont-gm abcmidi
   libsqlite3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  desktop-file-utils appstream
 )
 
 missing=()

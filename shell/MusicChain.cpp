@@ -1,6 +1,6 @@
 #include "shell/MusicChain.h"
 
-#include <cstdio>
+#include <string>
 
 #include "platform/MidiSequencer.h"
 #include "settings/Settings.h"
@@ -25,9 +25,7 @@ void MusicChain::MusicPlayNext()
         ++songNumber;
         int error = SequencerFileNotFound;
         if (songNumber < 1000) {
-            char fileName[16];
-            std::snprintf(fileName, sizeof fileName, "song%d.mid", static_cast<int>(songNumber));
-            error = OpenAndPlaySong(fileName);
+            error = OpenAndPlaySong("song" + std::to_string(songNumber) + ".mid");
         }
         if (error == SequencerOk || songNumber == 1) {
             return;
