@@ -5,23 +5,20 @@
 
 #include "model/CardSprite.h"
 #include "model/Stack.h"
+#include "support/CardBuilders.h"
 #include "support/SettingsScope.h"
 #include "support/TestTable.h"
 
 namespace tw {
 namespace {
 
-// The sprite moves over a busy playfield: a stack of cards and the markers of
-// empty stacks, so restored pixels are checked against real content.
-class FallingCard : public ::testing::Test {
-protected:
-    FallingCard()
+// The sprite moves over a busy playfield: a stack of cards and the marker of
+// an empty stack, so restored pixels are checked against real content.
+struct Playfield {
+    explicit Playfield(int scale = 1) : table(640, 460, scale)
     {
-        stack.SetPosition(200, 300);
-        for (const CardCode code : {12, 25, 38}) {
-            stack.PushCard(std::make_unique<Card>(code));
-        }
-        stack.Draw(table.gameDc);
+        stack->SetPosition(200, 300);
+        stack->Draw(table.gameDc);
         empty.SetPosition(291, 300);
         empty.Draw(table.gameDc);
         sprite.SetCard(std::make_unique<Card>(51));
@@ -33,91 +30,66 @@ protected:
 
     test::SettingsScope scope;
     test::TestTable table;
-    Stack stack;
+    std::unique_ptr<Stack> stack = test::StackFromTop({"KD", "KH", "KS"});
     Stack empty;
     CardSprite sprite;
 };
 
-// Whatever the sprite does, it holds one save-under bitmap at most and gives
-// back the playfield bit for bit; a second Show keeps the first pixels saved.
-TEST_F(FallingCard, LeavesThePlayfieldAsItWasAndHoldsOneBitmapAtMost)
+// Moves without a context draw nothing. Whatever else the sprite does, at
+// either scale, it holds one save-under bitmap at most and gives back the
+// playfield bit for bit; a second Show keeps the first pixels saved.
+TEST(FallingCard, LeavesThePlayfieldAsItWasAndHoldsOneBitmapAtMost)
 {
-    const Bitmap before = table.Snapshot();
-    const int bitmaps = Bitmap::LiveCount();
-    sprite.Erase(table.gameDc);
-    EXPECT_TRUE(table.screen.presented.empty()) << "nothing saved, nothing drawn";
-    sprite.Show(table.gameDc);
-    sprite.Show(table.gameDc);
-    EXPECT_FALSE(ScreenIs(before));
-    for (int step = 0; step < 24; ++step) {
-        sprite.MoveBy(0, 12, &table.gameDc);
+    for (const int scale : {1, 2}) {
+        Playfield f(scale);
+        const Bitmap before = f.table.Snapshot();
+        const int bitmaps = Bitmap::LiveCount();
+        f.sprite.MoveTo(220, 204, nullptr);
+        f.sprite.MoveBy(10, -4, nullptr);
+        EXPECT_EQ(std::pair(f.sprite.GetX(), f.sprite.GetY()), std::pair(230, 200));
+        f.sprite.Erase(f.table.gameDc);
+        EXPECT_TRUE(f.table.screen.presented.empty()) << "nothing saved, nothing drawn";
+        f.sprite.Show(f.table.gameDc);
+        f.sprite.Show(f.table.gameDc);
+        for (int step = 0; step < 24; ++step) {
+            f.sprite.MoveBy(0, 12, &f.table.gameDc);
+        }
         EXPECT_EQ(Bitmap::LiveCount(), bitmaps + 1);
+        f.sprite.MoveTo(-30, 400, &f.table.gameDc); // partly outside the client area
+        f.sprite.Erase(f.table.gameDc);
+        EXPECT_TRUE(f.ScreenIs(before)) << "scale " << scale;
+        EXPECT_EQ(Bitmap::LiveCount(), bitmaps) << "the save-under is let go";
     }
-    sprite.MoveBy(91, 0, &table.gameDc);
-    sprite.MoveTo(-30, 400, &table.gameDc); // partly outside the client area
-    sprite.MoveTo(250, 260, &table.gameDc);
-    sprite.Erase(table.gameDc);
-    EXPECT_TRUE(ScreenIs(before));
-    EXPECT_FALSE(sprite.IsSaved());
-    EXPECT_EQ(Bitmap::LiveCount(), bitmaps);
 }
 
-TEST_F(FallingCard, RedrawAfterASwapShowsTheNewCardOverTheSavedPixels)
+TEST(FallingCard, RedrawAfterASwapShowsTheNewCardOverTheSavedPixels)
 {
-    const Bitmap before = table.Snapshot();
-    sprite.Show(table.gameDc);
-    sprite.SetCard(std::make_unique<Card>(0));
-    sprite.Redraw(table.gameDc);
-    const Bitmap swapped = table.Snapshot();
-    table.painter.Draw(table.dc, 230, 200, 51, FaceUp, 54, false); // scribble over it
-    sprite.Erase(table.gameDc);
-    EXPECT_TRUE(ScreenIs(before));
-    sprite.Show(table.gameDc);
-    EXPECT_TRUE(ScreenIs(swapped));
+    Playfield f;
+    const Bitmap before = f.table.Snapshot();
+    f.sprite.Show(f.table.gameDc);
+    f.sprite.SetCard(std::make_unique<Card>(0));
+    f.sprite.Redraw(f.table.gameDc);
+    const Bitmap swapped = f.table.Snapshot();
+    f.table.painter.Draw(f.table.dc, 230, 200, 51, FaceUp, 54, false); // scribble over it
+    f.sprite.Erase(f.table.gameDc);
+    EXPECT_TRUE(f.ScreenIs(before));
+    f.sprite.Show(f.table.gameDc);
+    EXPECT_TRUE(f.ScreenIs(swapped));
 }
 
 // The card stays pictured where it lies, and the save-under goes with it.
-TEST_F(FallingCard, TakingTheCardLeavesItsImageWhereItLies)
+TEST(FallingCard, TakingTheCardLeavesItsImageWhereItLies)
 {
-    sprite.Show(table.gameDc);
-    const Bitmap shown = table.Snapshot();
+    Playfield f;
+    f.sprite.Show(f.table.gameDc);
+    const Bitmap shown = f.table.Snapshot();
     const int bitmaps = Bitmap::LiveCount();
-    const std::unique_ptr<Card> card = sprite.TakeCard();
-    ASSERT_TRUE(card);
-    EXPECT_EQ(card->GetCode(), 51);
-    EXPECT_EQ(sprite.GetCard(), nullptr);
-    EXPECT_FALSE(sprite.IsSaved());
+    const std::unique_ptr<Card> card = f.sprite.TakeCard();
+    EXPECT_EQ(card ? card->GetCode() : -1, 51);
+    EXPECT_FALSE(f.sprite.GetCard() || f.sprite.IsSaved());
     EXPECT_EQ(Bitmap::LiveCount(), bitmaps - 1);
-    table.screen.presented.clear();
-    sprite.Erase(table.gameDc);
-    EXPECT_TRUE(ScreenIs(shown));
-    EXPECT_TRUE(table.screen.presented.empty());
-}
-
-TEST_F(FallingCard, MovesWithoutDrawingWhenGivenNoContext)
-{
-    sprite.MoveTo(10, 20, nullptr);
-    sprite.MoveBy(5, -4, nullptr);
-    EXPECT_EQ(std::pair(sprite.GetX(), sprite.GetY()), std::pair(15, 16));
-    EXPECT_TRUE(table.screen.presented.empty());
-}
-
-TEST(FallingCardAtScaleTwo, RestoresEveryDevicePixel)
-{
-    test::SettingsScope scope;
-    test::TestTable table(300, 200, 2);
-    Stack stack;
-    stack.SetPosition(20, 40);
-    stack.PushCard(std::make_unique<Card>(7));
-    stack.Draw(table.gameDc);
-    const Bitmap before = table.Snapshot();
-    CardSprite sprite;
-    sprite.SetCard(std::make_unique<Card>(44));
-    sprite.SetPosition(50, 10);
-    sprite.Show(table.gameDc);
-    sprite.MoveBy(0, 48, &table.gameDc);
-    sprite.Erase(table.gameDc);
-    EXPECT_TRUE(table.screen.image.HasSamePixels(before));
+    f.sprite.Erase(f.table.gameDc);
+    EXPECT_TRUE(f.ScreenIs(shown));
 }
 
 } // namespace

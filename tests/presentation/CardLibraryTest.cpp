@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <string>
 #include <string_view>
-#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -18,59 +17,39 @@
 namespace tw {
 namespace {
 
-using test::FakeWindow;
-
 constexpr ColorRef kGreen = Rgb(0, 0x40, 0);
 constexpr const char* kNoAnimateModule = "libcards32_no_animate.so";
 
 bool IsModuleInMemory(const char* fileName)
 {
-    const std::string path = (ProgramDirectory() / fileName).string();
-    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);
-    if (handle) {
-        dlclose(handle);
-    }
-    return handle != nullptr;
+    void* handle = dlopen((ProgramDirectory() / fileName).string().c_str(), RTLD_NOW | RTLD_NOLOAD);
+    return handle != nullptr && dlclose(handle) == 0;
 }
 
-int CountChanged(const Bitmap& bitmap, ColorRef background)
+std::ptrdiff_t CountChanged(const Bitmap& bitmap, ColorRef background)
 {
-    int changed = 0;
-    for (const std::uint32_t pixel : bitmap.Data()) {
-        changed += FromDevicePixel(pixel) != background;
-    }
-    return changed;
-}
-
-TEST(CardLibraryLoad, FindsTheComponentBesideTheProgramOnceAndLearnsTheCardSize)
-{
-    FakeWindow owner;
-    CardLibrary library;
-    EXPECT_NE(library.Load(owner), 0);
-    EXPECT_EQ(library.Load(owner), 0) << "already loaded";
-    EXPECT_EQ(std::pair(library.GetCardWidth(), library.GetCardHeight()), std::pair(71, 96));
-    EXPECT_TRUE(owner.messages.empty());
+    return std::ranges::count_if(bitmap.Data(), [&](std::uint32_t pixel) { return FromDevicePixel(pixel) != background; });
 }
 
 // A module without every export stays loaded until Unload, and blocks
 // another load meanwhile.
 TEST(CardLibraryLoad, TellsTheOwnerWhatIsMissing)
 {
-    for (const auto& [module, text] :
-         {std::pair{"libcards32_nowhere.so",
-                    "Tumblewick could not find the file 'CARDS32.DLL' which should be in your Windows system folder "
-                    "(e.g. C:\\Windows\\System).  Please locate the file, copy it to this folder, and try again."},
-          {kNoAnimateModule, "Tumblewick could not find all exports from the file 'CARDS32.DLL'.  Be sure you have "
-                             "the proper version of this file and try again."}}) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"libcards32_nowhere.so",
+         "Tumblewick could not find the file 'CARDS32.DLL' which should be in your Windows system folder "
+         "(e.g. C:\\Windows\\System).  Please locate the file, copy it to this folder, and try again."},
+        {kNoAnimateModule, "Tumblewick could not find all exports from the file 'CARDS32.DLL'.  Be sure you "
+                           "have the proper version of this file and try again."}};
+    for (const auto& [module, text] : cases) {
         const bool found = std::string_view(module) == kNoAnimateModule;
-        FakeWindow owner;
+        test::FakeWindow owner;
         CardLibrary library(module);
         EXPECT_EQ(library.Load(owner), 0);
         ASSERT_EQ(owner.messages.size(), 1u);
-        const auto& shown = owner.messages[0];
-        EXPECT_EQ(std::tie(shown.text, shown.caption, shown.style), std::tuple(text, "", 0u));
-        EXPECT_EQ(library.IsLoaded(), found);
-        EXPECT_EQ(IsModuleInMemory(module), found);
+        EXPECT_EQ(owner.messages[0].text, text);
+        EXPECT_EQ(std::pair(owner.messages[0].caption, owner.messages[0].style), std::pair(std::string(), 0u));
+        EXPECT_EQ(std::pair(library.IsLoaded(), IsModuleInMemory(module)), std::pair(found, found));
         EXPECT_EQ(library.Load(owner), 0);
         EXPECT_EQ(owner.messages.size(), found ? 1u : 2u) << "a module still loaded blocks another load silently";
         library.Unload();
@@ -86,38 +65,31 @@ TEST(CardLibraryUnload, TerminatesTheComponentOnceWhetherByUnloadOrDestructor)
     const auto* termCalls = static_cast<const std::int32_t*>(observer.Symbol("fixtureTermCalls"));
     ASSERT_NE(termCalls, nullptr);
     const std::int32_t before = *termCalls;
-    FakeWindow owner;
+    test::FakeWindow owner;
     {
-        CardLibrary library(kNoAnimateModule);
-        library.Load(owner);
-        library.Unload();
-        EXPECT_EQ(*termCalls - before, 1);
-        EXPECT_FALSE(library.IsLoaded());
-        library.Unload();
+        CardLibrary unloaded(kNoAnimateModule), destroyed(kNoAnimateModule);
+        unloaded.Load(owner);
+        destroyed.Load(owner);
+        unloaded.Unload();
+        unloaded.Unload();
+        EXPECT_EQ(*termCalls - before, 1) << "terminated once, by the first Unload";
     }
-    EXPECT_EQ(*termCalls - before, 1) << "nothing left to terminate";
-    {
-        CardLibrary library(kNoAnimateModule);
-        library.Load(owner);
-    }
-    EXPECT_EQ(*termCalls - before, 2) << "the destructor unloads a loaded module";
+    EXPECT_EQ(*termCalls - before, 2) << "the destructor unloads a loaded module only";
 }
 
-class CardLibraryDraw : public ::testing::Test {
-protected:
-    CardLibraryDraw() { dc.FillRect(dc.ClipBox(), kGreen); }
-
-    FakeWindow owner;
-    CardLibrary library;
-    test::FakeSurface screen{200, 150};
-    ClientDC dc{screen};
-};
-
-// A face lands inside the card rectangle only; Remove fills the rectangle
-// with the colour up to the client area's edges.
-TEST_F(CardLibraryDraw, PutsAFaceOnTheScreenInsideTheCardRectangleOnly)
+// The component beside the program loads once. A face lands inside the card
+// rectangle only; Remove fills the rectangle with the colour up to the client
+// area's edges. Unloading keeps the card size, for the layout, and allows a
+// new load.
+TEST(CardLibraryDraw, PutsAFaceInsideTheCardRectangleOnlyAndNothingOnceUnloaded)
 {
+    test::FakeWindow owner;
+    CardLibrary library;
+    test::FakeSurface screen(200, 150);
+    ClientDC dc(screen);
+    dc.FillRect(dc.ClipBox(), kGreen);
     ASSERT_NE(library.Load(owner), 0);
+    EXPECT_EQ((std::pair{library.Load(owner), owner.messages.size()}), std::pair(0, std::size_t{0})) << "already loaded, silently";
     screen.presented.clear();
     EXPECT_NE(library.Draw(dc, 20, 30, 51, 0, kGreen), 0);
     EXPECT_GT(CountChanged(screen.image, kGreen), 71 * 96 / 2);
@@ -126,16 +98,10 @@ TEST_F(CardLibraryDraw, PutsAFaceOnTheScreenInsideTheCardRectangleOnly)
     EXPECT_EQ(CountChanged(screen.image, kGreen), 0) << "drawn outside the card";
     library.Draw(dc, 150, 100, 0, 4, Rgb(0xFF, 0, 0));
     EXPECT_EQ(std::ranges::count(screen.image.Data(), 0xFFFF0000u), 50 * 50);
-}
-
-TEST_F(CardLibraryDraw, DrawsNothingUnloadedButKeepsTheCardSizeAndCanLoadAgain)
-{
-    EXPECT_EQ(library.Draw(dc, 10, 10, 0, 0, kGreen), 0);
-    ASSERT_NE(library.Load(owner), 0);
     library.Unload();
     EXPECT_EQ(std::pair(library.GetCardWidth(), library.GetCardHeight()), std::pair(71, 96));
-    EXPECT_EQ(library.Draw(dc, 0, 0, 0, 0, kGreen), 0);
-    EXPECT_EQ(CountChanged(screen.image, kGreen), 0);
+    EXPECT_EQ(library.Draw(dc, 20, 30, 51, 0, kGreen), 0);
+    EXPECT_EQ(CountChanged(screen.image, kGreen), 50 * 50);
     EXPECT_NE(library.Load(owner), 0);
 }
 

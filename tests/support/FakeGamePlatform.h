@@ -1,12 +1,10 @@
 #pragma once
 
-#include <map>
-#include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "platform/DeviceContext.h"
-#include "platform/MainWindow.h"
 #include "platform/MidiSequencer.h"
 #include "shell/GamePlatform.h"
 #include "support/FakeWindow.h"
@@ -42,56 +40,32 @@ public:
     // message.
     void DeliverPosted()
     {
-        while (!posted.empty()) {
-            const int id = posted.front();
-            posted.pop_front();
-            handler.OnCommand(id);
+        for (; !posted.empty(); posted.pop_front()) {
+            handler.OnCommand(posted.front());
         }
     }
 
     WindowHandler& handler;
 };
 
-// Songs that "play" until the test ends them.
+// Songs that "play" until they are closed; only the game's two exist.
 class FakeSequencer : public MidiSequencer {
 public:
     int Open(const std::string& file, int& deviceId) override
     {
         opened.push_back(file);
-        if (!songs.contains(file)) {
+        if (file != "song1.mid" && file != "song2.mid") {
             return SequencerFileNotFound;
         }
-        deviceId = ++lastId;
-        open[deviceId] = {};
+        open.insert(deviceId = int(opened.size()));
         return SequencerOk;
     }
     int StatusPort(int) override { return SequencerOk; }
-    int Play(int deviceId, std::function<void()> ended) override
-    {
-        open[deviceId] = std::move(ended);
-        return SequencerOk;
-    }
+    int Play(int, std::function<void()>) override { return SequencerOk; }
     void Close(int deviceId) override { open.erase(deviceId); }
 
-    // The one song still open plays to its end.
-    void EndSong()
-    {
-        if (open.size() == 1 && open.begin()->second) {
-            auto ended = open.begin()->second;
-            ended();
-        }
-    }
-
-    std::map<std::string, bool> songs{{"song1.mid", true}, {"song2.mid", true}};
     std::vector<std::string> opened;
-    std::map<int, std::function<void()>> open;
-    int lastId = 0;
-};
-
-struct DialogCall {
-    std::string dialog;
-    bool newEntryMode = false;
-    std::int32_t score = 0;
+    std::set<int> open;
 };
 
 // The system as the application object sees it, without a window system:
@@ -107,7 +81,7 @@ public:
         window = made.get();
         return made;
     }
-    ScreenMetrics Screen() const override { return screen; }
+    ScreenMetrics Screen() const override { return {1920, 1080, 32, 32}; }
     void InitSoundEffects() override { soundEffectsReady = true; }
     SoundEffects& Sound() override { return sound; }
     MidiSequencer& Sequencer() override { return sequencer; }
@@ -119,15 +93,12 @@ public:
     int ShowOptionsDialog(Window*) override
     {
         Record("options");
-        if (onOptions) {
-            onOptions();
-        }
+        onOptions();
         return optionsResult;
     }
     int ShowHighScoreDialog(Window*, bool newEntryMode, std::int32_t score) override
     {
-        dialogs.push_back({"high scores", newEntryMode, score});
-        return 1;
+        return Record((newEntryMode ? "new high score " : "high scores ") + std::to_string(score));
     }
     int ShowLevelAdvanceDialog(Window*) override { return Record("level advance"); }
 
@@ -140,24 +111,21 @@ public:
     void ShowError(std::string_view text) override { errors.emplace_back(text); }
     void PostQuitMessage(int exitCode) override { quitCode = exitCode; }
 
-    // What the window's title and timer said while each dialog was open.
+    // Each dialog with what the window's title said while it was open.
     int Record(const std::string& dialog)
     {
-        dialogs.push_back({dialog});
-        titlesDuringDialogs.push_back(window ? window->title : "");
+        dialogs.push_back(dialog + " (" + (window ? window->title : "") + ")");
         return 1;
     }
 
-    ScreenMetrics screen{1920, 1080, 32, 32};
     MainWindow::Creation created;
     FakeMainWindow* window = nullptr;
     bool soundEffectsReady = false;
     SoundRecorder sound;
     FakeSequencer sequencer;
-    std::vector<DialogCall> dialogs;
-    std::vector<std::string> titlesDuringDialogs;
+    std::vector<std::string> dialogs;
     int optionsResult = 2;
-    std::function<void()> onOptions;
+    std::function<void()> onOptions = [] {};
     std::vector<std::string> documents;
     std::string documentError;
     std::vector<std::string> errors;
