@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QObject>
+#include <QPoint>
+#include <QString>
+#include <QValidator>
+
+namespace tw {
+
+// An edit box's limit counts UTF-8 bytes, the unit the game stores names in,
+// so a name that fits the box always fits its storage.
+class Utf8LimitValidator : public QValidator {
+public:
+    Utf8LimitValidator(int bytes, QObject* parent) : QValidator(parent), bytes(bytes) {}
+    State validate(QString& input, int&) const override
+    {
+        return input.toUtf8().size() <= bytes ? Acceptable : Invalid;
+    }
+
+private:
+    int bytes;
+};
+
+// A check box or radio button takes a click anywhere in its rectangle, not
+// only on its mark and text, as the game's dialogs always have.
+template <typename Button>
+class WholeAreaButton final : public Button {
+public:
+    using Button::Button;
+
+protected:
+    bool hitButton(const QPoint& position) const override { return this->rect().contains(position); }
+};
+
+} // namespace tw
