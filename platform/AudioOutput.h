@@ -10,6 +10,12 @@ namespace tw {
 // the tone of the sound effects, mixed into the same stream. Without a sound
 // device the output stays closed and everything it does is silent, but takes
 // the same time, so the game keeps its pace either way.
+//
+// A game is mostly silent, so the output costs nothing while nothing sounds:
+// the synthesizer is not run once its sound has died away, and a second
+// later the device's stream is closed until the next tone or song. Blocks
+// are large (about 23 ms), so while something sounds the device's thread
+// wakes rarely; each tone still starts where it was asked for, one block on.
 class AudioOutput {
 public:
     // The sound systems tried, in order, when none are named.
@@ -22,7 +28,7 @@ public:
     AudioOutput(const AudioOutput&) = delete;
     AudioOutput& operator=(const AudioOutput&) = delete;
 
-    // Whether a sound device is playing this output.
+    // Whether a sound device plays this output (its stream may be resting).
     bool IsOpen() const;
     int SampleRate() const;
 
@@ -30,16 +36,23 @@ public:
     // it is over. A frequency or duration that is not positive is silence.
     void Beep(int frequency, int duration);
 
-    // Beep without the wait: the tone starts at the next block the device
-    // asks for and replaces any tone still playing.
+    // Beep without the wait: the tone replaces any tone still playing, one
+    // block after the moment it was asked for.
     void StartTone(int frequency, int duration);
 
     // Renders one block exactly as the sound device's thread does: the
-    // synthesizer first, then the tone added on top. The buffers follow
-    // FluidSynth's audio callback; `out` holds left/right pairs and its
-    // contents are added to, not replaced. Call it yourself only while the
-    // output is closed.
+    // synthesizer first (unless it has fallen silent), then the tones added on
+    // top, each placed by when it was asked for relative to the previous
+    // block; in the first block, and for a tone asked for before the previous
+    // block began, at the block's start. The buffers follow FluidSynth's
+    // audio callback; `out` holds left/right pairs and its contents are
+    // added to, not replaced. Call it yourself only while the output is
+    // closed.
     int Render(int frames, int nfx, float* fx[], int nout, float* out[]);
+
+    // Whether the last block rendered left nothing sounding and nothing due:
+    // no tone, no song holding the output, and the synthesizer silent.
+    bool Resting() const;
 
 private:
     struct Impl;

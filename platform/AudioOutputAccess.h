@@ -13,6 +13,10 @@
 namespace tw {
 
 struct AudioOutputAccess {
+    // How the program's synthesizer is set up for the songs, for whoever
+    // renders them as the game does.
+    static void ConfigureSynth(fluid_settings_t* settings);
+
     // The synthesizer whose output the tone is mixed into; the music plays
     // on it. Null only if FluidSynth could not make one.
     static fluid_synth_t* Synth(AudioOutput& output);
@@ -24,7 +28,7 @@ struct AudioOutputAccess {
     static void RetirePlayer(AudioOutput& output, fluid_player_t* player, std::shared_ptr<void> callbackData);
 
     // Asks whoever renders to release every note, lift the pedals and reset
-    // the controllers and programs before the next block. Doing it there
+    // the controllers before the next block. Doing it there
     // rather than here orders it after anything a player sent in a block
     // that was running meanwhile.
     static void RequestSilence(AudioOutput& output);
@@ -32,6 +36,11 @@ struct AudioOutputAccess {
     // rendered with it has finished, so that a player stopped before it can
     // send nothing more.
     static bool Silenced(AudioOutput& output);
+
+    // While held (by a playing song), the synthesizer is run for every block
+    // and the stream stays open, even through a song's rests.
+    static void Hold(AudioOutput& output);
+    static void Release(AudioOutput& output);
 };
 
 } // namespace tw

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QTimer>
 
+#include <array>
 #include <atomic>
 #include <climits>
 #include <fstream>
@@ -12,19 +13,28 @@
 #include <vector>
 
 #include "platform/AudioOutputAccess.h"
+#include "platform/MidiPrograms.h"
+#include "platform/WorkerThread.h"
 
 namespace tw {
 namespace {
 
-// How often the GUI thread looks for songs that have reached their end and
-// for starts that wait on the previous song's silence.
+// How often the GUI thread looks for songs whose instruments are ready, for
+// starts that wait on the previous song's silence, and for songs that have
+// reached their end.
 constexpr int kPollMilliseconds = 50;
 
-// What the audio thread knows of one song: filled in by the player's tick
-// callback, read by the GUI thread. It lives as long as the player, since a
+constexpr int kProgramChange = 0xC0;
+
+// What the audio thread knows of one song: filled in by the player's
+// callbacks, read by the GUI thread. It lives as long as the player, since a
 // block that started before Close may still call back into it.
 struct Progress {
+    fluid_synth_t* synth = nullptr;
     fluid_player_t* player = nullptr;
+    // Chosen by the worker before the song starts; then the audio thread's.
+    std::array<int, kMidiChannels> programs{};
+    std::atomic<bool> instrumentsReady{false};
     // Audio thread only, once the player is running. The player loads the
     // file in its first callback, so the length is not known before.
     int totalTicks = -1;
@@ -46,6 +56,25 @@ int OnTick(void* data, int tick)
     return FLUID_OK;
 }
 
+// Passes the song's events to the synth, except a program change to the
+// instrument its channel already has: choosing an instrument again would
+// drop its samples and read them back from disk, here on the audio thread.
+int OnEvent(void* data, fluid_midi_event_t* event)
+{
+    auto* progress = static_cast<Progress*>(data);
+    if (fluid_midi_event_get_type(event) == kProgramChange) {
+        const int channel = fluid_midi_event_get_channel(event);
+        if (channel >= 0 && channel < kMidiChannels) {
+            const int program = fluid_midi_event_get_program(event);
+            if (progress->programs[channel] == program) {
+                return FLUID_OK;
+            }
+            progress->programs[channel] = program;
+        }
+    }
+    return fluid_synth_handle_midi_event(progress->synth, event);
+}
+
 bool ReadMidiFile(const std::string& file, std::string& data)
 {
     std::ifstream stream(file, std::ios::binary);
@@ -56,6 +85,8 @@ bool ReadMidiFile(const std::string& file, std::string& data)
     return !stream.bad() && data.size() >= 14 && data.compare(0, 4, "MThd") == 0;
 }
 
+enum class SoundFontState { NotTried, Loading, Loaded, Failed };
+
 } // namespace
 
 struct FluidSequencer::Impl {
@@ -65,8 +96,7 @@ struct FluidSequencer::Impl {
         std::string data;
         std::function<void()> ended;
         std::shared_ptr<Progress> progress; // null until Play
-        // Play came while the previous song's notes were still being released.
-        bool startPending = false;
+        bool started = false; // its player runs and holds the output
         bool notified = false;
     };
 
@@ -77,34 +107,89 @@ struct FluidSequencer::Impl {
         QObject::connect(&timer, &QTimer::timeout, [this] { Poll(); });
     }
 
-    bool LoadSoundFont()
+    // Reading even the parts of a General MIDI SoundFont that a song needs
+    // takes long enough to be noticed, so it happens on the worker; the
+    // synth's own lock keeps it apart from the audio thread, where nothing
+    // but a running player calls the synth, and none runs before this ends.
+    void StartLoadingSoundFont()
     {
-        if (!synth || soundFontTried) {
-            return soundFontLoaded;
+        if (!synth || soundFontState.load() != SoundFontState::NotTried) {
+            return;
         }
-        soundFontTried = true;
-        for (const std::string& path : soundFonts) {
-            if (fluid_synth_sfload(synth, path.c_str(), 1) != FLUID_FAILED) {
-                fluid_synth_set_gain(synth, kGain);
-                soundFontLoaded = true;
-                break;
+        soundFontState = SoundFontState::Loading;
+        worker.Post([this] {
+            for (const std::string& path : soundFonts) {
+                if (fluid_synth_sfload(synth, path.c_str(), 0) != FLUID_FAILED) {
+                    fluid_synth_set_gain(synth, kGain);
+                    soundFontState = SoundFontState::Loaded;
+                    return;
+                }
             }
+            soundFontState = SoundFontState::Failed;
+        });
+    }
+
+    // Chooses the song's instruments (reading their samples) and lets go of
+    // the ones it does not use, after the SoundFont, on the worker.
+    void PrepareInstruments(const std::shared_ptr<Progress>& progress)
+    {
+        StartLoadingSoundFont();
+        worker.Post([this, progress] {
+            if (soundFontState.load() == SoundFontState::Loaded) {
+                for (int channel = 0; channel < kMidiChannels; ++channel) {
+                    const int program = progress->programs[channel];
+                    if (program == kChannelUnused) {
+                        fluid_synth_unset_program(synth, channel);
+                    } else {
+                        fluid_synth_program_change(synth, channel, program);
+                    }
+                }
+            } else {
+                progress->programs.fill(kChannelUnused); // nothing chosen, nothing to skip
+            }
+            progress->instrumentsReady.store(true, std::memory_order_release);
+        });
+    }
+
+    // Starts the song's player once its instruments are ready and the last
+    // song's notes have been released (that release would catch this song's
+    // first notes too).
+    void StartWhenReady(Song& song)
+    {
+        if (song.started || !song.progress->instrumentsReady.load(std::memory_order_acquire) ||
+            !AudioOutputAccess::Silenced(output)) {
+            return;
         }
-        return soundFontLoaded;
+        Progress& progress = *song.progress;
+        progress.player = new_fluid_player(synth);
+        if (progress.player && fluid_player_add_mem(progress.player, song.data.data(), song.data.size()) == FLUID_OK) {
+            fluid_player_set_tick_callback(progress.player, &OnTick, &progress);
+            fluid_player_set_playback_callback(progress.player, &OnEvent, &progress);
+            fluid_player_play(progress.player);
+            AudioOutputAccess::Hold(output);
+            song.started = true;
+        } else {
+            // Nothing to play: the song is over as soon as it began.
+            if (progress.player) {
+                delete_fluid_player(progress.player);
+                progress.player = nullptr;
+            }
+            progress.reachedEnd.store(true, std::memory_order_release);
+        }
     }
 
     // Stops the song's player for good; the notes it left sounding are
     // released before the next block the synth renders.
     void Retire(Song& song)
     {
-        if (song.progress) {
-            fluid_player_t* player = song.progress->player;
-            if (!song.startPending) {
-                fluid_player_stop(player);
-                AudioOutputAccess::RequestSilence(output);
-            }
-            AudioOutputAccess::RetirePlayer(output, player, std::move(song.progress));
+        if (song.started) {
+            fluid_player_stop(song.progress->player);
+            AudioOutputAccess::RequestSilence(output);
+            AudioOutputAccess::Release(output);
+            AudioOutputAccess::RetirePlayer(output, song.progress->player, song.progress);
+            song.started = false;
         }
+        song.progress.reset();
     }
 
     bool Waiting(const Song& song) const { return song.progress && !song.notified; }
@@ -122,14 +207,22 @@ struct FluidSequencer::Impl {
         }
     }
 
+    bool ReachedEnd(const Song& song) const
+    {
+        const Progress& progress = *song.progress;
+        // A song the player could not read never ticks; its DONE is the
+        // only sign of its end.
+        return progress.reachedEnd.load(std::memory_order_acquire) ||
+               (song.started && fluid_player_get_status(progress.player) == FLUID_PLAYER_DONE);
+    }
+
     void Poll()
     {
         // Without a device nobody renders, the silence never comes and a
         // song waiting for it never starts; nothing could be heard anyway.
         for (auto& [id, song] : songs) {
-            if (song.startPending && AudioOutputAccess::Silenced(output)) {
-                song.startPending = false;
-                fluid_player_play(song.progress->player);
+            if (Waiting(song)) {
+                StartWhenReady(song);
             }
         }
         // `ended` may close this song and open the next, so look the songs
@@ -140,18 +233,19 @@ struct FluidSequencer::Impl {
         }
         for (int id : ids) {
             auto found = songs.find(id);
-            if (found == songs.end() || !Waiting(found->second) || found->second.startPending) {
+            if (found == songs.end() || !Waiting(found->second) || !ReachedEnd(found->second)) {
                 continue;
             }
             Song& song = found->second;
-            // A song the player could not read never ticks; its DONE is the
-            // only sign of its end.
-            if (song.progress->reachedEnd.load(std::memory_order_acquire) ||
-                fluid_player_get_status(song.progress->player) == FLUID_PLAYER_DONE) {
-                song.notified = true;
-                if (std::function<void()> ended = std::move(song.ended)) {
-                    ended();
-                }
+            song.notified = true;
+            if (song.started) {
+                // Its last notes ring out with the output still awake.
+                AudioOutputAccess::Release(output);
+                AudioOutputAccess::RetirePlayer(output, song.progress->player, song.progress);
+                song.started = false;
+            }
+            if (std::function<void()> ended = std::move(song.ended)) {
+                ended();
             }
         }
         UpdateTimer();
@@ -160,11 +254,11 @@ struct FluidSequencer::Impl {
     AudioOutput& output;
     fluid_synth_t* synth;
     std::vector<std::string> soundFonts;
-    bool soundFontTried = false;
-    bool soundFontLoaded = false;
+    std::atomic<SoundFontState> soundFontState{SoundFontState::NotTried};
     std::map<int, Song> songs;
     int lastId = 0;
     QTimer timer;
+    WorkerThread worker; // last: it finishes its job before the rest goes
 };
 
 std::vector<std::string> FluidSequencer::DefaultSoundFonts()
@@ -202,11 +296,13 @@ int FluidSequencer::StatusPort(int deviceId)
         return SequencerBadDevice;
     }
     // Without a device the chain should move on at once rather than wait on
-    // songs nobody hears; checked first, as it costs nothing.
-    if (!impl->output.IsOpen() || !impl->LoadSoundFont()) {
+    // songs nobody hears; checked first, as it costs nothing. A SoundFont
+    // still loading counts as there: its song starts when it is.
+    if (!impl->output.IsOpen()) {
         return SequencerNoOutput;
     }
-    return SequencerOk;
+    impl->StartLoadingSoundFont();
+    return impl->soundFontState.load() == SoundFontState::Failed ? SequencerNoOutput : SequencerOk;
 }
 
 int FluidSequencer::Play(int deviceId, std::function<void()> ended)
@@ -218,30 +314,14 @@ int FluidSequencer::Play(int deviceId, std::function<void()> ended)
     if (!impl->synth) {
         return SequencerNoOutput;
     }
-    impl->LoadSoundFont();
     Impl::Song& song = found->second;
     impl->Retire(song);
-
-    fluid_player_t* player = new_fluid_player(impl->synth);
-    if (!player) {
-        return SequencerNoOutput;
-    }
-    auto progress = std::make_shared<Progress>();
-    progress->player = player;
-    if (fluid_player_add_mem(player, song.data.data(), song.data.size()) != FLUID_OK) {
-        AudioOutputAccess::RetirePlayer(impl->output, player, std::move(progress));
-        return SequencerFileNotFound;
-    }
-    fluid_player_set_tick_callback(player, &OnTick, progress.get());
-    song.progress = std::move(progress);
+    song.progress = std::make_shared<Progress>();
+    song.progress->synth = impl->synth;
+    song.progress->programs = FirstPrograms(song.data);
     song.ended = std::move(ended);
     song.notified = false;
-    // Not before the last song's notes have been released: that release
-    // would catch this song's first notes too.
-    song.startPending = !AudioOutputAccess::Silenced(impl->output);
-    if (!song.startPending) {
-        fluid_player_play(player);
-    }
+    impl->PrepareInstruments(song.progress);
     impl->UpdateTimer();
     return SequencerOk;
 }

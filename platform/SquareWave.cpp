@@ -29,9 +29,9 @@ float SquareWave::Next()
     return level * envelope;
 }
 
-void SquareWave::MixInto(float* const* channels, int channelCount, int frames)
+void SquareWave::MixInto(float* const* channels, int channelCount, int begin, int end)
 {
-    for (int frame = 0; frame < frames && !Finished(); ++frame) {
+    for (int frame = begin; frame < end && !Finished(); ++frame) {
         const float sample = Next();
         for (int channel = 0; channel < channelCount; ++channel) {
             channels[channel][frame] += sample;

@@ -32,8 +32,9 @@ public:
     // The next sample; 0 once the tone has ended.
     float Next();
 
-    // Adds the next `frames` samples to each of `channelCount` buffers.
-    void MixInto(float* const* channels, int channelCount, int frames);
+    // Adds the next samples to frames [begin, end) of each of `channelCount`
+    // buffers.
+    void MixInto(float* const* channels, int channelCount, int begin, int end);
 
 private:
     int frequency = 0;

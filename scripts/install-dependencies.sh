@@ -7,7 +7,7 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev
   fonts-dejavu-core fonts-urw-base35
-  libfluidsynth-dev fluid-soundfont-gm abcmidi
+  libfluidsynth-dev libpulse-dev fluid-soundfont-gm abcmidi
   libsqlite3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   desktop-file-utils appstream

@@ -10,13 +10,15 @@
 #include <string>
 #include <vector>
 
+#include "platform/AudioOutputAccess.h"
+#include "platform/FluidSequencer.h"
+
 namespace tw {
 namespace {
 
 // The synthesizer as the game sets it up, with its gain on the music. The
 // songs are heard through it, and the sound effects' tones are mixed on top.
 constexpr const char* kSoundFont = "/usr/share/sounds/sf2/default-GM.sf2";
-constexpr double kGameGain = 0.5;
 // Low enough to render quickly, high enough for the instruments' range.
 constexpr int kSampleRate = 22050;
 // Rendered 50 ms at a time; a block quieter than kSilenceDb counts as silence.
@@ -75,10 +77,11 @@ TEST(Songs, AreBalancedAndKeepPlayingAsTheGameHearsThem)
         GTEST_SKIP() << "no General MIDI SoundFont at " << kSoundFont;
     }
     const Owned<fluid_settings_t> settings(new_fluid_settings(), &delete_fluid_settings);
+    AudioOutputAccess::ConfigureSynth(settings.get());
     fluid_settings_setnum(settings.get(), "synth.sample-rate", kSampleRate);
     const Owned<fluid_synth_t> synth(new_fluid_synth(settings.get()), &delete_fluid_synth);
     ASSERT_NE(fluid_synth_sfload(synth.get(), kSoundFont, 1), FLUID_FAILED);
-    fluid_synth_set_gain(synth.get(), float(kGameGain));
+    fluid_synth_set_gain(synth.get(), FluidSequencer::kGain);
 
     int songs = 0;
     double quietest = 0, loudest = -200;

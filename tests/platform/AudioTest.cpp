@@ -7,7 +7,10 @@
 #include <cmath>
 #include <vector>
 
+#include <thread>
+
 #include "platform/AudioOutput.h"
+#include "platform/AudioOutputAccess.h"
 #include "platform/SquareWave.h"
 
 namespace tw {
@@ -97,6 +100,78 @@ TEST(AudioOutput, AddsTheToneToWhatTheSynthesizerRendered)
     EXPECT_THAT(heard, Pointwise(FloatNear(1e-6f), tone));
     output.StartTone(0, 50);
     EXPECT_THAT(RenderBlocks(output, 256, 0), Pointwise(FloatNear(1e-6f), std::vector<float>(256, 0)));
+}
+
+// Where each tone starts: the sample before the first one heard after more
+// than `gap` samples of silence (a tone fades in from 0).
+std::vector<std::size_t> ToneStarts(const std::vector<float>& samples, std::size_t gap)
+{
+    std::vector<std::size_t> starts;
+    std::size_t silentFor = gap + 1;
+    for (std::size_t n = 1; n < samples.size(); ++n) {
+        if (samples[n] == 0) {
+            ++silentFor;
+            continue;
+        }
+        if (silentFor > gap) {
+            starts.push_back(n - 1);
+        }
+        silentFor = 0;
+    }
+    return starts;
+}
+
+// The device asks for large blocks; tones asked for while one plays keep
+// their spacing in the next, rather than the last one replacing the rest, as
+// the level-advance run of 5 ms tones needs.
+TEST(AudioOutput, StartsEachToneWhereItWasAskedForOneBlockOn)
+{
+    AudioOutput output = ClosedOutput();
+    const int rate = output.SampleRate();
+    RenderBlocks(output, rate, 0); // the synth falls asleep, so only tones sound
+    RenderBlocks(output, 64, 0);   // the block during which the tones are asked for
+    output.StartTone(880, 5);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    output.StartTone(1840, 5);
+    std::vector<float> heard(static_cast<std::size_t>(rate), 0.0f), right = heard;
+    float* out[2] = {heard.data(), right.data()};
+    output.Render(rate, 0, nullptr, 2, out);
+
+    const std::vector<std::size_t> starts = ToneStarts(heard, static_cast<std::size_t>(rate / 1000));
+    ASSERT_EQ(starts.size(), 2u);
+    EXPECT_GE(starts[1] - starts[0], static_cast<std::size_t>(rate / 50)) << "20 ms apart at least";
+    for (int i = 0; i < 2; ++i) {
+        const std::vector<float> tone = Samples(SquareWave(i == 0 ? 880 : 1840, 5, rate));
+        const auto begin = heard.begin() + static_cast<std::ptrdiff_t>(starts[static_cast<std::size_t>(i)]);
+        EXPECT_THAT(std::vector<float>(begin, begin + static_cast<std::ptrdiff_t>(tone.size())),
+                    Pointwise(FloatNear(1e-6f), tone)) << "tone " << i;
+    }
+}
+
+// Nothing sounding costs nothing: the synth is no longer run once its reverb
+// has died away (its trace of DC is gone too), until a song holds the output
+// again. A tone alone does not wake it.
+TEST(AudioOutput, RestsOnceNothingSoundsUntilAToneOrASong)
+{
+    AudioOutput output = ClosedOutput();
+    const int rate = output.SampleRate();
+    EXPECT_FALSE(output.Resting());
+    RenderBlocks(output, rate * 6 / 10, 0);
+    EXPECT_TRUE(output.Resting());
+    EXPECT_THAT(RenderBlocks(output, 256, 0), Pointwise(FloatNear(0), std::vector<float>(256, 0)));
+
+    output.StartTone(440, 50);
+    RenderBlocks(output, 64, 0);
+    EXPECT_FALSE(output.Resting());
+    RenderBlocks(output, rate / 10, 0);
+    EXPECT_TRUE(output.Resting());
+
+    AudioOutputAccess::Hold(output);
+    RenderBlocks(output, rate, 0);
+    EXPECT_FALSE(output.Resting()) << "a song has rests of its own";
+    AudioOutputAccess::Release(output);
+    RenderBlocks(output, rate * 6 / 10, 0);
+    EXPECT_TRUE(output.Resting());
 }
 
 TEST(AudioOutput, WithoutADeviceIsSilentAndBeepStillTakesItsTime)

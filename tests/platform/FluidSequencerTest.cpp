@@ -3,10 +3,12 @@
 #include <QCoreApplication>
 
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <thread>
 
 #include "platform/AudioOutput.h"
+#include "platform/AudioOutputAccess.h"
 #include "platform/FluidSequencer.h"
 #include "support/TestOutput.h"
 
@@ -97,6 +99,37 @@ TEST(FluidSequencer, ReportsTheEndOnceAtTheLastTickAndNeverForAClosedSong)
     render.Seconds(0.2, true);
     EXPECT_EQ(ends.size(), 1u);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+}
+
+// A song's instruments are read on a worker while the game goes on; only
+// theirs are in memory, not General MIDI's piano on every channel.
+TEST(FluidSequencer, StartsASongWithItsOwnInstrumentsOnly)
+{
+    const std::string soundFont = FluidSequencer::DefaultSoundFonts().front();
+    if (!std::filesystem::exists(soundFont)) {
+        GTEST_SKIP() << "no General MIDI SoundFont at " << soundFont;
+    }
+    Renderer render;
+    FluidSequencer sequencer(render.output, {soundFont});
+    fluid_synth_t* synth = AudioOutputAccess::Synth(render.output);
+    const std::string file = WriteSong("instruments-song.mid", {0, char(0xC1), 73, 0, char(0x91), 60, 100, 0, char(0x99), 36, 100}, 96);
+    int id = 0;
+    bool ended = false;
+    ASSERT_EQ(sequencer.Open(file, id), SequencerOk);
+    ASSERT_EQ(sequencer.Play(id, [&] { ended = true; }), SequencerOk);
+    for (int tries = 0; tries < 100 && !ended; ++tries) {
+        render.Seconds(0.05, true);
+    }
+    ASSERT_TRUE(ended) << "the song never played through";
+    for (int channel = 0; channel < 16; ++channel) {
+        fluid_preset_t* preset = fluid_synth_get_channel_preset(synth, channel);
+        const bool used = channel == 1 || channel == 9;
+        ASSERT_EQ(preset != nullptr, used) << "channel " << channel;
+        if (used) {
+            EXPECT_EQ(fluid_preset_get_num(preset), channel == 1 ? 73 : 0) << "channel " << channel;
+            EXPECT_EQ(fluid_preset_get_banknum(preset), channel == 1 ? 0 : 128) << "channel " << channel;
+        }
+    }
 }
 
 } // namespace
