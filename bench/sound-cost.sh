@@ -92,10 +92,10 @@ SQL
 }
 
 window_of() { # pid → its mapped window, waiting up to 20 s
-  for _ in $(seq 200); do
+  for _ in $(seq 2000); do
     local w; w=$(xdotool search --onlyvisible --pid "$1" 2>/dev/null | head -1 || true)
     [ -n "$w" ] && { echo "$w"; return; }
-    sleep 0.1
+    sleep 0.01
   done
   echo "no window from pid $1" >&2; return 1
 }
@@ -129,7 +129,7 @@ printf "| %-44s | %8s | %8s | %7s | %9s |\n" "" "playing" "paused" "RSS MB" "sta
 for build in "${builds[@]}"; do
   data="$build/data" game="$build/bin/tumblewick" tag=""
   [ ${#builds[@]} -gt 1 ] && tag=" ($(basename "$build"))"
-  for music in ${BENCH_MUSIC:-0 1}; do
+  for music in ${BENCH_MUSIC-0 1}; do
     prepare_store "$work/config-$music" "$music"
     label="tumblewick$tag, music $([ "$music" = 1 ] && echo on || echo off)"
     XDG_CONFIG_HOME="$work/config-$music" measure "$label" F3 "$game"
@@ -141,6 +141,26 @@ for build in "${builds[@]}"; do
     measure "tumblewick$tag, no sound device" F3 "$game"
   rm -rf "$work/config-none"
 done
+
+# Start-up alone, several times over, as its median: one start is too noisy
+# to tell two builds apart.
+if [ "${BENCH_STARTS:-0}" -gt 0 ]; then
+  echo "start-up until the window is mapped, median of $BENCH_STARTS (music on)"
+  for build in "${builds[@]}"; do
+    times=()
+    for _ in $(seq "$BENCH_STARTS"); do
+      prepare_store "$work/config-start" "${BENCH_START_MUSIC:-1}"
+      started=$(date +%s%N)
+      (cd "$build/data" && XDG_CONFIG_HOME="$work/config-start" exec ../bin/tumblewick) >/dev/null 2>&1 &
+      pid=$!
+      window_of "$pid" >/dev/null
+      times+=($(( ($(date +%s%N) - started) / 1000000 )))
+      kill "$pid"; wait "$pid" 2>/dev/null || true
+      rm -rf "$work/config-start"
+    done
+    printf "| %-44s | %s ms |\n" "$(basename "$build")" "$(printf '%s\n' "${times[@]}" | sort -n | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }')"
+  done
+fi
 
 # Peers start on their menus; they are measured as they start, not paused.
 data=$work

@@ -1,8 +1,16 @@
 #include "platform/WorkerThread.h"
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <utility>
 
 namespace tw {
+namespace {
+
+constexpr int kBackgroundNice = 10;
+
+} // namespace
 
 WorkerThread::~WorkerThread()
 {
@@ -26,6 +34,10 @@ void WorkerThread::Post(std::function<void()> job)
 
 void WorkerThread::Run(const std::stop_token& stop)
 {
+    // Background work yields to the window being mapped and painted: on a
+    // two-core machine it would otherwise compete with the game and the
+    // display server just when the game starts. Linux takes a thread id here.
+    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), kBackgroundNice);
     for (;;) {
         std::function<void()> job;
         {

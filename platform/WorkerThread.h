@@ -8,9 +8,9 @@
 
 namespace tw {
 
-// Runs jobs one after another on a thread of its own, so that slow work such
-// as reading a SoundFont never holds up the GUI thread. The thread starts
-// with the first job. Going away waits for the job under way and drops the
+// Runs jobs one after another on a thread of its own, at a lower priority, so
+// that slow work such as reading a SoundFont never holds up the GUI thread.
+// The thread starts with the first job. Going away waits for the job under way and drops the
 // ones not yet begun.
 class WorkerThread {
 public:
