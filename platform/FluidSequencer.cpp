@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "platform/AudioOutputAccess.h"
-#include "platform/MidiPrograms.h"
+#include "platform/MidiFile.h"
 #include "platform/WorkerThread.h"
 
 namespace tw {
@@ -75,14 +75,14 @@ int OnEvent(void* data, fluid_midi_event_t* event)
     return fluid_synth_handle_midi_event(progress->synth, event);
 }
 
-bool ReadMidiFile(const std::string& file, std::string& data)
+bool ReadFile(const std::string& file, std::string& data)
 {
     std::ifstream stream(file, std::ios::binary);
     if (!stream) {
         return false;
     }
     data.assign(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
-    return !stream.bad() && data.size() >= 14 && data.compare(0, 4, "MThd") == 0;
+    return !stream.bad();
 }
 
 enum class SoundFontState { NotTried, Loading, Loaded, Failed };
@@ -94,6 +94,7 @@ struct FluidSequencer::Impl {
         // Read at Open, so that the file need not be there any more at Play
         // and the audio thread never waits on the disk.
         std::string data;
+        std::array<int, kMidiChannels> firstPrograms{};
         std::function<void()> ended;
         std::shared_ptr<Progress> progress; // null until Play
         bool started = false; // its player runs and holds the output
@@ -281,9 +282,15 @@ FluidSequencer::~FluidSequencer()
 int FluidSequencer::Open(const std::string& file, int& deviceId)
 {
     Impl::Song song;
-    if (!ReadMidiFile(file, song.data)) {
+    if (!ReadFile(file, song.data)) {
         return SequencerFileNotFound;
     }
+    // A damaged song would end as soon as it began and count as played.
+    const MidiFileSummary summary = SummariseMidiFile(song.data);
+    if (!summary.playable) {
+        return SequencerFileNotFound;
+    }
+    song.firstPrograms = summary.firstPrograms;
     impl->lastId = impl->lastId == INT_MAX ? 1 : impl->lastId + 1;
     deviceId = impl->lastId;
     impl->songs[deviceId] = std::move(song);
@@ -318,7 +325,7 @@ int FluidSequencer::Play(int deviceId, std::function<void()> ended)
     impl->Retire(song);
     song.progress = std::make_shared<Progress>();
     song.progress->synth = impl->synth;
-    song.progress->programs = FirstPrograms(song.data);
+    song.progress->programs = song.firstPrograms;
     song.ended = std::move(ended);
     song.notified = false;
     impl->PrepareInstruments(song.progress);

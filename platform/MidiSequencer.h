@@ -11,7 +11,7 @@ class AudioOutput;
 // Error codes of the song player; 0 is success.
 enum SequencerError : int {
     SequencerOk = 0,
-    SequencerFileNotFound = 275,  // no such song file, or not a standard MIDI file
+    SequencerFileNotFound = 275,  // no such song file, or not a standard MIDI file that can be played
     SequencerNoOutput = 277,      // nothing to play songs on
     SequencerBadDevice = 257,     // no song open under that device id
 };

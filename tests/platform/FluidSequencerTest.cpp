@@ -50,18 +50,20 @@ struct Renderer {
     long rendered = 0;
 };
 
-TEST(FluidSequencer, OpensOnlyStandardMidiFilesAndHasNoOutputWithoutADevice)
+TEST(FluidSequencer, OpensOnlyPlayableMidiFilesAndHasNoOutputWithoutADevice)
 {
     Renderer render;
     FluidSequencer sequencer(render.output);
-    const std::string song = WriteSong("open-song.mid", "", 96);
+    const std::string song = WriteSong("open-song.mid", {0, char(0x90), 60, 100}, 96);
     int first = 0, second = 0, other = 0;
     EXPECT_EQ(sequencer.Open(song, first), SequencerOk);
     EXPECT_EQ(sequencer.Open(song, second), SequencerOk);
     EXPECT_TRUE(first > 0 && second > 0 && first != second);
-    const auto text = test::TestOutputPath("open-text.mid");
+    const auto text = test::TestOutputPath("open-text.mid"), damaged = test::TestOutputPath("open-damaged.mid");
     std::ofstream(text) << "MTh, not a song";
-    for (const auto& file : {text, test::TestOutputPath("no-such-song.mid")}) {
+    // A damaged song that the player would end at once must not count as played.
+    std::ofstream(damaged, std::ios::binary) << std::string("MThd\0\0\0\6\0\0\0\1\0\x60MTrk\0\0\0\x40", 22) << "noise";
+    for (const auto& file : {text, damaged, test::TestOutputPath("no-such-song.mid")}) {
         EXPECT_EQ(sequencer.Open(file.string(), other), SequencerFileNotFound) << file;
     }
     EXPECT_EQ(sequencer.StatusPort(first), SequencerNoOutput);

@@ -1,4 +1,4 @@
-#include "platform/MidiPrograms.h"
+#include "platform/MidiFile.h"
 
 #include <cstdint>
 #include <optional>
@@ -67,21 +67,26 @@ private:
     std::size_t position = 0;
 };
 
-void ScanTrack(Reader track, std::array<int, kMidiChannels>& programs, std::array<bool, kMidiChannels>& plays)
+constexpr std::uint8_t kMeta = 0xFF, kEndOfTrack = 0x2F;
+
+// Reads the track's events up to its end-of-track event; false when it runs
+// off its chunk or meets bytes that are no event.
+bool ScanTrack(Reader track, std::array<int, kMidiChannels>& programs, std::array<bool, kMidiChannels>& plays)
 {
     std::uint8_t status = 0;
     while (!track.AtEnd() && track.Variable()) {
         auto first = track.Byte();
         if (!first) {
-            return;
+            return false;
         }
-        if (*first == 0xFF || *first == 0xF0 || *first == 0xF7) {
-            if (*first == 0xFF && !track.Byte()) {
-                return;
-            }
+        if (*first == kMeta || *first == 0xF0 || *first == 0xF7) {
+            const auto type = *first == kMeta ? track.Byte() : std::optional<std::uint8_t>(0);
             const auto length = track.Variable();
-            if (!length || !track.Skip(*length)) {
-                return;
+            if (!type || !length || !track.Skip(*length)) {
+                return false;
+            }
+            if (*first == kMeta && *type == kEndOfTrack) {
+                return true;
             }
             continue;
         }
@@ -91,7 +96,7 @@ void ScanTrack(Reader track, std::array<int, kMidiChannels>& programs, std::arra
             data = track.Byte();
         }
         if (!(status & 0x80u) || !data) {
-            return; // data with no status to run on
+            return false; // data with no status to run on
         }
         const int channel = status & 0x0F;
         switch (status & 0xF0u) {
@@ -106,35 +111,45 @@ void ScanTrack(Reader track, std::array<int, kMidiChannels>& programs, std::arra
         }
         default:
             if (!track.Byte()) {
-                return;
+                return false;
             }
         }
     }
+    return false;
 }
 
 } // namespace
 
-std::array<int, kMidiChannels> FirstPrograms(std::string_view file)
+MidiFileSummary SummariseMidiFile(std::string_view file)
 {
-    std::array<int, kMidiChannels> programs;
+    MidiFileSummary summary;
+    std::array<int, kMidiChannels>& programs = summary.firstPrograms;
     programs.fill(kChannelUnused);
     std::array<bool, kMidiChannels> plays{};
     Reader chunks(file);
-    while (!chunks.AtEnd()) {
+    const bool named = chunks.Take(4) == "MThd";
+    Reader header(chunks.Take(chunks.Fixed(4).value_or(0)));
+    const auto format = header.Fixed(2), tracks = header.Fixed(2), division = header.Fixed(2);
+    bool wellFormed = named && format && *format <= 2 && tracks && *tracks > 0 && division && *division != 0;
+    int tracksRead = 0;
+    while (wellFormed && !chunks.AtEnd()) {
         const std::string_view type = chunks.Take(4);
         const auto length = chunks.Fixed(4);
-        if (!length) {
-            break;
-        }
-        const std::string_view body = chunks.Take(*length);
-        if (type == "MTrk") {
-            ScanTrack(Reader(body), programs, plays);
+        const std::string_view body = length ? chunks.Take(*length) : std::string_view();
+        if (!length || body.size() != *length) {
+            wellFormed = false; // cut off
+        } else if (type == "MTrk") {
+            wellFormed = ScanTrack(Reader(body), programs, plays);
+            ++tracksRead;
         }
     }
+    bool anyNote = false;
     for (int channel = 0; channel < kMidiChannels; ++channel) {
+        anyNote = anyNote || plays[channel];
         programs[channel] = !plays[channel] ? kChannelUnused : programs[channel] == kChannelUnused ? 0 : programs[channel];
     }
-    return programs;
+    summary.playable = wellFormed && tracksRead > 0 && anyNote;
+    return summary;
 }
 
 } // namespace tw
