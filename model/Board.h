@@ -28,6 +28,11 @@ public:
     static constexpr std::int32_t kDropStep = 48;
     static constexpr std::int32_t kPointsShownTicks = 7;
 
+    // The smallest client area that shows the whole playfield in either
+    // orientation, with a margin round it: the status line, a card where it
+    // is dealt, the stacks at their tallest and the points under them.
+    static Size PlayfieldSize(int cardWidth, int cardHeight, int textHeight);
+
     explicit Board(BoardHost& host);
     // A game dealt from a deck prepared by the caller.
     Board(BoardHost& host, std::unique_ptr<Deck> dealer);

@@ -1,5 +1,6 @@
 // Putting the whole playfield and its status texts on the screen.
 
+#include <algorithm>
 #include <optional>
 #include <string>
 
@@ -18,8 +19,26 @@ namespace {
 
 // Drawn over a stack's points when they expire; wide enough to cover any.
 const std::string kPointsBlank(20, ' ');
+constexpr std::int32_t kPointsBelowRow = 4;
+// Round the playfield in the smallest window: the row is centred, so this
+// lies left and right of it, and below the lowest text or card.
+constexpr int kPlayfieldMargin = 6;
 
 } // namespace
+
+Size Board::PlayfieldSize(int cardWidth, int cardHeight, int textHeight)
+{
+    const int width = kColumns * cardWidth + (kColumns - 1) * StackRow::kGap;
+    // Cards falling down: the points under the row are lowest.
+    const int down = StackRow::kBaseFromTop + cardHeight + kPointsBelowRow + textHeight;
+    // Stacks hanging from the top: a card is dealt far below them, and the
+    // points follow the lowest card of a stack that has all but reached it.
+    const int up = StackRow::kBaseFromTopUpsideDown;
+    const int fullStack = StackRow::kDealDistance / Stack::CardStep;
+    const int dealt = up + StackRow::kDealDistance + cardHeight;
+    const int pointsUnderFullStack = up + cardHeight + kPointsBelowRow + (fullStack - 1) * Stack::CardStep + textHeight;
+    return {width + 2 * kPlayfieldMargin, std::max({down, dealt, pointsUnderFullStack}) + kPlayfieldMargin};
+}
 
 void Board::Paint(DeviceContext& dc)
 {
@@ -77,7 +96,7 @@ void Board::PaintStackPoints(DeviceContext& dc, bool erase)
             continue;
         }
         std::int32_t x = rowRect.left + i * pitch + cardWidth / 2;
-        std::int32_t y = rowRect.bottom + 4;
+        std::int32_t y = rowRect.bottom + kPointsBelowRow;
         if (settings.UpDown != 1) {
             // Hanging stacks grow downward: the points follow the lowest card.
             std::int32_t cards = stackRow->CardCount(i);

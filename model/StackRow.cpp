@@ -4,13 +4,6 @@
 #include "settings/Settings.h"
 
 namespace tw {
-namespace {
-
-constexpr std::int32_t kGap = 20;         // between neighbouring stacks
-constexpr std::int32_t kBaseFromTop = 308; // stack bases, cards falling down
-constexpr std::int32_t kBaseFromTopUpsideDown = 20;
-
-} // namespace
 
 StackNode::StackNode(std::unique_ptr<Stack> stack) : stack(std::move(stack)) {}
 

@@ -48,6 +48,11 @@ public:
     static constexpr std::int32_t kColumns = 7;
     // Cards are dealt twelve stacking steps from the stack bases.
     static constexpr std::int32_t kDealDistance = 288;
+    static constexpr std::int32_t kGap = 20; // between neighbouring stacks
+    // Where the stack bases lie below the client area's top: low with cards
+    // falling down, near the top with stacks hanging from it.
+    static constexpr std::int32_t kBaseFromTop = 308;
+    static constexpr std::int32_t kBaseFromTopUpsideDown = 20;
 
     StackRow(int cardWidth, int cardHeight);
     virtual ~StackRow();

@@ -205,6 +205,14 @@ QMargins DialogWindow::EstimatedFrame() const
             outer.bottom() - inner.bottom()};
 }
 
+QRect SeenFrameGeometry(const QWidget& window)
+{
+    if (window.isMaximized() && !window.isMinimized() && window.screen()) {
+        return window.screen()->availableGeometry();
+    }
+    return window.frameGeometry();
+}
+
 Rect DialogWindow::GetWindowRect() const
 {
     if (isVisible()) {

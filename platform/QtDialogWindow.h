@@ -24,6 +24,7 @@
 #include "platform/QtConvert.h"
 #include "platform/QtDialogControls.h"
 #include "platform/QtMessageBox.h"
+#include "platform/QtWindowOwner.h"
 
 class QKeyEvent;
 class QPaintEvent;
@@ -130,7 +131,7 @@ public:
         if (!owner) {
             return std::nullopt;
         }
-        return ToRect(owner->window()->frameGeometry());
+        return ToRect(SeenFrameGeometry(*owner->window()));
     }
     void MoveTo(int left, int top) override
     {

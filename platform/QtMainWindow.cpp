@@ -44,12 +44,7 @@ QtMainWindow::QtMainWindow(const Creation& creation, WindowHandler& handler)
     }
 
 #if QT_CONFIG(sessionmanager)
-    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] {
-        if (WindowHandler* target = Handler()) {
-            target->OnEndSession();
-            Destroy();
-        }
-    });
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { EndSession(); });
 #endif
 
     requestedNormal = creation.normal;
@@ -96,6 +91,15 @@ void QtMainWindow::Destroy()
     }
     hide();
     handler.OnDestroy();
+}
+
+void QtMainWindow::EndSession()
+{
+    // Qt asks for this at checkpoints and before logouts that may yet be
+    // cancelled; a session that really ends closes the window on its own.
+    if (WindowHandler* target = Handler()) {
+        target->OnEndSession();
+    }
 }
 
 void QtMainWindow::closeEvent(QCloseEvent* event)
@@ -236,14 +240,18 @@ void QtMainWindow::ApplyMinimumSize()
     Rect probe{0, 0, 1, 1};
     handler.OnSizing(EdgeBottomRight, probe);
     const QMargins frame = Frame();
-    setMinimumSize(std::max(1, probe.Width() - frame.left() - frame.right()),
-                   std::max(1, probe.Height() - frame.top() - frame.bottom()));
+    // The program's own client area comes below the menu bar.
+    const int menuHeight = menuWidget() ? menuWidget()->sizeHint().height() : 0;
+    setMinimumSize(std::max({1, probe.Width() - frame.left() - frame.right(), minimumClient.width()}),
+                   std::max({1, probe.Height() - frame.top() - frame.bottom(), minimumClient.height() + menuHeight}));
 }
 
 WindowPlacementState QtMainWindow::GetPlacement() const
 {
     WindowPlacementState state;
-    state.maximized = isMaximized();
+    // Qt keeps the maximised state under a minimised one; a minimised window
+    // is stored as it will come back, in its normal place.
+    state.maximized = isMaximized() && !isMinimized();
     // A window that has never been on the screen in its normal state still
     // has the normal rectangle it was given; Qt's own record of it would
     // mix up frame and client positions.

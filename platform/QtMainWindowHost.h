@@ -30,6 +30,8 @@ public:
     ~QtMainWindow() override;
 
     WindowHandler* Handler() { return destroyed ? nullptr : &handler; }
+    // The desktop session saves its state or may be ending.
+    void EndSession();
     void FrameMayHaveChanged();
     ClientSurface& Client() { return *client; }
 
@@ -72,6 +74,11 @@ public:
             client->Refresh();
         }
     }
+    void SetMinimumClientSize(Size size) override
+    {
+        minimumClient = QSize(size.cx, size.cy);
+        ApplyMinimumSize();
+    }
     WindowPlacementState GetPlacement() const override;
     void Show(bool maximized) override
     {
@@ -85,6 +92,7 @@ public:
     QWidget* OwnerWidget() override { return this; }
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -117,6 +125,7 @@ private:
     QMargins placedWithFrame;
     bool placementSettled = false;
     QMargins minimumWithFrame;
+    QSize minimumClient;
     // Where the window last stood in its normal state on the screen.
     std::optional<QRect> normalClient;
 };

@@ -34,6 +34,21 @@ void QtMainWindow::BuildMenu(const MenuTemplate& menu)
         });
     }
     accelerators.assign(menu.accelerators.begin(), menu.accelerators.end());
+    // Alt alone gives the menu bar the keyboard with no popup open, which is
+    // a menu session all the same: it ends when the bar lets the keys go.
+    menuBar()->installEventFilter(this);
+}
+
+bool QtMainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == menuWidget()) {
+        if (event->type() == QEvent::FocusIn) {
+            MenuOpening();
+        } else if (event->type() == QEvent::FocusOut) {
+            QMetaObject::invokeMethod(this, [this] { MenuMayHaveClosed(); }, Qt::QueuedConnection);
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void QtMainWindow::MenuOpening()
@@ -49,7 +64,8 @@ void QtMainWindow::MenuOpening()
 
 void QtMainWindow::MenuMayHaveClosed()
 {
-    const bool open = std::any_of(menus.begin(), menus.end(), [](const QMenu* menu) { return menu->isVisible(); });
+    const bool open = std::any_of(menus.begin(), menus.end(), [](const QMenu* menu) { return menu->isVisible(); }) ||
+                      (menuWidget() && menuWidget()->hasFocus());
     if (!inMenu || open) {
         return;
     }

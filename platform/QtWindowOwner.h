@@ -1,5 +1,6 @@
 #pragma once
 
+class QRect;
 class QWidget;
 
 namespace tw {
@@ -14,5 +15,11 @@ public:
 protected:
     ~QtWindowOwner() = default;
 };
+
+// Where a top-level window stands as the player sees it, frame included. On
+// X11 maximising is asynchronous: a window just told to maximise keeps its
+// normal geometry until the window manager has acted, so a maximised window
+// counts as its screen's available area.
+QRect SeenFrameGeometry(const QWidget& window);
 
 } // namespace tw

@@ -41,6 +41,10 @@ public:
     // Erases the whole client area and paints it again before returning.
     virtual void Redraw() = 0;
 
+    // The client area never gets smaller than this; a window that is smaller
+    // now grows to it.
+    virtual void SetMinimumClientSize(Size size) = 0;
+
     virtual WindowPlacementState GetPlacement() const = 0;
     virtual void Show(bool maximized) = 0;
     // Closes the window at once, without asking the program first.

@@ -106,6 +106,7 @@ bool GameApp::InitInstance()
     painter.emplace(cardLibrary, *overlayMask, *overlayImage);
     cardWidth = cardLibrary.GetCardWidth();
     cardHeight = cardLibrary.GetCardHeight();
+    window->SetMinimumClientSize(Board::PlayfieldSize(cardWidth, cardHeight, StatusTextHeight()));
 
     NewGame();
     if (settings.ShowNagDlg != 0) {
@@ -172,7 +173,15 @@ void GameApp::OnPaint(DeviceContext& dc)
 
 void GameApp::OnClose() { SaveWindowState(); }
 
-void GameApp::OnEndSession() { SaveWindowState(); }
+// The desktop asks this when it saves its session, and before a logout that
+// may yet be cancelled: the game keeps running once its state is saved.
+void GameApp::OnEndSession()
+{
+    SaveWindowState();
+    if (board && !IsPaused()) {
+        window->SetTimer(kDropTimer, settings.dropInterval);
+    }
+}
 
 void GameApp::OnDestroy()
 {
@@ -422,6 +431,9 @@ void GameApp::GameOver(int reason)
     gameOver = 1;
     SetPaused(true);
     music.StopForGameOver();
+    // The card that ended the game may have scored after the status line was
+    // drawn, and every message below stands in front of it.
+    ShowFinalScore();
 
     const std::int32_t lowest = LowestHighScore();
     bool answered = reason != NoRoom;
@@ -430,6 +442,7 @@ void GameApp::GameOver(int reason)
     } else if (reason == EndlessMatch) {
         window->ShowMessage(kEndlessMatch, "Game Over", MessageBoxOk);
         board->AddScore(kEndlessMatchBonus);
+        ShowFinalScore();
     }
 
     if (board->GetScore() > lowest) {
@@ -446,6 +459,22 @@ void GameApp::GameOver(int reason)
         // Posted: the board that called us must return before it is replaced.
         window->PostCommand(CommandNew);
     }
+}
+
+int GameApp::StatusTextHeight()
+{
+    // Without a window system nothing is measured; the status font's usual
+    // height keeps the window's size sensible all the same.
+    constexpr int kAssumedHeight = 16;
+    ClientDC dc(window->ClientArea());
+    const std::optional<Size> extent = dc.GetTextExtent("0 pts");
+    return extent ? extent->cy : kAssumedHeight;
+}
+
+void GameApp::ShowFinalScore()
+{
+    ClientDC dc(window->ClientArea());
+    board->PaintStatus(dc, false);
 }
 
 void GameApp::ShowLevelAdvance() { platform.ShowLevelAdvanceDialog(window.get()); }

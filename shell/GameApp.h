@@ -81,6 +81,8 @@ private:
     void RunOptions();
     void OpenDocument(std::string_view target);
     void ShowTitle(std::string_view suffix);
+    void ShowFinalScore();
+    int StatusTextHeight();
 
     GamePlatform& platform;
     CardLibrary cardLibrary;

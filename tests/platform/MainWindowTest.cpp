@@ -17,6 +17,7 @@
 #include "platform/MessageLoop.h"
 #include "platform/QtConvert.h"
 #include "platform/QtMainWindow.h"
+#include "platform/QtMainWindowHost.h"
 #include "resources/DialogTemplates.h"
 #include "resources/MenuTemplates.h"
 #include "support/RecordingWindowHandler.h"
@@ -77,13 +78,16 @@ TEST_F(MainWindowTest, KeysGiveKeyCodesAndAcceleratorsGiveCommands)
         {Qt::Key_X, kCtrl | kShift, "\x18", false, "key 88"}, {Qt::Key_Slash, kAlt | kCtrl, "/", false, ""},
     };
     ShowActive();
-    // Alt alone does open the menu bar, and keys are then the menu's.
+    // Alt alone opens the menu bar, and keys are then the menu's; that is a
+    // menu session of its own, which Esc ends.
     QTest::keyClick(Client(), Qt::Key_Alt, kAlt);
     ASSERT_NE(Widget()->menuBar()->activeAction(), nullptr);
+    EXPECT_EQ(handler.Take(), Log{"initmenu"});
     for (const Qt::Key key : {Qt::Key_Z, Qt::Key_F3, Qt::Key_Escape}) {
         QTest::keyClick(Widget()->menuBar(), key);
     }
-    EXPECT_EQ(handler.Take(), Log{});
+    QCoreApplication::processEvents();
+    EXPECT_EQ(handler.Take(), Log{"menuclosed"});
     Client()->setFocus();
 
     for (const Case& each : cases) {
@@ -152,9 +156,15 @@ TEST_F(MainWindowTest, MenuSessionsOpenOnceAndCloseBeforeTheCommand)
 
     QTest::keyClick(Client(), Qt::Key_G, kAlt);
     ASSERT_TRUE(shown(Popup(0)));
+    // Esc leaves the popup for the menu bar, which keeps the keys until they
+    // go elsewhere.
     QTest::keyClick(Popup(0), Qt::Key_Escape);
     QTest::qWait(10);
-    EXPECT_EQ(menuLog(), (Log{"initmenu", "menuclosed"}));
+    EXPECT_EQ(menuLog(), (Log{"initmenu"}));
+    Widget()->activateWindow();
+    Client()->setFocus(Qt::MouseFocusReason);
+    QTest::qWait(10);
+    EXPECT_EQ(menuLog(), (Log{"menuclosed"}));
     Widget()->activateWindow();
     QTest::keyClick(Client(), Qt::Key_H, kAlt);
     ASSERT_TRUE(shown(Popup(1)));
@@ -189,9 +199,15 @@ TEST_F(MainWindowTest, TimersTickUntilKilledAndPostedCommandsWaitForTheEvent)
 }
 
 // Closing asks the handler first, Destroy does not; either way the handler
-// hears nothing of the window afterwards.
+// hears nothing of the window afterwards. The desktop session's end (or its
+// checkpoint) is only told: the window stays.
 TEST_F(MainWindowTest, ClosingAndDestroyingEndTheWindowOnce)
 {
+    ShowActive();
+    static_cast<QtMainWindow*>(Widget())->EndSession();
+    EXPECT_EQ(handler.Take(), Log{"endsession"});
+    EXPECT_TRUE(Widget()->isVisible());
+
     for (const bool byClose : {true, false}) {
         Make();
         ShowActive();
@@ -257,14 +273,32 @@ TEST_F(MainWindowTest, PlacementAndMinimumSizeCountTheFrame)
     EXPECT_EQ(ToRect(Widget()->frameGeometry()), kNormal);
     window->Show(true);
     EXPECT_EQ(placement(), std::pair(kNormal, true));
+    Widget()->setWindowState(Qt::WindowMaximized | Qt::WindowMinimized);
+    EXPECT_EQ(placement(), std::pair(kNormal, false)) << "minimised comes back in its normal place";
     window->Show(false);
     EXPECT_EQ(placement(), std::pair(kNormal, false));
 
     Widget()->resize(100, 100);
     EXPECT_EQ(Widget()->frameGeometry().size(), QSize(629, 455));
+    // The program's own least client area counts below the menu bar, and a
+    // smaller window grows to it at once.
+    window->SetMinimumClientSize({680, 480});
+    EXPECT_EQ(Client()->size(), QSize(680, 480));
     handler.minimum = {700, 500};
     Make();
     EXPECT_EQ(Widget()->minimumSize(), QSize(700, 500)); // no frame known yet
+}
+
+// Maximising is asynchronous on X11, so a window just told to maximise still
+// has its normal geometry; a dialog centred on it must use the screen's area.
+TEST(SeenFrameGeometry, OfAMaximisedWindowIsItsScreensAvailableArea)
+{
+    QWidget window;
+    window.setGeometry(100, 100, 300, 200);
+    EXPECT_EQ(SeenFrameGeometry(window), window.frameGeometry());
+    window.setWindowState(Qt::WindowMaximized);
+    ASSERT_NE(window.screen(), nullptr);
+    EXPECT_EQ(SeenFrameGeometry(window), window.screen()->availableGeometry());
 }
 
 // A modal box over the window takes the focus; closing it gives it back.

@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "model/Deck.h"
+#include "model/Stack.h"
 #include "model/StackRow.h"
+#include "platform/DeviceContext.h"
 #include "platform/VirtualKeys.h"
 #include "settings/Registry.h"
 #include "settings/Settings.h"
@@ -39,6 +41,24 @@ protected:
     }
 
     test::FakeMainWindow& window() { return *platform.window; }
+    // The pixels of the status line, where the score is.
+    std::vector<ColorRef> StatusLine()
+    {
+        std::vector<ColorRef> pixels;
+        const Bitmap& image = window().surface.image;
+        for (int y = 0; y < 20; ++y) {
+            for (int x = 0; x < image.Width(); ++x) {
+                pixels.push_back(image.GetPixel(x, y).value_or(0));
+            }
+        }
+        return pixels;
+    }
+    std::vector<ColorRef> StatusLineRepainted()
+    {
+        ClientDC dc(window().ClientArea());
+        board().PaintStatus(dc, false);
+        return StatusLine();
+    }
     Board& board() { return *app.GetBoard(); }
 
     test::TemporaryStore store;
@@ -150,6 +170,47 @@ TEST_F(Program, AGameWithoutRoomEndsWithTheOfferToPlayAgain)
     EXPECT_EQ(platform.sequencer.opened.back(), "song2.mid");
 }
 
+// The card that ends the game may score as it lands; the player sees that
+// final score behind every message about the end, bonus included.
+TEST_F(Program, TheStatusLineShowsTheFinalScoreBehindTheGameOverMessages)
+{
+    Start();
+    std::vector<ColorRef> behind;
+    window().onMessage = [&] { behind = StatusLine(); };
+    settings.LastStack = 0;
+    while (app.OnKeyDown(vk::Down) && !app.IsGameOver()) {}
+    EXPECT_EQ(Said(), "Game Over: Do you want to play again?");
+    EXPECT_EQ(behind, StatusLineRepainted()) << "no room";
+
+    window().answer = ResultYes;
+    app.OnCommand(CommandNew);
+    app.GameOver(2);
+    EXPECT_EQ(Said(), "Game Over: Congratulations!  You got a high score!");
+    EXPECT_EQ(behind, StatusLineRepainted()) << "an endless match, with its bonus";
+}
+
+// The window never gets so small that the playfield is cut off: in either
+// orientation the row, a card where it is dealt, a full stack and the points
+// under it lie inside the smallest client area.
+TEST_F(Program, TheSmallestClientAreaHoldsTheWholePlayfield)
+{
+    Start();
+    const Rect least = Rect::FromSize(0, 0, window().minimumClient.cx, window().minimumClient.cy);
+    const int text = ClientDC(window().ClientArea()).GetTextExtent("20 pts").value_or(Size{0, 99}).cy;
+    const int fullStack = StackRow::kDealDistance / Stack::CardStep - 1; // steps from the base to the top card
+    for (const int upDown : {1, -1}) {
+        settings.UpDown = upDown;
+        StackRow row(71, 96);
+        row.CreateStacks();
+        const RowLayout layout = row.Layout(least);
+        const int lowest = upDown == 1 ? layout.rowRect.bottom + 4 + text
+                                       : std::max(layout.dealY + 96, layout.rowRect.bottom + fullStack * 24 + 4 + text);
+        EXPECT_GE(layout.rowRect.left, 0) << upDown;
+        EXPECT_LE(layout.rowRect.right, least.right) << upDown;
+        EXPECT_LE(lowest, least.bottom) << upDown;
+    }
+}
+
 TEST_F(Program, ConfirmedOptionsStartANewGameOnlyWhenTheRulesChanged)
 {
     Start();
@@ -168,8 +229,9 @@ TEST_F(Program, ConfirmedOptionsStartANewGameOnlyWhenTheRulesChanged)
 }
 
 // What Exit leaves unsaved the end-to-end test shows; here, a maximised
-// window's normal place is what close keeps.
-TEST_F(Program, ExitQuitsAndCloseSavesTheMaximisedPlacement)
+// window's normal place is what close keeps. The end of the desktop session
+// saves too, and the game goes on: the logout may yet be cancelled.
+TEST_F(Program, ExitQuitsAndCloseOrTheSessionsEndSaveThePlacement)
 {
     Start();
     app.OnCommand(CommandExit);
@@ -185,6 +247,13 @@ TEST_F(Program, ExitQuitsAndCloseSavesTheMaximisedPlacement)
     LoadSettings(saved);
     EXPECT_EQ(std::tuple(saved.left, saved.width, saved.minMax), std::tuple(40, 800, 2));
     EXPECT_FALSE(IsFirstBoot());
+
+    second.window->placement = {Rect::FromSize(50, 30, 700, 600), false};
+    again.OnEndSession();
+    LoadSettings(saved);
+    EXPECT_EQ(std::tuple(saved.left, saved.width, saved.minMax), std::tuple(50, 700, 0));
+    EXPECT_FALSE(second.window->destroyed);
+    EXPECT_TRUE(second.window->TimerRuns(kDropTimer)) << "the game goes on";
 }
 
 TEST_F(Program, AHelpDocumentThatCannotBeOpenedIsReported)

@@ -27,6 +27,9 @@ public:
     int ShowMessage(std::string_view text, std::string_view caption, unsigned style) override
     {
         messages.push_back({std::string(text), std::string(caption), style});
+        if (onMessage) {
+            onMessage();
+        }
         return answer;
     }
 
@@ -50,6 +53,7 @@ public:
 
     void SetTitle(std::string_view text) override { title = text; }
     void Redraw() override { ++redraws; }
+    void SetMinimumClientSize(Size size) override { minimumClient = size; }
     WindowPlacementState GetPlacement() const override { return placement; }
     void Show(bool maximized) override { placement.maximized = maximized; shown = true; }
     void Destroy() override { destroyed = true; }
@@ -59,10 +63,12 @@ public:
     int answer = ResultOk;
     std::map<int, int> timers;
     std::function<void(int)> onCommand;
+    std::function<void()> onMessage; // while the box is up
     std::deque<int> posted;
     std::string title;
     int redraws = 0;
     WindowPlacementState placement;
+    Size minimumClient;
     bool shown = false;
     bool destroyed = false;
 };
