@@ -3,8 +3,6 @@
 #include <QDesktopServices>
 #include <QUrl>
 
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
 
 #include "platform/QtConvert.h"
@@ -12,7 +10,9 @@
 namespace tw {
 namespace {
 
-constexpr const char* kNoHandler = "There is no program set up to open it.";
+// Qt opens documents and web pages through xdg-open, which Debian ships in
+// xdg-utils; it then hands them to the desktop's web browser.
+constexpr const char* kHowToGetAnOpener = " Installing a web browser and the xdg-utils package may fix this.";
 
 bool IsWebAddress(std::string_view target) { return target.find("://") != std::string_view::npos; }
 
@@ -20,23 +20,28 @@ bool IsWebAddress(std::string_view target) { return target.find("://") != std::s
 
 bool OpenDocument(std::string_view target, std::string& error)
 {
-    QUrl url;
     if (IsWebAddress(target)) {
-        url = QUrl(ToQString(target));
-    } else {
-        std::error_code failure;
-        const std::filesystem::path file = std::filesystem::absolute(std::string(target), failure);
-        if (failure || !std::filesystem::exists(file, failure)) {
-            error = std::strerror(ENOENT);
-            return false;
+        if (QDesktopServices::openUrl(QUrl(ToQString(target)))) {
+            return true;
         }
-        url = QUrl::fromLocalFile(QString::fromStdString(file.string()));
-    }
-    if (!QDesktopServices::openUrl(url)) {
-        error = kNoHandler;
+        error = "There is no program set up to open web pages, so " + std::string(target) + " could not be opened."
+            + kHowToGetAnOpener;
         return false;
     }
-    return true;
+    std::error_code failure;
+    std::filesystem::path file = std::filesystem::absolute(std::filesystem::path(target), failure).lexically_normal();
+    if (failure) {
+        file = target;
+    }
+    if (!std::filesystem::exists(file, failure)) {
+        error = "The file " + file.filename().string() + " was not found in " + file.parent_path().string() + ".";
+        return false;
+    }
+    if (QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(file.string())))) {
+        return true;
+    }
+    error = "There is no program set up to open " + file.filename().string() + "." + kHowToGetAnOpener;
+    return false;
 }
 
 } // namespace tw

@@ -3,15 +3,83 @@
 #include <QApplication>
 #include <QGuiApplication>
 
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <string>
+#include <vector>
+
 namespace tw {
+namespace {
+
+constexpr const char* kNoDisplay = "Tumblewick needs a graphical desktop session, and no display was found.\n";
+
+// Without a display Qt warns about each platform it tried, then blames the
+// installation and aborts. So while the application is being made its
+// messages are held back: if it cannot start, the player reads one line that
+// names the real cause and the program ends with 1; if it starts, the held
+// messages go on to the usual handler.
+class StartupMessages {
+public:
+    StartupMessages() { previous = qInstallMessageHandler(&Hold); }
+    ~StartupMessages() { Release(); }
+    StartupMessages(const StartupMessages&) = delete;
+    StartupMessages& operator=(const StartupMessages&) = delete;
+
+private:
+    struct Message {
+        QtMsgType type;
+        std::string file, function, category;
+        int line;
+        QString text;
+    };
+
+    static void Hold(QtMsgType type, const QMessageLogContext& context, const QString& text)
+    {
+        if (type == QtFatalMsg && text.contains(QLatin1String("no Qt platform plugin could be initialized"))) {
+            std::fputs(kNoDisplay, stderr);
+            std::_Exit(1);
+        }
+        if (type == QtFatalMsg) {
+            Release();
+            previous(type, context, text);
+            return;
+        }
+        const std::lock_guard lock(mutex);
+        held.push_back({type, context.file ? context.file : "", context.function ? context.function : "",
+            context.category ? context.category : "", context.line, text});
+    }
+
+    static void Release()
+    {
+        qInstallMessageHandler(previous);
+        const std::lock_guard lock(mutex);
+        for (const Message& message : held) {
+            const QMessageLogContext context(message.file.c_str(), message.line, message.function.c_str(),
+                message.category.c_str());
+            previous(message.type, context, message.text);
+        }
+        held.clear();
+    }
+
+    static inline QtMessageHandler previous = nullptr;
+    static inline std::mutex mutex;
+    static inline std::vector<Message> held;
+};
+
+} // namespace
 
 struct GuiSession::Impl {
     Impl(int& argc, char** argv) : application(argc, argv) {}
     QApplication application;
 };
 
-GuiSession::GuiSession(int& argc, char** argv) : impl(std::make_unique<Impl>(argc, argv))
+GuiSession::GuiSession(int& argc, char** argv)
 {
+    {
+        const StartupMessages startup;
+        impl = std::make_unique<Impl>(argc, argv);
+    }
     QApplication::setApplicationName(QStringLiteral("Tumblewick"));
     // Lets the desktop match the window with the menu entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("com.brindlecove.Tumblewick"));

@@ -11,6 +11,7 @@ packages=(
   libsqlite3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   desktop-file-utils appstream
+  xdg-utils
 )
 
 missing=()
