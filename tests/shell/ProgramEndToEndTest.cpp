@@ -167,7 +167,11 @@ TEST_F(ProgramOnScreen, KeysSteerAndDropAndTheAboutBoxTheMenuAndF3PauseThePlay)
     ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activePopupWidget() == GameMenu(); }));
     EXPECT_EQ(Title(), "Tumblewick - Paused");
     EXPECT_FALSE(Falls());
+    // Esc goes back to the menu bar, which still holds the play; a click
+    // on the playfield ends the menu session.
     QTest::keyClick(GameMenu(), Qt::Key_Escape);
+    EXPECT_FALSE(Falls());
+    QTest::mouseClick(Client(), Qt::LeftButton);
     EXPECT_TRUE(QTest::qWaitFor([&] { return Title() == "Tumblewick"; }));
     EXPECT_TRUE(Falls());
 }
