@@ -6,12 +6,14 @@
 
 #include <sqlite3.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
 #include <limits>
 #include <mutex>
 #include <set>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -36,7 +38,7 @@ namespace {
 // not ours to interpret and is treated as damaged.
 //
 // The journal stays in SQLite's default rollback (DELETE) mode on purpose:
-// writes are a handful of tiny transactions per run, the store then stays a
+// writes are a couple of small transactions per run, the store then stays a
 // single file with no -wal/-shm companions to keep private or to carry along
 // when a damaged store is moved aside, and rollback journals work on home
 // folders mounted over the network, where WAL's shared memory does not. A
@@ -176,14 +178,38 @@ struct Store {
     std::filesystem::path path;
     FileIdentity identity;
     sqlite3* db = nullptr;
+    std::string failure; // why it could not be opened or written, when it could not
 };
+
+bool Fail(Store& store, std::string reason)
+{
+    store.failure = std::move(reason);
+    return false;
+}
+
+std::string SystemReason() { return std::generic_category().message(errno); }
+
+// Where SQLite only knows that a file could not be opened or written, the
+// system's reason says more ("Permission denied", "File too large").
+std::string SqliteReason(sqlite3* db)
+{
+    const int code = sqlite3_errcode(db) & 0xFF;
+    if ((code == SQLITE_CANTOPEN || code == SQLITE_IOERR) && sqlite3_system_errno(db) != 0) {
+        return std::generic_category().message(sqlite3_system_errno(db));
+    }
+    return sqlite3_errmsg(db);
+}
 
 // Missing folders are made private to the user, as the XDG rules ask.
 bool EnsureFolder(const std::filesystem::path& folder)
 {
     struct stat info {};
     if (stat(folder.c_str(), &info) == 0) {
-        return S_ISDIR(info.st_mode);
+        if (!S_ISDIR(info.st_mode)) {
+            errno = ENOTDIR; // the reason a failed save gives
+            return false;
+        }
+        return true;
     }
     if (errno != ENOENT) {
         return false;
@@ -205,26 +231,30 @@ bool EnsureFolder(const std::filesystem::path& folder)
 bool Open(Store& store, bool create)
 {
     store.path = PerUserStorePath();
-    if (store.path.empty() || (create && !EnsureFolder(store.path.parent_path()))) {
-        return false;
+    if (store.path.empty()) {
+        return Fail(store, "there is no configuration folder");
+    }
+    if (create && !EnsureFolder(store.path.parent_path())) {
+        return Fail(store, SystemReason());
     }
     struct stat info {};
     if (stat(store.path.c_str(), &info) != 0) {
         if (errno != ENOENT || !create) {
-            return false;
+            return Fail(store, SystemReason());
         }
         const int fd = open(store.path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
         if (fd < 0) {
-            return false;
+            return Fail(store, SystemReason());
         }
         const bool made = fchmod(fd, 0600) == 0 && fstat(fd, &info) == 0;
+        const std::string reason = made ? std::string() : SystemReason();
         close(fd);
         if (!made) {
-            return false;
+            return Fail(store, reason);
         }
     }
     if (!S_ISREG(info.st_mode)) {
-        return false;
+        return Fail(store, "not a regular file");
     }
     if ((info.st_mode & 077) != 0) {
         chmod(store.path.c_str(), info.st_mode & 0700);
@@ -238,6 +268,7 @@ bool Open(Store& store, bool create)
         rc = sqlite3_open_v2(store.path.c_str(), &store.db, SQLITE_OPEN_READONLY, nullptr);
     }
     if (rc != SQLITE_OK) {
+        store.failure = store.db ? SqliteReason(store.db) : sqlite3_errstr(rc);
         store.Close();
         return false;
     }
@@ -356,18 +387,25 @@ void MoveAside(const std::filesystem::path& path, FileIdentity identity)
 }
 
 // Runs `operation` on an open store. A store found damaged is moved aside and
-// the operation runs once more on a fresh one (for a read: on no store).
+// the operation runs once more on a fresh one (for a read: on no store). When
+// it fails, `failure` (if given) receives the reason.
 template <typename Operation>
-bool WithStore(bool create, Operation&& operation)
+bool WithStore(bool create, Operation&& operation, std::string* failure = nullptr)
 {
     for (int attempt = 0; attempt < 2; ++attempt) {
         Store store;
         if (!Open(store, create)) {
+            if (failure) {
+                *failure = store.failure;
+            }
             return false;
         }
         Outcome outcome = CheckOnce(store);
         if (outcome == Outcome::Ok) {
-            outcome = operation(store.db);
+            outcome = operation(store);
+        }
+        if (outcome != Outcome::Ok && failure) {
+            *failure = store.failure.empty() ? SqliteReason(store.db) : store.failure;
         }
         if (outcome != Outcome::Damaged) {
             return outcome == Outcome::Ok;
@@ -381,8 +419,9 @@ bool WithStore(bool create, Operation&& operation)
 // BEGIN IMMEDIATE takes the write lock up front, so two writers queue on the
 // busy timeout instead of one failing halfway through with a deadlock.
 template <typename Body>
-Outcome InWriteTransaction(sqlite3* db, Body&& body)
+Outcome InWriteTransaction(Store& store, Body&& body)
 {
+    sqlite3* db = store.db;
     Outcome outcome = FromCode(Exec(db, "BEGIN IMMEDIATE"));
     if (outcome != Outcome::Ok) {
         return outcome;
@@ -399,6 +438,7 @@ Outcome InWriteTransaction(sqlite3* db, Body&& body)
         outcome = FromCode(Exec(db, "COMMIT"));
     }
     if (outcome != Outcome::Ok) {
+        store.failure = SqliteReason(db); // before the rollback replaces it
         Exec(db, "ROLLBACK");
     }
     return outcome;
@@ -441,6 +481,40 @@ std::optional<sqlite3_int64> CreateKey(sqlite3* db, const std::vector<std::strin
     return id;
 }
 
+// Creates the write's key as needed and replaces any value of that name.
+Outcome Upsert(sqlite3* db, const std::vector<std::string_view>& keyParts, const StoredWrite& write)
+{
+    Outcome outcome = Outcome::Ok;
+    const std::optional<sqlite3_int64> key = CreateKey(db, keyParts, outcome);
+    if (!key) {
+        return outcome;
+    }
+    const bool number = write.value.type == StoredValue::Type::Number;
+    Statement upsert(db, "INSERT INTO registry_values (key, name, type, number, text) "
+                         "VALUES (?1, ?2, ?3, ?4, ?5) ON CONFLICT (key, name) DO UPDATE SET "
+                         "type = excluded.type, number = excluded.number, text = excluded.text");
+    upsert.Bind(1, *key).Bind(2, write.name).Bind(3, number ? kTypeNumber : kTypeText);
+    upsert.Bind(4, number ? std::optional<sqlite3_int64>(write.value.number) : std::nullopt);
+    if (number) {
+        upsert.Bind(5, std::nullopt);
+    } else {
+        upsert.Bind(5, write.value.text);
+    }
+    return FromCode(upsert.Step());
+}
+
+// A store that cannot be written stays so for the rest of the run, and the
+// game says nothing of it in its windows: one line is enough to tell whoever
+// started it from a terminal why nothing is kept.
+void ReportFailedSave(const std::string& reason)
+{
+    static std::atomic_flag reported;
+    if (!reported.test_and_set()) {
+        std::fprintf(stderr, "Tumblewick: cannot save settings to %s: %s\n", PerUserStorePath().c_str(),
+                     reason.c_str());
+    }
+}
+
 } // namespace
 
 std::filesystem::path PerUserStorePath()
@@ -458,7 +532,8 @@ std::optional<StoredValue> ReadStoredValue(std::string_view keyPath, std::string
         return std::nullopt;
     }
     std::optional<StoredValue> value;
-    WithStore(false, [&](sqlite3* db) {
+    WithStore(false, [&](Store& store) {
+        sqlite3* db = store.db;
         bool empty = false;
         const Outcome schema = CheckSchema(db, empty);
         if (schema != Outcome::Ok || empty) {
@@ -488,33 +563,37 @@ std::optional<StoredValue> ReadStoredValue(std::string_view keyPath, std::string
     return value;
 }
 
-bool WriteStoredValue(std::string_view keyPath, std::string_view name, const StoredValue& value)
+bool WriteStoredValues(std::span<const StoredWrite> writes)
 {
-    const std::vector<std::string_view> parts = SplitKeyPath(keyPath);
-    if (parts.empty() || !ValidName(name)) {
-        return false;
+    std::vector<std::vector<std::string_view>> keyParts;
+    for (const StoredWrite& write : writes) {
+        keyParts.push_back(SplitKeyPath(write.keyPath));
+        if (keyParts.back().empty() || !ValidName(write.name)) {
+            return false;
+        }
     }
-    return WithStore(true, [&](sqlite3* db) {
-        return InWriteTransaction(db, [&](sqlite3*) {
-            Outcome outcome = Outcome::Ok;
-            const std::optional<sqlite3_int64> key = CreateKey(db, parts, outcome);
-            if (!key) {
-                return outcome;
-            }
-            const bool number = value.type == StoredValue::Type::Number;
-            Statement upsert(db, "INSERT INTO registry_values (key, name, type, number, text) "
-                                 "VALUES (?1, ?2, ?3, ?4, ?5) ON CONFLICT (key, name) DO UPDATE SET "
-                                 "type = excluded.type, number = excluded.number, text = excluded.text");
-            upsert.Bind(1, *key).Bind(2, name).Bind(3, number ? kTypeNumber : kTypeText);
-            upsert.Bind(4, number ? std::optional<sqlite3_int64>(value.number) : std::nullopt);
-            if (number) {
-                upsert.Bind(5, std::nullopt);
-            } else {
-                upsert.Bind(5, value.text);
-            }
-            return FromCode(upsert.Step());
-        });
-    });
+    if (writes.empty()) {
+        return true;
+    }
+    std::string failure;
+    const bool written = WithStore(
+        true,
+        [&](Store& store) {
+            return InWriteTransaction(store, [&](sqlite3* db) {
+                for (std::size_t i = 0; i < writes.size(); ++i) {
+                    const Outcome outcome = Upsert(db, keyParts[i], writes[i]);
+                    if (outcome != Outcome::Ok) {
+                        return outcome;
+                    }
+                }
+                return Outcome::Ok;
+            });
+        },
+        &failure);
+    if (!written) {
+        ReportFailedSave(failure);
+    }
+    return written;
 }
 
 bool DeleteStoredKey(std::string_view keyPath)
@@ -522,8 +601,8 @@ bool DeleteStoredKey(std::string_view keyPath)
     if (SplitKeyPath(keyPath).empty()) {
         return false;
     }
-    return WithStore(false, [&](sqlite3* db) {
-        return InWriteTransaction(db, [&](sqlite3*) {
+    return WithStore(false, [&](Store& store) {
+        return InWriteTransaction(store, [&](sqlite3* db) {
             Outcome outcome = Outcome::Ok;
             const std::optional<sqlite3_int64> key = FindKey(db, keyPath, outcome);
             if (!key) {

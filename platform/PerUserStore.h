@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -11,9 +12,11 @@ namespace tw {
 // The current user's persistent store: keys by backslash-separated path (no
 // empty components), values by name, each a 32-bit number or a string. Key
 // paths and value names compare without regard to ASCII case. Every call
-// opens the store, acts and closes it; each write is one transaction, so an
-// interrupted program leaves the store as it was before or after that write.
-// Nothing here prints, asks or throws: failures are results.
+// opens the store, acts and closes it; each call that writes is one
+// transaction, so an interrupted program leaves the store as it was before
+// or after that call. Nothing here asks or throws: failures are results. The
+// first write of a run that fails also says why in one line on standard
+// error, for whoever started the game from a terminal.
 struct StoredValue {
     enum class Type { Number, Text };
 
@@ -32,9 +35,16 @@ std::filesystem::path PerUserStorePath();
 // Empty when the store, the key or the value is missing or unreadable.
 std::optional<StoredValue> ReadStoredValue(std::string_view keyPath, std::string_view name);
 
-// Creates the key and its parents as needed and replaces any value of that
-// name, whatever its type. False when the store could not be written.
-bool WriteStoredValue(std::string_view keyPath, std::string_view name, const StoredValue& value);
+struct StoredWrite {
+    std::string keyPath;
+    std::string name;
+    StoredValue value;
+};
+
+// Creates each key and its parents as needed and replaces any value of that
+// name, whatever its type: every write or, when the store could not be
+// written (or a key path or name is malformed), none of them.
+bool WriteStoredValues(std::span<const StoredWrite> writes);
 
 // Removes the key and its values. Fails for a missing key and for one that
 // still has subkeys.

@@ -95,15 +95,14 @@ void LoadHighScores(Dialog& rows, bool newEntryMode, std::int32_t newEntryScore,
 
 bool SaveHighScores(Dialog& rows)
 {
+    RegistryTransaction save(RegistryRoot::CurrentUser);
     for (int row = 0; row < kHighScoreRowCount; ++row) {
         const std::string name = GetItemText(rows, NameItem(row), kHighScoreTextBuffer);
         const std::string score = GetItemText(rows, ScoreItem(row), kHighScoreTextBuffer);
-        if (!WriteRegistryString(RegistryRoot::CurrentUser, kHighScoresKey, ValueName("Name", row), name) ||
-            !WriteRegistryString(RegistryRoot::CurrentUser, kHighScoresKey, ValueName("Score", row), score)) {
-            return false;
-        }
+        save.WriteString(kHighScoresKey, ValueName("Name", row), name);
+        save.WriteString(kHighScoresKey, ValueName("Score", row), score);
     }
-    return true;
+    return save.Commit();
 }
 
 bool ClearHighScores() { return DeleteRegistryKey(RegistryRoot::CurrentUser, kHighScoresKey); }

@@ -30,8 +30,8 @@ void FillDefaults(Dialog& rows);
 // fits the score (a damaged list), `newEntryRow` is left as it was.
 void LoadHighScores(Dialog& rows, bool newEntryMode, std::int32_t newEntryScore, int& newEntryRow);
 
-// Writes the ten rows as shown, stopping at the first write that fails;
-// what was written before stays. True when every row was written.
+// Writes the ten rows as shown, all at once: a save that fails, or a program
+// killed while saving, leaves the stored list as it was. True when written.
 bool SaveHighScores(Dialog& rows);
 
 // Forgets the stored list, so the next load shows the defaults. False when

@@ -26,7 +26,9 @@ std::int32_t ReadRegistryDword(RegistryRoot root, std::string_view subkey, std::
 
 bool WriteRegistryDword(RegistryRoot root, std::string_view subkey, std::string_view name, std::int32_t value)
 {
-    return Reachable(root) && WriteStoredValue(subkey, name, StoredValue::Number(value));
+    RegistryTransaction transaction(root);
+    transaction.WriteDword(subkey, name, value);
+    return transaction.Commit();
 }
 
 bool ReadRegistryString(RegistryRoot root, std::string_view subkey, std::string_view name, std::string& text,
@@ -50,9 +52,23 @@ bool ReadRegistryString(RegistryRoot root, std::string_view subkey, std::string_
 bool WriteRegistryString(RegistryRoot root, std::string_view subkey, std::string_view name,
                          std::string_view text)
 {
-    // The text ends at its terminator, as a C string handed to the registry does.
-    return Reachable(root) && WriteStoredValue(subkey, name, StoredValue::Text(text.substr(0, text.find('\0'))));
+    RegistryTransaction transaction(root);
+    transaction.WriteString(subkey, name, text);
+    return transaction.Commit();
 }
+
+void RegistryTransaction::WriteDword(std::string_view subkey, std::string_view name, std::int32_t value)
+{
+    writes.push_back({std::string(subkey), std::string(name), StoredValue::Number(value)});
+}
+
+void RegistryTransaction::WriteString(std::string_view subkey, std::string_view name, std::string_view text)
+{
+    // The text ends at its terminator, as a C string handed to the registry does.
+    writes.push_back({std::string(subkey), std::string(name), StoredValue::Text(text.substr(0, text.find('\0')))});
+}
+
+bool RegistryTransaction::Commit() const { return Reachable(root) && WriteStoredValues(writes); }
 
 bool DeleteRegistryKey(RegistryRoot root, std::string_view subkey)
 {

@@ -4,13 +4,16 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "platform/PerUserStore.h"
 
 namespace tw {
 
 // The per-user store as the game reaches it: keys by path, values by name,
 // each a 32-bit number or a string. Every call opens the store, acts and
-// closes it again; a write is all or nothing. Nothing here ever reports an
-// error to the player.
+// closes it again; a write, or a RegistryTransaction, is all or nothing.
+// Nothing here ever reports an error to the player.
 enum class RegistryRoot {
     CurrentUser, // the only root the game uses
 };
@@ -37,6 +40,26 @@ bool ReadRegistryString(RegistryRoot root, std::string_view subkey, std::string_
 
 bool WriteRegistryString(RegistryRoot root, std::string_view subkey, std::string_view name,
                          std::string_view text);
+
+// Values that belong together, such as all the settings or the whole high
+// score list: Commit writes every one of them or, when the store cannot be
+// written, none, so a failed save or a program killed while saving never
+// leaves half of one behind. Nothing reaches the store before Commit.
+class RegistryTransaction {
+public:
+    explicit RegistryTransaction(RegistryRoot root) : root(root) {}
+
+    void WriteDword(std::string_view subkey, std::string_view name, std::int32_t value);
+    void WriteString(std::string_view subkey, std::string_view name, std::string_view text);
+
+    // Creates the keys (and their parents) when missing. False when the store
+    // could not be written.
+    bool Commit() const;
+
+private:
+    RegistryRoot root;
+    std::vector<StoredWrite> writes;
+};
 
 // Deletes the key with its values. Fails for a missing key or one that has
 // subkeys.

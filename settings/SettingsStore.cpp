@@ -49,11 +49,6 @@ std::int32_t Read(std::string_view name, std::int32_t defaultValue)
     return ReadRegistryDword(RegistryRoot::CurrentUser, kTumblewickKey, name, defaultValue);
 }
 
-void Write(std::string_view name, std::int32_t value)
-{
-    WriteRegistryDword(RegistryRoot::CurrentUser, kTumblewickKey, name, value);
-}
-
 } // namespace
 
 void LoadSettings(WindowPlacement& placement)
@@ -83,15 +78,17 @@ void LoadSettings(WindowPlacement& placement)
     }
 }
 
-void SaveSettings(const WindowPlacement& placement)
+bool SaveSettings(const WindowPlacement& placement)
 {
-    Write("FirstBoot", 0);
+    RegistryTransaction save(RegistryRoot::CurrentUser);
+    save.WriteDword(kTumblewickKey, "FirstBoot", 0);
     for (const SettingsValue& value : kSettingsValues) {
-        Write(value.name, settings.*value.field);
+        save.WriteDword(kTumblewickKey, value.name, settings.*value.field);
     }
     for (const PlacementValue& value : kPlacementValues) {
-        Write(value.name, placement.*value.field);
+        save.WriteDword(kTumblewickKey, value.name, placement.*value.field);
     }
+    return save.Commit();
 }
 
 bool IsFirstBoot() { return Read("FirstBoot", 1) != 0; }

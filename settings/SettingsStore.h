@@ -19,9 +19,10 @@ struct WindowPlacement {
 // made.
 void LoadSettings(WindowPlacement& placement);
 
-// Writes every stored setting and the placement; a failed write does not
-// stop the ones after it, and nothing is reported.
-void SaveSettings(const WindowPlacement& placement);
+// Writes every stored setting and the placement, and ends the first boot,
+// all at once: a save that fails, or a program killed while saving, leaves
+// the previous save whole. True when written; the player is never told.
+bool SaveSettings(const WindowPlacement& placement);
 
 // True until the first save.
 bool IsFirstBoot();

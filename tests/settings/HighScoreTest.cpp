@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
+#include <csignal>
 #include <limits>
 
+#include <sys/resource.h>
+
 #include "platform/MessageBox.h"
+#include "platform/PerUserStore.h"
 #include "resources/DialogTemplates.h"
 #include "settings/HighScoreDialog.h"
 #include "settings/HighScoreTable.h"
@@ -40,15 +43,6 @@ Rows Expand(const Rows& stored, const std::string& tokens, const std::string& ne
 
 FakeDialog HighScoreFake() { return FakeDialog(*FindDialogTemplate(HighScoreDialogId)); }
 
-Rows Shown(const FakeDialog& dialog)
-{
-    Rows rows;
-    for (int k = 0; k < kHighScoreRowCount; ++k) {
-        rows.push_back(dialog.GetItemText(kName + k) + '|' + dialog.GetItemText(kFirstHighScoreScoreItem + k));
-    }
-    return rows;
-}
-
 bool Write(const std::string& name, const std::string& text)
 {
     return WriteRegistryString(RegistryRoot::CurrentUser, kHighScoresKey, name, text);
@@ -62,37 +56,18 @@ void Store(const Rows& rows)
     }
 }
 
-Rows Loaded(bool newEntry = false, std::int32_t score = 0, int* row = nullptr)
+// The stored list as the High Score List shows it.
+Rows Loaded()
 {
     FakeDialog dialog = HighScoreFake();
     FillDefaults(dialog);
     int unused = -1;
-    LoadHighScores(dialog, newEntry, score, row ? *row : unused);
-    return Shown(dialog);
-}
-
-TEST(HighScoreTable, LoadGivesTheNewScoreItsRowAmongTheStoredRowsOrTheDefaults)
-{
-    const std::vector<std::tuple<Rows, bool, std::int32_t, int, std::string>> cases = {
-        {{}, false, 5000, 77, kDefault},
-        {{}, true, 5000, 8, "D0 D1 D2 D3 D4 D5 D6 D7 __ D9"},
-        {{}, true, 100, 77, kDefault},
-        {kDefaults, true, 42700, 4, "S0 S1 S2 S3 __ S4 S5 S6 S7 S8"}, // a tie goes below
-        {kPlayers, true, 99001, 0, "__ S0 S1 S2 S3 S4 S5 S6 S7 S8"},
-        {kPlayers, false, 99001, 77, kStored},
-        {{"A|91000", "B|72900", "C|n/a", "D|9"}, true, 5, 2, "S0 S1 __ S2 S3 D5 D6 D7 D8 D9"}, // n/a is 0
-        {{"A|91000", "B|72900", "C|56800"}, true, 5000, 8, "S0 S1 S2 D3 D4 D5 D6 D7 __ D9"},
-        {{"A|999999"}, true, 95000, 0, "__ D1 D2 D3 D4 D5 D6 D7 D8 D9"}, // the stored row gives way
-        {{"A|100", "B|100"}, true, 60, 77, "S0 S1 D2 D3 D4 D5 D6 D7 D8 D9"},   // damaged: no row fits
-    };
-    for (const auto& [rows, newEntry, score, expectedRow, shown] : cases) {
-        SCOPED_TRACE(testing::Message() << rows.size() << " stored, " << newEntry << ' ' << score);
-        test::TemporaryStore store;
-        Store(rows);
-        int row = 77;
-        EXPECT_EQ(Loaded(newEntry, score, &row), Expand(rows, shown));
-        EXPECT_EQ(row, expectedRow);
+    LoadHighScores(dialog, false, 0, unused);
+    Rows rows;
+    for (int k = 0; k < kHighScoreRowCount; ++k) {
+        rows.push_back(dialog.GetItemText(kName + k) + '|' + dialog.GetItemText(kFirstHighScoreScoreItem + k));
     }
+    return rows;
 }
 
 TEST(HighScoreTable, LowestScoreReadsTheStoredLastRowAndSaturates)
@@ -108,65 +83,63 @@ TEST(HighScoreTable, LowestScoreReadsTheStoredLastRowAndSaturates)
     }
 }
 
-TEST(HighScoreTable, SavingStopsAtTheFirstFailedWrite)
+// The disk fills up while the list is written: a file that may not grow
+// fails the save once the new, longer rows need more room than it has.
+TEST(HighScoreTable, ASaveThatFailsPartwayLeavesTheStoredListAsItWas)
 {
     test::TemporaryStore store;
-    // A file where the configuration folder should be fails every write; the
-    // store breaks as row 3 is read and mends as row 5 is.
-    static std::filesystem::path folders[2];
-    folders[0] = store.ConfigHome();
-    folders[1] = store.ConfigHome() / "not-a-folder";
-    std::ofstream(folders[1]) << "x";
-    struct BreakingRows : FakeDialog {
-        using FakeDialog::FakeDialog;
-        std::string GetItemText(int id) const override
-        {
-            if (id == kName + 3 || id == kName + 5) {
-                setenv("XDG_CONFIG_HOME", folders[id == kName + 3].c_str(), 1);
-            }
-            return FakeDialog::GetItemText(id);
-        }
-    } dialog(*FindDialogTemplate(HighScoreDialogId));
     Store(kPlayers);
-    FillDefaults(dialog);
+    FakeDialog dialog = HighScoreFake();
+    for (int item = kName; item < kFirstHighScoreScoreItem + kHighScoreRowCount; ++item) {
+        dialog.SetItemText(item, std::string(kHighScoreTextBuffer - 1, '9')); // every name and score
+    }
+    rlimit limit {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
+    const rlimit full = {std::filesystem::file_size(PerUserStorePath()), limit.rlim_max};
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &full), 0);
     EXPECT_FALSE(SaveHighScores(dialog));
-    setenv("XDG_CONFIG_HOME", folders[0].c_str(), 1);
-    EXPECT_EQ(Loaded(), Expand(kPlayers, "D0 D1 D2 S3 S4 S5 S6 S7 S8 S9"));
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_EQ(Loaded(), kPlayers);
 }
 
-// One handler for every opening, as in the program, so a row given at one
+// A new score gets the row below every stored score it does not beat, among
+// the stored rows or, below them, the defaults. The first row that does not
+// read whole (a text too long for the buffer) ends the stored list. One
+// handler serves every opening, as in the program, so a row given at one
 // opening is still in it at the next.
-TEST(HighScoreDialog, StoresTheListAsShownOnOkOnlyAndOpensOneRowForANewScore)
+TEST(HighScoreDialog, ShowsTheStoredListOpensOneRowForANewScoreAndStoresTheListOnOkOnly)
 {
-    struct Case {
-        Rows stored;
-        bool newEntry;
-        std::int32_t score;
-        int reset; // the answer, or 0 for no Reset
-        int close;
-        bool init;
-        std::vector<int> editable; // after any Reset
-        std::string after;         // the stored list; __ is "Ada" with the new score, "" none
-    };
-    const std::vector<Case> cases = {
-        {{}, false, 5000, 0, IdOk, true, {}, kDefault}, // the first OK stores the defaults
-        {{}, true, 5000, 0, IdOk, false, {8}, "D0 D1 D2 D3 D4 D5 D6 D7 __ D9"},
-        {kPlayers, true, 5000, 0, IdCancel, false, {4}, kStored},
-        {kPlayers, false, 5000, ResultYes, IdCancel, true, {}, ""},
-        {kPlayers, true, 5000, ResultNo, IdOk, false, {4}, "S0 S1 S2 S3 __ S4 S5 S6 S7 S8"},
-        {kPlayers, true, 5000, ResultYes, IdOk, false, {8}, "D0 D1 D2 D3 D4 D5 D6 D7 __ D9"}, // placed again
+    const std::string longest(kHighScoreTextBuffer - 1, 'w'), tooLong(kHighScoreTextBuffer, '7');
+    // Stored list, new entry, score, answer to Reset (0: no Reset), closing button, the rows open for a name
+    // (after any Reset), the stored list afterwards (__ is "Ada" with the new score, "" none).
+    const std::vector<std::tuple<Rows, bool, std::int32_t, int, int, std::vector<int>, std::string>> cases = {
+        {{}, false, 5000, 0, IdOk, {}, kDefault}, // the first OK stores the defaults
+        {{}, true, 100, 0, IdOk, {}, kDefault},
+        {kDefaults, true, 42700, 0, IdOk, {4}, "S0 S1 S2 S3 __ S4 S5 S6 S7 S8"}, // a tie goes below
+        {kPlayers, true, 99001, 0, IdOk, {0}, "__ S0 S1 S2 S3 S4 S5 S6 S7 S8"},
+        {kPlayers, false, 99001, 0, IdOk, {}, kStored},
+        {kPlayers, true, 5000, 0, IdCancel, {4}, kStored},
+        {kPlayers, false, 5000, ResultYes, IdCancel, {}, ""},
+        {kPlayers, true, 5000, ResultNo, IdOk, {4}, "S0 S1 S2 S3 __ S4 S5 S6 S7 S8"},
+        {kPlayers, true, 5000, ResultYes, IdOk, {8}, "D0 D1 D2 D3 D4 D5 D6 D7 __ D9"}, // placed again
         // A damaged list gives no row: shown as in view mode, leaving row 8 of the last opening alone.
-        {{"A|100", "B|100"}, true, 60, 0, IdOk, true, {}, "S0 S1 D2 D3 D4 D5 D6 D7 D8 D9"},
+        {{"A|100", "B|100"}, true, 60, 0, IdOk, {}, "S0 S1 D2 D3 D4 D5 D6 D7 D8 D9"},
+        {{"A|91000", "B|72900", "C|n/a", "D|9"}, true, 5, 0, IdOk, {2}, "S0 S1 __ S2 S3 D5 D6 D7 D8 D9"}, // n/a: 0
+        {{"A|91000", "B|72900", "C|56800"}, true, 5000, 0, IdOk, {8}, "S0 S1 S2 D3 D4 D5 D6 D7 __ D9"},
+        {{"A|999999"}, true, 95000, 0, IdOk, {0}, "__ D1 D2 D3 D4 D5 D6 D7 D8 D9"}, // the stored row gives way
+        {{longest + "|1", "B|" + tooLong, "C|3"}, false, 0, 0, IdOk, {}, "S0 D1 D2 D3 D4 D5 D6 D7 D8 D9"},
     };
     HighScoreDialog handler;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.stored.size() << " stored, " << c.newEntry << ' ' << c.reset);
+    for (const auto& [stored, newEntry, score, reset, close, editableRows, after] : cases) {
+        SCOPED_TRACE(testing::Message() << stored.size() << " stored, " << newEntry << ' ' << score << ' ' << reset);
         test::TemporaryStore store;
-        Store(c.stored);
+        Store(stored);
         FakeDialog dialog = HighScoreFake();
-        dialog.answer = c.reset;
-        handler.SetPending(c.newEntry, c.score);
-        EXPECT_EQ(handler.OnInitDialog(dialog), c.init);
+        dialog.answer = reset;
+        handler.SetPending(newEntry, score);
+        EXPECT_EQ(handler.OnInitDialog(dialog), editableRows.empty()) << "false: the handler set the focus";
         const auto type = [&](const char* name) {
             std::vector<int> editable;
             for (int k = 0; k < kHighScoreRowCount; ++k) {
@@ -178,34 +151,16 @@ TEST(HighScoreDialog, StoresTheListAsShownOnOkOnlyAndOpensOneRowForANewScore)
             return editable;
         };
         type("lost to Reset");
-        EXPECT_FALSE(c.reset && handler.OnCommand(dialog, HighScoreDialog::ResetButton));
+        EXPECT_FALSE(reset && handler.OnCommand(dialog, HighScoreDialog::ResetButton));
         const std::vector<int> editable = type("Ada");
-        EXPECT_EQ(editable, c.editable);
+        EXPECT_EQ(editable, editableRows);
         EXPECT_EQ(dialog.focus, editable.empty() ? -1 : kName + editable[0]);
-        EXPECT_TRUE(handler.OnCommand(dialog, c.close));
-        EXPECT_EQ(dialog.ended, c.close);
+        EXPECT_TRUE(handler.OnCommand(dialog, close));
+        EXPECT_EQ(dialog.ended, close);
         std::string name;
-        EXPECT_EQ(ReadRegistryString(RegistryRoot::CurrentUser, kHighScoresKey, "Name0", name, 256), !c.after.empty());
-        EXPECT_EQ(Loaded(), c.after.empty() ? kDefaults : Expand(c.stored, c.after, "Ada|" + std::to_string(c.score)));
+        EXPECT_EQ(ReadRegistryString(RegistryRoot::CurrentUser, kHighScoresKey, "Name0", name, 256), !after.empty());
+        EXPECT_EQ(Loaded(), after.empty() ? kDefaults : Expand(stored, after, "Ada|" + std::to_string(score)));
     }
-}
-
-// The first row that does not read whole (a number, a text too long for the
-// buffer) ends the stored list; the defaults show from there on.
-TEST(HighScoreTable, LoadStopsAtTheFirstUnreadableRow)
-{
-    test::TemporaryStore store;
-    Store(kPlayers);
-    Rows rows = kPlayers;
-    rows[3] = std::string(255, 'w') + "|96000"; // the longest text that reads back
-    Write("NAME3", std::string(255, 'w'));
-    EXPECT_EQ(Loaded(), Expand(rows, kStored));
-    Write("score5", std::string(256, '7'));
-    EXPECT_EQ(Loaded(), Expand(rows, "S0 S1 S2 S3 S4 D5 D6 D7 D8 D9"));
-    WriteRegistryDword(RegistryRoot::CurrentUser, kHighScoresKey, "Name1", 7);
-    EXPECT_EQ(Loaded(), Expand(rows, "S0 D1 D2 D3 D4 D5 D6 D7 D8 D9"));
-    WriteRegistryDword(RegistryRoot::CurrentUser, kHighScoresKey, "Score9", 7);
-    EXPECT_EQ(LowestHighScore(), 100);
 }
 
 } // namespace
