@@ -3,6 +3,7 @@
 #include "cards32/CardImageCache.h"
 #include "cards32/CardRenderer.h"
 #include "cards32/cards32.h"
+#include "support/TestOutput.h"
 
 #include <gtest/gtest.h>
 
@@ -14,9 +15,11 @@ namespace {
 using cards32::CardRenderer;
 using cards32::ImageKind;
 
+constexpr std::uint32_t kFelt = 0xFF004000;
+
 std::vector<std::uint32_t> drawn(int card, int mode)
 {
-    PixelBuffer buffer(71, 96, 0xFF004000);
+    PixelBuffer buffer(71, 96, kFelt);
     EXPECT_NE(cdtDraw(buffer.target(), 0, 0, card, mode, 0), 0) << card << " mode " << mode;
     return buffer.raw();
 }
@@ -77,6 +80,32 @@ TEST(Cards32Cache, RendersEachCardOncePerScaleUntilCleared)
     EXPECT_EQ(cache.size(), 4u);
     cache.clear();
     EXPECT_NE(cache.image(ImageKind::Face, 7, 1).cacheKey(), first.cacheKey());
+}
+
+// A picture to judge the art by, at both scales: every face in suit rows,
+// then a row of backs, a highlighted card and a stretched one, on the felt.
+TEST(Cards32ContactSheet, WritesTheDeckAtOneAndTwoTimesScale)
+{
+    constexpr int kGap = 6;
+    const auto x = [](int column) { return kGap + column * (71 + kGap); };
+    const auto y = [](int row) { return kGap + row * (96 + kGap); };
+    for (const int scale : {1, 2}) {
+        PixelBuffer buffer(x(13) * scale, y(5) * scale, kFelt, scale);
+        for (int card = 0; card < 52; ++card) {
+            cdtDraw(buffer.target(), x(card / 4), y(card % 4), card, CDT_FACES, 0);
+        }
+        int column = 0;
+        for (int back : {54, 53, 55, 56, 58, 62, 66}) {
+            cdtDraw(buffer.target(), x(column++), y(4), back, CDT_BACKS, 0);
+        }
+        cdtDraw(buffer.target(), x(column++), y(4), 51, CDT_HILITE, 0);
+        cdtDrawExt(buffer.target(), x(column), y(4), 50, 68, 48, CDT_FACES, 0);
+        const QImage sheet(reinterpret_cast<const uchar*>(buffer.raw().data()), buffer.width(), buffer.height(),
+                           buffer.stride() * 4, QImage::Format_RGB32);
+        const char* name = scale == 1 ? "cards32-contact-sheet.png" : "cards32-contact-sheet@2x.png";
+        EXPECT_TRUE(sheet.save(QString::fromStdString(tw::test::TestOutputPath(name).string())));
+    }
+    cdtTerm();
 }
 
 } // namespace

@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
+
 #include <algorithm>
+#include <filesystem>
+#include <memory>
 #include <utility>
 
 namespace {
@@ -14,27 +18,26 @@ constexpr int kAceOfSpades = 3;
 constexpr int kKingOfHearts = 12 * 4 + 2;
 constexpr int kBack = 54;
 
-TEST(Cards32Draw, CornersOutsideTheRoundedShapeKeepTheBackground)
+// Outside the rounded corners the background stays; the middle of an edge is
+// the dark outline, and the face is plain white.
+TEST(Cards32Draw, AFaceKeepsTheBackgroundOutsideItsRoundedCorners)
 {
     PixelBuffer buffer(71, 96, kBackground);
     ASSERT_NE(cdtDraw(buffer.target(), 0, 0, kAceOfSpades, CDT_FACES, 0), 0);
     for (auto [x, y] : {std::pair{0, 0}, {70, 0}, {0, 95}, {70, 95}}) {
         EXPECT_EQ(buffer.at(x, y), kBackground) << "corner " << x << "," << y;
     }
-    // The middle of each edge is the card's outline, fully opaque and dark.
-    EXPECT_NE(buffer.at(35, 0), kBackground);
     EXPECT_LT(buffer.at(35, 0) & 0xFF, 0x40u);
-    EXPECT_EQ(buffer.at(20, 70), 0xFFFFFFFFu); // plain white face
+    EXPECT_EQ(buffer.at(20, 70), 0xFFFFFFFFu);
 }
 
+// Windows colours keep red in the low byte; pixels keep it in bits 16-23.
 TEST(Cards32Draw, RemoveFillsTheWholeRectangleWithTheWindowsColour)
 {
-    // Windows colours keep red in the low byte; pixels keep it in bits 16-23.
     for (auto [windows, pixel] : {std::pair{0x0000FFu, 0xFFFF0000u}, {0x9A7856u, 0xFF56789Au}}) {
         PixelBuffer buffer(80, 100, kBackground);
         ASSERT_NE(cdtDraw(buffer.target(), 2, 3, 0, CDT_REMOVE, windows), 0);
-        EXPECT_EQ(buffer.at(2, 3), pixel) << std::hex << windows; // corners included
-        EXPECT_EQ(buffer.at(72, 98), pixel) << std::hex << windows;
+        EXPECT_EQ(std::pair(buffer.at(2, 3), buffer.at(72, 98)), std::pair(pixel, pixel)) << std::hex << windows;
     }
 }
 
@@ -49,15 +52,13 @@ TEST(Cards32Draw, RefusesUnknownCardsDesignsModesAndUnusableTargets)
     std::uint32_t pixels[4] = {};
     const CdtTarget unusable[] = {{nullptr, 100, 100, 100, 1}, {pixels, 2, 2, 2, 0}, {pixels, 2, 2, 1, 1}};
     for (const CdtTarget& target : unusable) {
-        EXPECT_EQ(cdtDraw(&target, 0, 0, 0, CDT_FACES, 0), 0);
-        EXPECT_EQ(cdtDraw(&target, 0, 0, 0, CDT_REMOVE, 0), 0);
+        EXPECT_EQ(std::pair(cdtDraw(&target, 0, 0, 0, CDT_FACES, 0), cdtDraw(&target, 0, 0, 0, CDT_REMOVE, 0)), std::pair(0, 0));
     }
     EXPECT_EQ(cdtDraw(nullptr, 0, 0, 0, CDT_FACES, 0), 0);
 }
 
 // A card hanging over an edge, or lying just outside one, writes only the
-// pixels it covers. The buffer is exactly as large as the target plus an
-// unused margin on each row, so AddressSanitizer catches any stray write.
+// pixels it covers; the buffer's row margins and exact size catch any other.
 TEST(Cards32Clipping, WritesOnlyTheCoveredPartOfTheTarget)
 {
     constexpr int kWidth = 100, kHeight = 120;
@@ -122,6 +123,40 @@ TEST(Cards32Animate, DrawsTheBackForAnyFrameAlsoAfterTerm)
         EXPECT_EQ(animated.raw(), expected.raw()) << "frame " << frame;
     }
     EXPECT_EQ(cdtAnimate(expected.target(), kAceOfSpades, 0, 0, 0), 0);
+    cdtTerm();
+}
+
+// The game loads the module by path from its own folder, which the tests
+// share. The second round would crash if the module left anything behind
+// that outlived it, such as images held past dlclose.
+TEST(Cards32Module, LoadsDrawsThroughItsExportsAndReloads)
+{
+    using Module = std::unique_ptr<void, decltype([](void* handle) { dlclose(handle); })>;
+    const auto path = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "libcards32.so";
+    for (int round = 0; round < 2; ++round) {
+        const Module module(dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL));
+        ASSERT_NE(module, nullptr) << dlerror();
+        const auto init = reinterpret_cast<CdtInitFn>(dlsym(module.get(), "cdtInit"));
+        const auto draw = reinterpret_cast<CdtDrawFn>(dlsym(module.get(), "cdtDraw"));
+        const auto drawExt = reinterpret_cast<CdtDrawExtFn>(dlsym(module.get(), "cdtDrawExt"));
+        const auto animate = reinterpret_cast<CdtAnimateFn>(dlsym(module.get(), "cdtAnimate"));
+        const auto term = reinterpret_cast<CdtTermFn>(dlsym(module.get(), "cdtTerm"));
+        // The module's own copies, not the ones linked into this test.
+        ASSERT_TRUE(init && draw && drawExt && animate && term && draw != &cdtDraw);
+        std::int32_t width = 0, height = 0;
+        EXPECT_TRUE(init(&width, &height) && std::pair(width, height) == std::pair(71, 96));
+
+        PixelBuffer viaModule(300, 120, 0xFF004000), linked(300, 120, 0xFF004000);
+        EXPECT_NE(draw(viaModule.target(), 0, 0, 51, CDT_FACES, 0), 0);
+        EXPECT_NE(drawExt(viaModule.target(), 80, 0, 71, 96, 0, CDT_HILITE, 0), 0);
+        EXPECT_NE(animate(viaModule.target(), 54, 160, 0, 3), 0);
+        EXPECT_EQ(draw(viaModule.target(), 0, 0, 99, CDT_FACES, 0), 0);
+        cdtDraw(linked.target(), 0, 0, 51, CDT_FACES, 0);
+        cdtDrawExt(linked.target(), 80, 0, 71, 96, 0, CDT_HILITE, 0);
+        cdtAnimate(linked.target(), 54, 160, 0, 3);
+        ASSERT_EQ(viaModule.raw(), linked.raw());
+        term();
+    }
     cdtTerm();
 }
 

@@ -2,10 +2,12 @@
 
 #include <memory>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "model/Deck.h"
 #include "model/Stack.h"
+#include "model/StackRow.h"
 #include "support/CardBuilders.h"
 #include "support/SettingsScope.h"
 #include "support/TestTable.h"
@@ -97,19 +99,71 @@ TEST_F(StackOnScreen, ACollapsePlaysRisingTonesScoresAndRepairsTheScreen)
     }
 }
 
-// Every card goes with a low tone; nothing is redrawn, the marker comes with
-// the caller's next draw. An empty stack neither sounds nor draws.
+// Every card goes with a low tone, an ace costing 15, a ten or higher 10 and
+// any other 5; nothing is redrawn, the marker comes with the caller's next
+// draw. An empty stack neither sounds nor draws.
 TEST_F(StackOnScreen, ClearingTakesEveryCardWithALowToneAndCountsItsValue)
 {
-    Build({"KH", "7D", "AC"});
-    EXPECT_EQ(stack->ClearAnimated(table.gameDc), 30);
+    Build({"KH", "10C", "9D", "AC"});
+    EXPECT_EQ(stack->ClearAnimated(table.gameDc), 40);
     EXPECT_EQ(stack->GetCount(), 0);
-    EXPECT_EQ(table.sound.tones, (std::vector<Tone>(3, {120, 50, 1})));
+    EXPECT_EQ(table.sound.tones, (std::vector<Tone>(4, {120, 50, 1})));
     EXPECT_TRUE(table.screen.image.HasSamePixels(test::TestTable().Snapshot()));
     Build({});
     EXPECT_EQ(stack->ClearAnimated(table.gameDc), 0);
     EXPECT_TRUE(table.sound.tones.empty());
     EXPECT_TRUE(table.screen.presented.empty());
+}
+
+// The row only passes melds, landings and collapses on to the column's stack;
+// its own work is the layout and clearing every stack.
+class Row : public ::testing::Test {
+protected:
+    Row() { row.CreateStacks(); }
+
+    test::SettingsScope scope;
+    test::TestTable table;
+    StackRow row{71, 96};
+};
+
+TEST_F(Row, LaysOutTheWorkedExampleAndReachesNothingBeyondItsSevenColumns)
+{
+    const RowLayout layout = row.Layout(Rect{0, 0, 630, 400});
+    for (int column = 0; column < 7; ++column) {
+        EXPECT_EQ(std::pair(row.GetStack(column)->GetX(), row.GetStack(column)->GetY()), std::pair(7 + 91 * column, 308));
+    }
+    EXPECT_EQ(std::tuple(layout.startX, layout.dealY, layout.startColumn), std::tuple(280, 20, 3));
+    EXPECT_EQ(layout.rowRect, (Rect{7, 308, 624, 404}));
+    EXPECT_EQ(row.GetCount(), 7);
+    EXPECT_FALSE(row.GetStack(7) || row.GetStack(-1));
+    EXPECT_EQ(row.CardCount(9), 0);
+    EXPECT_LT(row.DistanceToLanding(0, 0, -1), 0) << "no card may land beside the row";
+    // Centring divisions truncate toward zero: (-1 + 0) / 2 is 0 here, not -1.
+    EXPECT_EQ(row.Layout(Rect{0, 0, 631, 400}).rowRect.left, 7);
+    EXPECT_EQ(row.Layout(Rect{-1, 0, 0, 400}).rowRect.left, 0 - 248 - 60);
+}
+
+TEST_F(Row, UpsideDownHangsTheStacksFromTheTopAndDealsBelowThem)
+{
+    settings.UpDown = -1;
+    const RowLayout layout = row.Layout(Rect{0, 50, 630, 400});
+    EXPECT_EQ(std::pair(row.GetStack(6)->GetX(), row.GetStack(6)->GetY()), std::pair(553, 70));
+    EXPECT_EQ(layout.dealY, 50 + 308);
+    EXPECT_EQ(layout.rowRect, (Rect{7, 70, 624, 166}));
+}
+
+// The markers of the emptied stacks are redrawn.
+TEST_F(Row, ClearingSumsEveryStackAndRedrawsTheMarkers)
+{
+    row.Layout(Rect{0, 0, 640, 460});
+    for (const auto& [column, code] : {std::pair{0, 0}, {0, 24}, {6, 48}, {6, 36}}) {
+        row.PushCard(column, std::make_unique<Card>(code));
+    }
+    EXPECT_EQ(row.ClearAll(table.gameDc), 15 + 5 + 10 + 10);
+    EXPECT_EQ(std::pair(row.CardCount(0), row.CardCount(6)), std::pair(0, 0));
+    test::TestTable expected;
+    row.DrawAll(expected.gameDc);
+    EXPECT_TRUE(table.screen.image.HasSamePixels(expected.Snapshot()));
 }
 
 } // namespace

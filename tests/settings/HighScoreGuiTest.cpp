@@ -51,27 +51,19 @@ std::string Stored(const char* name)
     return text;
 }
 
+// Typed letters beyond ASCII are stored as UTF-8. The box takes as many
+// bytes as the list reads back: 127 two-byte letters and one more byte. That
+// the list opens read-only in view mode the logic test shows.
 TEST(SettingsDialogsOnScreen, HighScoresTakeTheTypedNameUpToTheLimitAndAreStoredOnEnter)
 {
     test::TemporaryStore store;
-    WhenOpen("high-score-view.png", [](QDialog& dialog) {
-        for (const QLineEdit* edit : dialog.findChildren<QLineEdit*>()) {
-            EXPECT_TRUE(edit->isReadOnly());
-        }
-    });
-    EXPECT_EQ(ShowHighScoreDialog(nullptr, false, 0), IdOk);
-    EXPECT_EQ(Stored("Name8"), "Tovin the Almighty");
-
     WhenOpen("high-score-new-entry.png", [](QDialog& dialog) { Type(dialog, QString::fromUtf8("Zo\xC3\xAB Quill")); });
     EXPECT_EQ(ShowHighScoreDialog(nullptr, true, 5000), IdOk);
     EXPECT_EQ(Stored("Name8") + ' ' + Stored("Score8"), "Zo\xC3\xAB Quill 5000");
 
-    // The box takes as many bytes as the list reads back: 127 two-byte
-    // letters and one more byte.
-    const QString longest = QString(127, QChar(0xE9)) + 'a';
     WhenOpen("high-score-long-name.png", [](QDialog& dialog) { Type(dialog, QString(200, QChar(0xE9)) + "ab"); });
     EXPECT_EQ(ShowHighScoreDialog(nullptr, true, 100000), IdOk);
-    EXPECT_EQ(QString::fromStdString(Stored("Name0")), longest);
+    EXPECT_EQ(QString::fromStdString(Stored("Name0")), QString(127, QChar(0xE9)) + 'a');
     EXPECT_EQ(Stored("Name9"), "Zo\xC3\xAB Quill");
 }
 

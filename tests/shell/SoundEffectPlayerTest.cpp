@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "shell/SoundEffectPlayer.h"
@@ -51,31 +52,26 @@ TEST(SoundEffect, WithTheFlagOffOnlyWaitsATenthWhateverThePlatform)
     }
 }
 
+// Elsewhere the speaker is driven through the timer ports: the clock over
+// the frequency in integer division, low byte first, the 16-bit counter
+// taking the low two bytes (1190000 / 7 = 0x29810); the unrelated bits of
+// the control port survive switching the speaker on and off.
 TEST(SoundEffect, OnTheNtFlavourIsOneBeepAndElsewhereDrivesTheSpeaker)
 {
+    for (auto [frequency, low, high] : {std::tuple{440, "out 42 90", "out 42 0a"}, {120, "out 42 bc", "out 42 26"},
+                                        {1840, "out 42 86", "out 42 02"}, {7, "out 42 10", "out 42 98"}}) {
+        RecordingDevice device;
+        SoundEffectPlayer player(device);
+        ASSERT_EQ(player.ntPlatform, 0) << "the flag is 0 until start-up sets it";
+        player.SoundEffect(frequency, 200, 1);
+        EXPECT_THAT(device.events, ElementsAre("out 43 b6", low, high, "in 61", "out 61 4f", "sleep 200", "in 61",
+                                               "out 61 4c")) << frequency;
+    }
     RecordingDevice device;
     SoundEffectPlayer player(device);
-    ASSERT_EQ(player.ntPlatform, 0) << "the flag is 0 until start-up sets it";
-    player.SoundEffect(440, 200, 1); // 1190000 / 440 = 2704 = 0x0A90
-    EXPECT_THAT(device.events, ElementsAre("out 43 b6", "out 42 90", "out 42 0a", "in 61", "out 61 4f", "sleep 200",
-                                           "in 61", "out 61 4c"));
-
-    device.events.clear();
     player.ntPlatform = 1;
     player.SoundEffect(1840, 5, 1);
     EXPECT_THAT(device.events, ElementsAre("beep 1840 5"));
-}
-
-TEST(SpeakerTone, DividesTheTimerClockWithIntegerDivision)
-{
-    // 9916 = 0x26BC; 646 = 0x0286; 170000 = 0x29810, of which the 16-bit
-    // counter gets the low two bytes.
-    for (auto [frequency, low, high] : {std::tuple{120, "out 42 bc", "out 42 26"},
-                                        std::tuple{1840, "out 42 86", "out 42 02"}, std::tuple{7, "out 42 10", "out 42 98"}}) {
-        RecordingDevice device;
-        SoundEffectPlayer(device).SpeakerTone(frequency);
-        EXPECT_THAT(device.events, ElementsAre("out 43 b6", low, high, "in 61", "out 61 4f")) << frequency;
-    }
 }
 
 } // namespace

@@ -5,19 +5,25 @@
 #include <algorithm>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <utility>
 #include <vector>
 
 #include "platform/DeviceContext.h"
 #include "platform/SharedLibrary.h"
+#include "presentation/CardDrawMode.h"
 #include "presentation/CardLibrary.h"
 #include "support/FakeSurface.h"
 #include "support/FakeWindow.h"
+#include "support/SettingsScope.h"
+#include "support/TestTable.h"
 
 namespace tw {
 namespace {
 
-constexpr ColorRef kGreen = Rgb(0, 0x40, 0);
+constexpr ColorRef kPlayfield = Rgb(0, 0x40, 0);
+constexpr ColorRef kRing = Rgb(0x3F, 0x7F, 0x3F); // the playfield OR NOT light grey
+constexpr ColorRef kBlack = Rgb(0, 0, 0);
 constexpr const char* kNoAnimateModule = "libcards32_no_animate.so";
 
 bool IsModuleInMemory(const char* fileName)
@@ -87,22 +93,80 @@ TEST(CardLibraryDraw, PutsAFaceInsideTheCardRectangleOnlyAndNothingOnceUnloaded)
     CardLibrary library;
     test::FakeSurface screen(200, 150);
     ClientDC dc(screen);
-    dc.FillRect(dc.ClipBox(), kGreen);
+    dc.FillRect(dc.ClipBox(), kPlayfield);
     ASSERT_NE(library.Load(owner), 0);
     EXPECT_EQ((std::pair{library.Load(owner), owner.messages.size()}), std::pair(0, std::size_t{0})) << "already loaded, silently";
     screen.presented.clear();
-    EXPECT_NE(library.Draw(dc, 20, 30, 51, 0, kGreen), 0);
-    EXPECT_GT(CountChanged(screen.image, kGreen), 71 * 96 / 2);
+    EXPECT_NE(library.Draw(dc, 20, 30, 51, 0, kPlayfield), 0);
+    EXPECT_GT(CountChanged(screen.image, kPlayfield), 71 * 96 / 2);
     EXPECT_EQ(screen.presented, std::vector{Rect::FromSize(20, 30, 71, 96)});
-    dc.FillRect(Rect::FromSize(20, 30, 71, 96), kGreen);
-    EXPECT_EQ(CountChanged(screen.image, kGreen), 0) << "drawn outside the card";
+    dc.FillRect(Rect::FromSize(20, 30, 71, 96), kPlayfield);
+    EXPECT_EQ(CountChanged(screen.image, kPlayfield), 0) << "drawn outside the card";
     library.Draw(dc, 150, 100, 0, 4, Rgb(0xFF, 0, 0));
     EXPECT_EQ(std::ranges::count(screen.image.Data(), 0xFFFF0000u), 50 * 50);
     library.Unload();
     EXPECT_EQ(std::pair(library.GetCardWidth(), library.GetCardHeight()), std::pair(71, 96));
-    EXPECT_EQ(library.Draw(dc, 20, 30, 51, 0, kGreen), 0);
-    EXPECT_EQ(CountChanged(screen.image, kGreen), 50 * 50);
+    EXPECT_EQ(library.Draw(dc, 20, 30, 51, 0, kPlayfield), 0);
+    EXPECT_EQ(CountChanged(screen.image, kPlayfield), 50 * 50);
     EXPECT_NE(library.Load(owner), 0);
+}
+
+// The painter draws the game's cards through the library, and the empty
+// slot's marker itself.
+class CardPainting : public ::testing::Test {
+protected:
+    ColorRef At(int x, int y) { return *table.screen.image.GetPixel(x, y); }
+
+    test::SettingsScope scope;
+    test::TestTable table;
+};
+
+TEST_F(CardPainting, TheEmptySlotLightensARingAndOutlinesTheCardOverAnyBackground)
+{
+    ASSERT_EQ(static_cast<ColorRef>(settings.BackgroundColor), kPlayfield);
+    const Bitmap before = table.Snapshot();
+    table.painter.Draw(table.dc, 100, 50, 3, EmptySlot, 54, true);
+
+    // The outline's corners are cut; inside the ring and beyond the 70 by 95
+    // overlay the playfield shows.
+    for (const auto& [x, y, colour] : std::vector<std::tuple<int, int, ColorRef>>{
+             {0, 0, kPlayfield}, {1, 0, kBlack}, {0, 1, kBlack}, {69, 93, kBlack}, {69, 94, kPlayfield},
+             {7, 47, kRing}, {35, 17, kRing}, {35, 47, kPlayfield}, {70, 40, kPlayfield}}) {
+        EXPECT_EQ(At(100 + x, 50 + y), colour) << x << "," << y;
+    }
+    // Everything else keeps the background: only the ring and outline change.
+    int changed = 0;
+    for (int y = 0; y < 460; ++y) {
+        for (int x = 0; x < 640; ++x) {
+            const ColorRef now = At(x, y);
+            changed += now != *before.GetPixel(x, y);
+            ASSERT_TRUE(now == *before.GetPixel(x, y) || now == kRing || now == kBlack) << x << "," << y;
+        }
+    }
+    EXPECT_GT(changed, 2 * (70 + 95));
+}
+
+// Face down shows the back design rather than the face; an invisible card
+// wipes its whole rectangle and nothing beyond it.
+TEST_F(CardPainting, FaceDownShowsTheBackAndAnInvisibleCardWipesItsRectangle)
+{
+    table.painter.Draw(table.dc, 0, 0, 0, FaceUp, 54, true);
+    table.painter.Draw(table.dc, 100, 0, 0, FaceDown, 54, true);
+    int different = 0;
+    for (int y = 5; y < 90; ++y) {
+        for (int x = 5; x < 65; ++x) {
+            different += At(x, y) != At(100 + x, y);
+        }
+    }
+    EXPECT_GT(different, 1000);
+    table.painter.Draw(table.dc, 0, 24, 12, FaceUp, 54, true);
+    table.painter.Draw(table.dc, 0, 24, 12, FaceUp, 54, false);
+    for (int y = 24; y < 24 + 96; ++y) {
+        for (int x = 0; x < 71; ++x) {
+            ASSERT_EQ(At(x, y), kPlayfield) << x << "," << y;
+        }
+    }
+    EXPECT_NE(At(30, 10), kPlayfield) << "the card above the wiped one stays";
 }
 
 } // namespace
