@@ -36,9 +36,6 @@ using Answer = std::function<void(QWidget&)>;
 // Keys go where the player's would: to the widget with the focus.
 void Press(QWidget& window, Qt::Key key) { QTest::keyClick(window.focusWidget() ? window.focusWidget() : &window, key); }
 
-// A message box as "caption: text".
-std::string Said(QWidget& box) { return (box.windowTitle() + ": " + box.property("text").toString()).toStdString(); }
-
 // Answers the modal windows the program opens, in order, from inside their
 // own event loops. One that nobody expected, or that its answer left open,
 // is closed by force and fails the test, so a wrong answer cannot hang it.
@@ -117,20 +114,6 @@ protected:
         return QTest::qWaitFor([&] { return board().GetDeck().GetY() != y; }, 1200);
     }
 
-    // Drops every card into the one column until there is no room left,
-    // against a full high score list whose scores all are this one. A game
-    // that never ends leaves its expected message box unopened.
-    void PlayUntilOver(const char* listScore)
-    {
-        for (const std::string row : {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"}) {
-            WriteRegistryString(RegistryRoot::CurrentUser, kHighScoresKey, "Name" + row, "Tovin");
-            WriteRegistryString(RegistryRoot::CurrentUser, kHighScoresKey, "Score" + row, listScore);
-        }
-        for (int presses = 0; presses < 200 && !app().IsGameOver(); ++presses) {
-            Key(Qt::Key_Down);
-        }
-    }
-
     test::TemporaryStore store;
     test::SettingsScope scope;
     std::optional<Run> run;
@@ -174,36 +157,6 @@ TEST_F(ProgramOnScreen, KeysSteerAndDropAndTheAboutBoxTheMenuAndF3PauseThePlay)
     QTest::mouseClick(Client(), Qt::LeftButton);
     EXPECT_TRUE(QTest::qWaitFor([&] { return Title() == "Tumblewick"; }));
     EXPECT_TRUE(Falls());
-}
-
-// The first game scores too little for the stored list and is played again;
-// the second beats the list and its player's name is stored.
-TEST_F(ProgramOnScreen, AGameWithoutRoomEndsInPlayAgainOrInTheHighScoreList)
-{
-    WriteRegistryDword(RegistryRoot::CurrentUser, kTumblewickKey, "LastStack", 0);
-    Launch();
-    {
-        Answers answers{[&](QWidget& box) {
-            EXPECT_EQ(Said(box), "Game Over: Do you want to play again?");
-            Press(box, Qt::Key_Return); // Yes
-        }};
-        PlayUntilOver("999999");
-    }
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !app().IsGameOver(); }));
-    {
-        Answers answers{[](QWidget& box) {
-                            EXPECT_EQ(Said(box), "Game Over: Congratulations!  You got a high score!");
-                            Press(box, Qt::Key_Return);
-                        },
-                        [](QWidget& list) {
-                            QTest::keyClicks(list.focusWidget(), "Ada");
-                            Press(list, Qt::Key_Return);
-                        }};
-        PlayUntilOver("0");
-    }
-    std::string name;
-    ReadRegistryString(RegistryRoot::CurrentUser, kHighScoresKey, "Name0", name, 256);
-    EXPECT_EQ(name, "Ada") << "at the top of the list";
 }
 
 // A changed rule restarts the game at once; closing keeps the options and the
