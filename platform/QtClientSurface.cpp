@@ -13,6 +13,14 @@ int ImageScaleFor(qreal devicePixelRatio)
     return std::max(1, static_cast<int>(std::ceil(devicePixelRatio - 1e-6)));
 }
 
+int ZoomFor(QSize widget, QSize least)
+{
+    if (least.width() <= 0 || least.height() <= 0) {
+        return 1;
+    }
+    return std::max(1, std::min(widget.width() / least.width(), widget.height() / least.height()));
+}
+
 void ClientSurface::Refresh()
 {
     WindowHandler* handler = owner.Handler();

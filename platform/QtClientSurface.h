@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <QWidget>
 
+#include <cmath>
+
 #include "platform/DeviceContext.h"
 
 namespace tw {
@@ -13,6 +15,12 @@ namespace tw {
 // never fewer than the screen has, so cards stay crisp. A little slack keeps
 // a ratio of 2 computed as 2.0000001 at 2.
 int ImageScaleFor(qreal devicePixelRatio);
+
+// How many times larger than its logical pixels the client area is shown:
+// the largest whole factor at which the logical area still holds `least`
+// (the playfield the program asked for), and never below 1. Whole, so every
+// logical pixel is the same number of device pixels and cards stay crisp.
+int ZoomFor(QSize widget, QSize least);
 
 class QtMainWindow;
 
@@ -30,6 +38,7 @@ public:
     }
 
     Bitmap& Image() override { return image; }
+    int Zoom() const { return zoom; }
 
     void Present(const Rect& area) override
     {
@@ -38,18 +47,32 @@ public:
         }
         // At once, not at the next turn of the event loop: the game sleeps
         // between the steps of its animations.
-        repaint(area.left, area.top, area.Width(), area.Height());
+        QRect shown(area.left * zoom, area.top * zoom, area.Width() * zoom, area.Height() * zoom);
+        // At a fractional ratio an edge of the area falls inside a screen
+        // pixel, which the window system may leave out; it is repainted too.
+        if (devicePixelRatioF() != std::floor(devicePixelRatioF())) {
+            shown.adjust(-1, -1, 1, 1);
+        }
+        repaint(shown);
     }
 
-    // Gives the image the widget's size and scale; true when it changed.
+    // The logical size the zoom keeps whole; a larger widget shows it larger.
+    void SetLeast(QSize size) { least = size; }
+
+    // Gives the image the widget's size, zoomed, and the screen's scale;
+    // true when it changed.
     bool FitImage()
     {
-        const int scale = ImageScaleFor(devicePixelRatioF());
-        if (image.Width() == width() && image.Height() == height() && image.Scale() == scale) {
+        const int newZoom = ZoomFor(size(), least);
+        const int scale = ImageScaleFor(devicePixelRatioF()) * newZoom;
+        // Rounded up, so that the image covers every pixel of the widget.
+        const int logicalWidth = (width() + newZoom - 1) / newZoom, logicalHeight = (height() + newZoom - 1) / newZoom;
+        if (image.Width() == logicalWidth && image.Height() == logicalHeight && image.Scale() == scale) {
             return false;
         }
         // Move-assigned: drawing contexts hold on to this very object.
-        image = Bitmap(width(), height(), scale);
+        image = Bitmap(logicalWidth, logicalHeight, scale);
+        zoom = newZoom;
         return true;
     }
 
@@ -63,12 +86,19 @@ protected:
         const QImage view(reinterpret_cast<const uchar*>(image.Data().data()), image.Width() * image.Scale(),
                           image.Height() * image.Scale(), image.Width() * image.Scale() * 4, QImage::Format_RGB32);
         const QRect area = event->rect();
-        const int scale = image.Scale();
+        // Image pixels per pixel of the widget: the zoom is in the image.
+        const int scale = image.Scale() / zoom;
         QPainter painter(this);
         // On a screen with a fractional ratio the image has more pixels than
-        // the screen; averaging them keeps text and card edges even.
+        // the screen; averaging them keeps text and card edges even. Each
+        // screen pixel then mixes image pixels around it, so the whole image
+        // is drawn, clipped: a part drawn alone would mix in only its own,
+        // and leave faint seams where the falling card has been.
         if (devicePixelRatioF() != scale) {
             painter.setRenderHint(QPainter::SmoothPixmapTransform);
+            painter.setClipRect(area);
+            painter.drawImage(QRect(0, 0, image.Width() * zoom, image.Height() * zoom), view);
+            return;
         }
         painter.drawImage(area, view,
                           QRect(area.x() * scale, area.y() * scale, area.width() * scale, area.height() * scale));
@@ -87,6 +117,8 @@ protected:
 private:
     QtMainWindow& owner;
     Bitmap image{0, 0};
+    QSize least;
+    int zoom = 1;
     bool batched = false;
     bool showing = false;
 };

@@ -48,7 +48,12 @@ public:
         return result;
     }
     Surface& ClientArea() override { return *client; }
-    Rect GetClientRect() const override { return Rect::FromSize(0, 0, client->width(), client->height()); }
+    // In the client area's logical pixels, which the zoom makes larger.
+    Rect GetClientRect() const override
+    {
+        const int zoom = client->Zoom();
+        return Rect::FromSize(0, 0, (client->width() + zoom - 1) / zoom, (client->height() + zoom - 1) / zoom);
+    }
     void SetTimer(int id, int milliseconds) override;
     void KillTimer(int id) override
     {
@@ -77,7 +82,12 @@ public:
     void SetMinimumClientSize(Size size) override
     {
         minimumClient = QSize(size.cx, size.cy);
+        client->SetLeast(minimumClient);
         ApplyMinimumSize();
+        // A larger window may now show the playfield zoomed.
+        if (!destroyed && client->FitImage() && client->isVisible()) {
+            client->Refresh();
+        }
     }
     WindowPlacementState GetPlacement() const override;
     void Show(bool maximized) override

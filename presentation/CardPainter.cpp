@@ -2,6 +2,7 @@
 
 #include "platform/DeviceContext.h"
 #include "presentation/CardLibrary.h"
+#include "presentation/ScaledOverlays.h"
 #include "settings/Settings.h"
 
 namespace tw {
@@ -35,10 +36,20 @@ void CardPainter::Draw(DeviceContext& dc, int x, int y, std::int32_t code, std::
 // playfield has shows through everywhere else.
 void CardPainter::DrawEmptySlot(DeviceContext& dc, int x, int y) const
 {
+    Bitmap* mask = &overlayMask;
+    Bitmap* image = &overlayImage;
+    if (const int scale = dc.Scale(); scale > 1) {
+        if (!scaledMask || scaledMask->Scale() != scale) {
+            scaledMask = ScaledRingMask(overlayMask, scale);
+            scaledImage = ScaledOutline(overlayImage, scale);
+        }
+        mask = &*scaledMask;
+        image = &*scaledImage;
+    }
     MemoryDC overlay(dc);
-    overlay.SelectBitmap(&overlayMask);
+    overlay.SelectBitmap(mask);
     dc.BitBlt(x, y, CardWidth(), CardHeight(), overlay, 0, 0, RasterOp::MergePaint);
-    overlay.SelectBitmap(&overlayImage);
+    overlay.SelectBitmap(image);
     dc.BitBlt(x, y, CardWidth(), CardHeight(), overlay, 0, 0, RasterOp::SrcAnd);
 }
 

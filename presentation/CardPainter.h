@@ -1,12 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
+#include "platform/Bitmap.h"
 #include "presentation/CardDrawMode.h"
 
 namespace tw {
 
-class Bitmap;
 class CardLibrary;
 class DeviceContext;
 
@@ -33,6 +34,8 @@ private:
     const CardLibrary& library;
     Bitmap& overlayMask;
     Bitmap& overlayImage;
+    // The overlays drawn for the last device scale above 1 met.
+    mutable std::optional<Bitmap> scaledMask, scaledImage;
 };
 
 } // namespace tw

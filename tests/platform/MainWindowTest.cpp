@@ -17,6 +17,7 @@
 #include "platform/MessageLoop.h"
 #include "platform/QtConvert.h"
 #include "platform/QtMainWindow.h"
+#include "platform/QtClientSurface.h"
 #include "platform/QtMainWindowHost.h"
 #include "resources/DialogTemplates.h"
 #include "resources/MenuTemplates.h"
@@ -287,6 +288,42 @@ TEST_F(MainWindowTest, PlacementAndMinimumSizeCountTheFrame)
     handler.minimum = {700, 500};
     Make();
     EXPECT_EQ(Widget()->minimumSize(), QSize(700, 500)); // no frame known yet
+}
+
+// The playfield grows by whole factors while the logical client area still
+// holds it; nothing asked for, or a window too small, shows it as it is.
+TEST(Zoom, IsTheLargestWholeFactorThatStillHoldsThePlayfield)
+{
+    const struct { QSize widget, least; int zoom; } cases[] = {
+        {{640, 440}, {629, 433}, 1}, {{1600, 1160}, {629, 433}, 2}, {{1257, 1160}, {629, 433}, 1},
+        {{1920, 1300}, {629, 433}, 3}, {{3840, 1000}, {629, 433}, 2}, {{300, 200}, {629, 433}, 1},
+        {{1600, 1160}, {0, 0}, 1},
+    };
+    for (const auto& [widget, least, zoom] : cases) {
+        EXPECT_EQ(ZoomFor(widget, least), zoom) << widget.width() << "x" << widget.height();
+    }
+}
+
+// Zoomed, the game still draws in logical pixels: the client rectangle is
+// the widget's size divided by the zoom, and every logical pixel is shown as
+// zoom x zoom pixels of the screen.
+TEST_F(MainWindowTest, AZoomedClientAreaShowsEachLogicalPixelLarger)
+{
+    window->SetMinimumClientSize({300, 200});
+    window->Show(false);
+    Widget()->resize(660, 500);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Widget()));
+    const QSize client = Client()->size();
+    ASSERT_EQ(ZoomFor(client, {300, 200}), 2);
+    EXPECT_EQ(window->GetClientRect(), Rect::FromSize(0, 0, (client.width() + 1) / 2, (client.height() + 1) / 2));
+    EXPECT_EQ(window->ClientArea().Image().Scale(), 2);
+    handler.background = Rgb(0, 0, 255);
+    window->Redraw();
+    ClientDC(window->ClientArea()).FillRect(Rect::FromSize(10, 10, 5, 5), Rgb(255, 0, 0));
+    const QImage shot = Widget()->screen()->grabWindow(Widget()->winId()).toImage();
+    for (const auto& [x, y, red] : {std::tuple{20, 20, true}, {29, 29, true}, {30, 30, false}, {19, 19, false}}) {
+        EXPECT_EQ(shot.pixelColor(Client()->mapTo(Widget(), QPoint(x, y))), red ? Qt::red : Qt::blue) << x;
+    }
 }
 
 // Maximising is asynchronous on X11, so a window just told to maximise still
