@@ -21,8 +21,8 @@ namespace tw::test {
 // the window's command handling would pass it.
 class FakeBoardHost : public BoardHost {
 public:
-    explicit FakeBoardHost(int width = 640, int height = 460)
-        : window(width, height), mask(*LoadBitmapResource(168)), outline(*LoadBitmapResource(169)),
+    explicit FakeBoardHost(int width = 640, int height = 460, int scale = 1)
+        : window(width, height, scale), mask(*LoadBitmapResource(168)), outline(*LoadBitmapResource(169)),
           painter(library, mask, outline)
     {
         library.Load(window);
