@@ -10,7 +10,7 @@ packages=(
   libfluidsynth-dev libpulse-dev fluid-soundfont-gm abcmidi
   libsqlite3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  desktop-file-utils appstream
+  desktop-file-utils appstream lintian
   xdg-utils
 )
 

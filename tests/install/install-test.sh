@@ -5,9 +5,10 @@
 # folder. The game must come up in its data folder with the installed card
 # module, and still be running when we end it.
 #
-# install-test.sh <cmake> <build dir> <scratch dir> <app id> <bindir> <libexecdir> <datadir> <build data dir>
+# install-test.sh <cmake> <build dir> <scratch dir> <app id> <bindir> <libexecdir> <datadir> <game data dir>
+#                 <build data dir>
 set -eu
-cmake=$1 build=$2 scratch=$3 id=$4 bindir=$5 libexecdir=$6 datadir=$7 builddata=$8
+cmake=$1 build=$2 scratch=$3 id=$4 bindir=$5 libexecdir=$6 datadir=$7 gamedatadir=$8 builddata=$9
 
 fail() {
     echo "FAIL: $*" >&2
@@ -23,7 +24,7 @@ prefix=$(cd "$prefix" && pwd -P)
 
 program="$prefix/$libexecdir/tumblewick/tumblewick"
 module="$prefix/$libexecdir/tumblewick/libcards32.so"
-data="$prefix/$datadir/tumblewick"
+data="$prefix/$gamedatadir"
 
 for file in "$prefix/$bindir/tumblewick" "$program"; do
     [ -x "$file" ] || fail "no program $file"
