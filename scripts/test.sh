@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
 # Sets everything up, builds Tumblewick with AddressSanitizer and
-# UndefinedBehaviorSanitizer, and runs the whole test suite.
+# UndefinedBehaviorSanitizer, and runs the whole test suite, the Debian
+# package's check included.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-dependencies.sh
 cmake -S . -B build/test -DCMAKE_BUILD_TYPE=Debug -DTUMBLEWICK_SANITIZE=ON -DTUMBLEWICK_BUILD_BENCHMARKS=ON > /dev/null
 cmake --build build/test -j"$(nproc)"
+# The Debian package, built and checked first: the test runner's summary
+# stays the last thing printed.
+scripts/package-test.sh
 cd build/test
 QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)"
