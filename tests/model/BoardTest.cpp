@@ -93,7 +93,10 @@ TEST_F(Game, MovesStopAtTheEdgesAndAtStacksThatReachPastTheCard)
     EXPECT_EQ(board().GetColumn(), 0);
     for (int i = 0; i < 12; ++i) {
         MoveTo(2);
+        host.sleeps.clear();
         board().Drop();
+        // The fourth falls 216 pixels onto three cards: 20, 68, 116, 164, 212, then 236.
+        EXPECT_TRUE(i != 3 || host.sleeps == std::vector<int>(5, 10)) << "drops in steps of 48 pixels";
     }
     board().MoveLeft(); // level with the twelve cards: lands at once
     EXPECT_EQ(Count(2), 13);
@@ -164,50 +167,29 @@ TEST_F(Game, TheFiftySecondCardAdvancesTheLevelBeforeTheNextCardIsPlaced)
     EXPECT_EQ(std::pair(Falling().GetCard()->GetCode(), Falling().GetY()), std::pair(dealtBeforeTheAdvance, 20)) << "placed now";
 }
 
-// Whole games, from the first deal to each way a game can end.
-
-TEST_F(Game, DropsInStepsOfFortyEightPixelsAndEndsWhenANewCardHasNoRoom)
+// Whole games, from the first deal to each way a game can end: a new card
+// without room (0), the deck run out (1), and three kings that collapse on
+// their own, go back into the deck and are the whole rest of it again, the
+// 32nd time that is found (2). 93 landings of 1 point; 17 melds of 30 at
+// level 0 and 14 of trunc(30 x 1.25) = 37 once the 52nd card has passed a level.
+TEST_F(Game, EndsWhenANewCardHasNoRoomTheDeckRunsOutOrTheRestKeepsFormingOneMeld)
 {
-    settings.OneDeck = 1;
-    settings.LastStack = 0;
-    Start(test::DeckOf(kNoMelds));
-    Repeat(3, &Board::Drop);
-    host.sleeps.clear();
-    board().Drop(); // 216 pixels onto three cards: 20, 68, 116, 164, 212, then 236
-    EXPECT_EQ(host.sleeps, std::vector<int>(5, 10));
-    Repeat(7, &Board::Drop);
-    EXPECT_TRUE(host.gameOverReasons.empty());
-    board().Drop();
-    EXPECT_EQ(host.gameOverReasons, std::vector<int>{0});
-    EXPECT_EQ(board().GetScore(), 12);
-}
-
-TEST_F(Game, EndsWhenTheDeckRunsOut)
-{
-    settings.EndOnShuffle = 1;
-    Start(test::DeckOf({"2C", "9D"}));
-    Repeat(2, &Board::Drop);
-    EXPECT_EQ(host.gameOverReasons, std::vector<int>{1});
-    EXPECT_EQ(board().GetScore(), 2);
-    EXPECT_EQ(board().GetDeck().RemainingCount() + 1, 0) << "the status line reads 0";
-}
-
-// Three kings collapse on their own, go back into the deck and are the whole
-// rest of it again: the 32nd time that is found, the game is over.
-TEST_F(Game, EndsWhenTheLastCardsKeepFormingOneMeld)
-{
-    settings.EndOnShuffle = 1;
-    Start(test::DeckOf({"KC", "KD", "KH"}));
-    int landings = 0;
-    for (; host.gameOverReasons.empty() && landings < 200; ++landings) {
-        board().Drop();
+    for (const auto& [oneDeck, endOnShuffle, cards, landings, reason, score, level] :
+         std::vector<std::tuple<int, int, std::vector<std::string_view>, int, int, int, int>>{
+             {1, 0, kNoMelds, 12, 0, 12, 0},
+             {2, 1, {"2C", "9D"}, 2, 1, 2, 0},
+             {2, 1, {"KC", "KD", "KH"}, 93, 2, 93 + 17 * 30 + 14 * 37, 1}}) {
+        std::tie(settings.OneDeck, settings.EndOnShuffle) = std::tuple(oneDeck, endOnShuffle);
+        Start(test::DeckOf(cards));
+        int dropped = 0;
+        for (; host.gameOverReasons.empty() && dropped < 200; ++dropped) {
+            board().Drop();
+        }
+        EXPECT_EQ(std::tuple(dropped, host.gameOverReasons, board().GetScore(), board().GetLevel()),
+                  std::tuple(landings, std::vector{reason}, score, level));
+        EXPECT_TRUE(reason != 1 || board().GetDeck().RemainingCount() == -1) << "the status line reads 0";
+        host.gameOverReasons.clear();
     }
-    EXPECT_EQ(host.gameOverReasons, std::vector<int>{2});
-    EXPECT_EQ(landings, 93);
-    // 93 landings of 1 point; 17 melds of 30 at level 0 and 14 of
-    // trunc(30 x 1.25) = 37 once the 52nd card has passed a level.
-    EXPECT_EQ(board().GetScore(), 93 + 17 * 30 + 14 * 37);
-    EXPECT_EQ(board().GetLevel(), 1);
 }
 
 // The status line and the points of a meld, over the same game.
@@ -226,17 +208,12 @@ TEST_F(StatusLine, ShowsTheScoreAtTheRowsLeftAndTheDeckAtItsRight)
         }
         EXPECT_TRUE(BandShows(0, texts)) << "OneDeck " << oneDeck;
     }
-}
-
-TEST_F(StatusLine, AShorterScoreLeavesNoStrayDigit)
-{
-    settings.OneDeck = 0;
-    Board& board = Start();
+    // A shorter score leaves no stray digit.
     ClientDC dc(host.window.ClientArea());
-    board.AddScore(1000);
-    board.PaintStatus(dc, false);
-    board.AddScore(-1);
-    board.PaintStatus(dc, false);
+    board().AddScore(1000);
+    board().PaintStatus(dc, false);
+    board().AddScore(-1);
+    board().PaintStatus(dc, false);
     EXPECT_TRUE(BandShows(0, {{12, 0, "Score: 999     "}}));
 }
 

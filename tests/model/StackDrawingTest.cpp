@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <memory>
 #include <tuple>
 #include <utility>
 #include <vector>
 
+#include "model/CardSprite.h"
 #include "model/Deck.h"
 #include "model/Stack.h"
 #include "model/StackRow.h"
@@ -99,22 +101,6 @@ TEST_F(StackOnScreen, ACollapsePlaysRisingTonesScoresAndRepairsTheScreen)
     }
 }
 
-// Every card goes with a low tone, an ace costing 15, a ten or higher 10 and
-// any other 5; nothing is redrawn, the marker comes with the caller's next
-// draw. An empty stack neither sounds nor draws.
-TEST_F(StackOnScreen, ClearingTakesEveryCardWithALowToneAndCountsItsValue)
-{
-    Build({"KH", "10C", "9D", "AC"});
-    EXPECT_EQ(stack->ClearAnimated(table.gameDc), 40);
-    EXPECT_EQ(stack->GetCount(), 0);
-    EXPECT_EQ(table.sound.tones, (std::vector<Tone>(4, {120, 50, 1})));
-    EXPECT_TRUE(table.screen.image.HasSamePixels(test::TestTable().Snapshot()));
-    Build({});
-    EXPECT_EQ(stack->ClearAnimated(table.gameDc), 0);
-    EXPECT_TRUE(table.sound.tones.empty());
-    EXPECT_TRUE(table.screen.presented.empty());
-}
-
 // The row only passes melds, landings and collapses on to the column's stack;
 // its own work is the layout and clearing every stack.
 class Row : public ::testing::Test {
@@ -126,44 +112,114 @@ protected:
     StackRow row{71, 96};
 };
 
-TEST_F(Row, LaysOutTheWorkedExampleAndReachesNothingBeyondItsSevenColumns)
+// Upside down the stacks hang from the top and the deal comes below them.
+TEST_F(Row, LaysOutTheWorkedExamplesAndReachesNothingBeyondItsSevenColumns)
 {
-    const RowLayout layout = row.Layout(Rect{0, 0, 630, 400});
-    for (int column = 0; column < 7; ++column) {
-        EXPECT_EQ(std::pair(row.GetStack(column)->GetX(), row.GetStack(column)->GetY()), std::pair(7 + 91 * column, 308));
+    using Case = std::array<int, 4>; // UpDown, client top, stack y, deal y
+    for (const auto& [upDown, top, stackY, dealY] : {Case{1, 0, 308, 20}, Case{-1, 50, 70, 358}}) {
+        settings.UpDown = upDown;
+        const RowLayout layout = row.Layout(Rect{0, top, 630, 400});
+        for (int column = 0; column < 7; ++column) {
+            const Stack* stack = row.GetStack(column);
+            EXPECT_EQ(std::pair(stack->GetX(), stack->GetY()), std::pair(7 + 91 * column, stackY));
+        }
+        EXPECT_EQ(std::tuple(layout.startX, layout.dealY, layout.startColumn), std::tuple(280, dealY, 3));
+        EXPECT_EQ(layout.rowRect, (Rect{7, stackY, 624, stackY + 96}));
     }
-    EXPECT_EQ(std::tuple(layout.startX, layout.dealY, layout.startColumn), std::tuple(280, 20, 3));
-    EXPECT_EQ(layout.rowRect, (Rect{7, 308, 624, 404}));
-    EXPECT_EQ(row.GetCount(), 7);
     EXPECT_FALSE(row.GetStack(7) || row.GetStack(-1));
     EXPECT_EQ(row.CardCount(9), 0);
     EXPECT_LT(row.DistanceToLanding(0, 0, -1), 0) << "no card may land beside the row";
     // Centring divisions truncate toward zero: (-1 + 0) / 2 is 0 here, not -1.
+    settings.UpDown = 1;
     EXPECT_EQ(row.Layout(Rect{0, 0, 631, 400}).rowRect.left, 7);
     EXPECT_EQ(row.Layout(Rect{-1, 0, 0, 400}).rowRect.left, 0 - 248 - 60);
 }
 
-TEST_F(Row, UpsideDownHangsTheStacksFromTheTopAndDealsBelowThem)
-{
-    settings.UpDown = -1;
-    const RowLayout layout = row.Layout(Rect{0, 50, 630, 400});
-    EXPECT_EQ(std::pair(row.GetStack(6)->GetX(), row.GetStack(6)->GetY()), std::pair(553, 70));
-    EXPECT_EQ(layout.dealY, 50 + 308);
-    EXPECT_EQ(layout.rowRect, (Rect{7, 70, 624, 166}));
-}
-
-// The markers of the emptied stacks are redrawn.
-TEST_F(Row, ClearingSumsEveryStackAndRedrawsTheMarkers)
+// Every card goes with a low tone, an ace costing 15, a ten or higher 10 and
+// any other 5; an empty stack neither sounds nor costs anything. The markers
+// of the emptied stacks are redrawn.
+TEST_F(Row, ClearingCountsEveryCardWithALowToneAndRedrawsTheMarkers)
 {
     row.Layout(Rect{0, 0, 640, 460});
     for (const auto& [column, code] : {std::pair{0, 0}, {0, 24}, {6, 48}, {6, 36}}) {
         row.PushCard(column, std::make_unique<Card>(code));
     }
     EXPECT_EQ(row.ClearAll(table.gameDc), 15 + 5 + 10 + 10);
+    EXPECT_EQ(table.sound.tones, (std::vector<Tone>(4, {120, 50, 1})));
     EXPECT_EQ(std::pair(row.CardCount(0), row.CardCount(6)), std::pair(0, 0));
     test::TestTable expected;
     row.DrawAll(expected.gameDc);
     EXPECT_TRUE(table.screen.image.HasSamePixels(expected.Snapshot()));
+}
+
+// The sprite moves over a busy playfield: a stack of cards and the marker of
+// an empty stack, so restored pixels are checked against real content.
+struct Playfield {
+    explicit Playfield(int scale = 1) : table(640, 460, scale)
+    {
+        stack->SetPosition(200, 300);
+        stack->Draw(table.gameDc);
+        empty.SetPosition(291, 300);
+        empty.Draw(table.gameDc);
+        sprite.SetCard(std::make_unique<Card>(51));
+        sprite.SetPosition(230, 200);
+        table.screen.presented.clear();
+    }
+
+    bool ScreenIs(const Bitmap& picture) const { return table.screen.image.HasSamePixels(picture); }
+
+    test::SettingsScope scope;
+    test::TestTable table;
+    std::unique_ptr<Stack> stack = test::StackFromTop({"KD", "KH", "KS"});
+    Stack empty;
+    CardSprite sprite;
+};
+
+// Moves without a context draw nothing. Whatever else the sprite does, at
+// either scale, it holds one save-under bitmap at most and gives back the
+// playfield bit for bit; a second Show keeps the first pixels saved. A swapped
+// card is redrawn over the pixels saved for the first. Taking the card leaves
+// it pictured where it lies, and the save-under goes with it.
+TEST(FallingCard, LeavesThePlayfieldAsItWasRedrawsASwapAndHoldsOneBitmapAtMost)
+{
+    for (const int scale : {1, 2}) {
+        SCOPED_TRACE(scale);
+        Playfield f(scale);
+        const Bitmap before = f.table.Snapshot();
+        const int bitmaps = Bitmap::LiveCount();
+        f.sprite.MoveTo(220, 204, nullptr);
+        f.sprite.MoveBy(10, -4, nullptr);
+        EXPECT_EQ(std::pair(f.sprite.GetX(), f.sprite.GetY()), std::pair(230, 200));
+        f.sprite.Erase(f.table.gameDc);
+        EXPECT_TRUE(f.table.screen.presented.empty()) << "nothing saved, nothing drawn";
+        f.sprite.Show(f.table.gameDc);
+        f.sprite.Show(f.table.gameDc);
+        for (int step = 0; step < 24; ++step) {
+            f.sprite.MoveBy(0, 12, &f.table.gameDc);
+        }
+        EXPECT_EQ(Bitmap::LiveCount(), bitmaps + 1);
+        f.sprite.MoveTo(-30, 400, &f.table.gameDc); // partly outside the client area
+        f.sprite.Erase(f.table.gameDc);
+        EXPECT_TRUE(f.ScreenIs(before));
+        EXPECT_EQ(Bitmap::LiveCount(), bitmaps) << "the save-under is let go";
+
+        f.sprite.MoveTo(230, 200, nullptr);
+        f.sprite.Show(f.table.gameDc);
+        f.sprite.SetCard(std::make_unique<Card>(0));
+        f.sprite.Redraw(f.table.gameDc);
+        const Bitmap swapped = f.table.Snapshot();
+        f.table.painter.Draw(f.table.dc, 230, 200, 51, FaceUp, 54, false); // scribble over it
+        f.sprite.Erase(f.table.gameDc);
+        EXPECT_TRUE(f.ScreenIs(before));
+        f.sprite.Show(f.table.gameDc);
+        EXPECT_TRUE(f.ScreenIs(swapped));
+        const std::unique_ptr<Card> card = f.sprite.TakeCard();
+        EXPECT_EQ(card ? card->GetCode() : -1, 0);
+        EXPECT_FALSE(f.sprite.GetCard() || f.sprite.IsSaved());
+        EXPECT_EQ(Bitmap::LiveCount(), bitmaps + 1) << "the snapshot alone, no save-under";
+        f.sprite.Erase(f.table.gameDc);
+        EXPECT_TRUE(f.ScreenIs(swapped));
+    }
 }
 
 } // namespace

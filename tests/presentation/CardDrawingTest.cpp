@@ -84,9 +84,10 @@ TEST(CardLibraryUnload, TerminatesTheComponentOnceWhetherByUnloadOrDestructor)
 }
 
 // The component beside the program loads once. A face lands inside the card
-// rectangle only; Remove fills the rectangle with the colour up to the client
-// area's edges. Unloading keeps the card size, for the layout, and allows a
-// new load.
+// rectangle only; Remove fills the rectangle with the colour, red in the low
+// byte of a ColorRef, up to the client area's edges. Unloading keeps the card
+// size, for the layout. The second load would crash if the module left
+// anything behind that outlived it, such as images held past dlclose.
 TEST(CardLibraryDraw, PutsAFaceInsideTheCardRectangleOnlyAndNothingOnceUnloaded)
 {
     test::FakeWindow owner;
@@ -100,15 +101,19 @@ TEST(CardLibraryDraw, PutsAFaceInsideTheCardRectangleOnlyAndNothingOnceUnloaded)
     EXPECT_NE(library.Draw(dc, 20, 30, 51, 0, kPlayfield), 0);
     EXPECT_GT(CountChanged(screen.image, kPlayfield), 71 * 96 / 2);
     EXPECT_EQ(screen.presented, std::vector{Rect::FromSize(20, 30, 71, 96)});
+    const std::vector<std::uint32_t> face(screen.image.Data().begin(), screen.image.Data().end());
     dc.FillRect(Rect::FromSize(20, 30, 71, 96), kPlayfield);
     EXPECT_EQ(CountChanged(screen.image, kPlayfield), 0) << "drawn outside the card";
-    library.Draw(dc, 150, 100, 0, 4, Rgb(0xFF, 0, 0));
-    EXPECT_EQ(std::ranges::count(screen.image.Data(), 0xFFFF0000u), 50 * 50);
+    library.Draw(dc, 150, 100, 0, 4, Rgb(0x56, 0x78, 0x9A));
+    EXPECT_EQ(std::ranges::count(screen.image.Data(), 0xFF56789Au), 50 * 50);
     library.Unload();
     EXPECT_EQ(std::pair(library.GetCardWidth(), library.GetCardHeight()), std::pair(71, 96));
     EXPECT_EQ(library.Draw(dc, 20, 30, 51, 0, kPlayfield), 0);
     EXPECT_EQ(CountChanged(screen.image, kPlayfield), 50 * 50);
-    EXPECT_NE(library.Load(owner), 0);
+    ASSERT_NE(library.Load(owner), 0);
+    library.Draw(dc, 150, 100, 0, 4, kPlayfield);
+    library.Draw(dc, 20, 30, 51, 0, kPlayfield);
+    EXPECT_TRUE(std::ranges::equal(screen.image.Data(), face));
 }
 
 // The painter draws the game's cards through the library, and the empty

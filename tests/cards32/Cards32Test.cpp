@@ -1,0 +1,242 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "cards32/CardImageCache.h"
+#include "cards32/CardRenderer.h"
+#include "cards32/cards32.h"
+#include "support/TestOutput.h"
+
+namespace {
+
+using cards32::CardRenderer;
+using cards32::ImageKind;
+
+constexpr std::uint32_t kBackground = 0xFF123456;
+constexpr int kAceOfSpades = 3;
+constexpr int kKingOfHearts = 12 * 4 + 2;
+constexpr int kBack = 54;
+
+// A caller-owned pixel block of exactly height * stride pixels, so under
+// AddressSanitizer a write past the last row is caught; a stride wider than
+// the width leaves a margin at the end of each row that drawing must never
+// touch.
+struct PixelBuffer {
+    PixelBuffer(int width, int height, std::uint32_t fill, int scale = 1, int margin = 0)
+        : pixels(static_cast<std::size_t>(height) * (width + margin), fill),
+          target{pixels.data(), width, height, width + margin, scale}
+    {
+    }
+    PixelBuffer(const PixelBuffer&) = delete;
+
+    std::uint32_t at(int x, int y) const { return pixels[static_cast<std::size_t>(y) * target.stride + x]; }
+
+    std::vector<std::uint32_t> pixels;
+    CdtTarget target;
+};
+
+// The smallest rectangle {left, top, right, bottom} holding every pixel that
+// differs from the background, all zero when nothing changed.
+using Area = std::array<int, 4>;
+Area ChangedArea(const PixelBuffer& buffer, std::uint32_t background = kBackground)
+{
+    Area area{buffer.target.width, buffer.target.height, 0, 0};
+    int marginTouched = 0;
+    for (int y = 0; y < buffer.target.height; ++y) {
+        for (int x = 0; x < buffer.target.stride; ++x) {
+            if (buffer.at(x, y) != background && x >= buffer.target.width) {
+                ++marginTouched;
+            } else if (buffer.at(x, y) != background) {
+                area = {std::min(area[0], x), std::min(area[1], y), std::max(area[2], x + 1), std::max(area[3], y + 1)};
+            }
+        }
+    }
+    EXPECT_EQ(marginTouched, 0) << "pixels written into the row margins";
+    return area[2] == 0 ? Area{} : area;
+}
+
+std::vector<std::uint32_t> Drawn(int card, int mode)
+{
+    PixelBuffer buffer(71, 96, kBackground);
+    EXPECT_NE(cdtDraw(&buffer.target, 0, 0, card, mode, 0), 0) << card << " mode " << mode;
+    return buffer.pixels;
+}
+
+// Outside the rounded corners the background stays; the middle of an edge is
+// the dark outline, and the face is plain white.
+TEST(Cards32Draw, AFaceKeepsTheBackgroundOutsideItsRoundedCorners)
+{
+    PixelBuffer buffer(71, 96, kBackground);
+    ASSERT_NE(cdtDraw(&buffer.target, 0, 0, kAceOfSpades, CDT_FACES, 0), 0);
+    for (auto [x, y] : {std::pair{0, 0}, {70, 0}, {0, 95}, {70, 95}}) {
+        EXPECT_EQ(buffer.at(x, y), kBackground) << "corner " << x << "," << y;
+    }
+    EXPECT_LT(buffer.at(35, 0) & 0xFF, 0x40u);
+    EXPECT_EQ(buffer.at(20, 70), 0xFFFFFFFFu);
+}
+
+TEST(Cards32Draw, RefusesUnknownCardsDesignsModesAndUnusableTargets)
+{
+    for (auto [card, mode] : {std::pair<int, int>{-1, CDT_FACES}, {52, CDT_FACES}, {52, CDT_HILITE}, {52, CDT_BACKS},
+                              {69, CDT_BACKS}, {0, 3}}) {
+        PixelBuffer buffer(100, 100, kBackground);
+        EXPECT_EQ(cdtDraw(&buffer.target, 0, 0, card, mode, 0), 0) << card << " mode " << mode;
+        EXPECT_EQ(ChangedArea(buffer), Area{}) << card << " mode " << mode;
+    }
+    std::uint32_t pixels[4] = {};
+    const CdtTarget unusable[] = {{nullptr, 100, 100, 100, 1}, {pixels, 2, 2, 2, 0}, {pixels, 2, 2, 1, 1}};
+    for (const CdtTarget& target : unusable) {
+        EXPECT_EQ(std::pair(cdtDraw(&target, 0, 0, 0, CDT_FACES, 0), cdtDraw(&target, 0, 0, 0, CDT_REMOVE, 0)), std::pair(0, 0));
+    }
+    EXPECT_EQ(cdtDraw(nullptr, 0, 0, 0, CDT_FACES, 0), 0);
+}
+
+// A card hanging over an edge, or lying just outside one, writes only the
+// pixels it covers; the buffer's row margins and exact size catch any other.
+TEST(Cards32Clipping, WritesOnlyTheCoveredPartOfTheTarget)
+{
+    constexpr int kWidth = 100, kHeight = 120;
+    for (const int mode : {CDT_FACES, CDT_BACKS, CDT_REMOVE}) {
+        for (auto [x, y] : {std::pair{10, 10}, {-40, -50}, {60, 70}, {-71, 10}, {100, 10}, {10, -96}, {10, 120}}) {
+            SCOPED_TRACE(::testing::Message() << x << "," << y << " mode " << mode);
+            PixelBuffer buffer(kWidth, kHeight, kBackground, 1, 3);
+            EXPECT_NE(cdtDraw(&buffer.target, x, y, mode == CDT_BACKS ? kBack : kKingOfHearts, mode, 0x0000FF), 0);
+            const Area covered{std::max(x, 0), std::max(y, 0), std::min(x + 71, kWidth), std::min(y + 96, kHeight)};
+            EXPECT_EQ(ChangedArea(buffer), covered[2] > covered[0] && covered[3] > covered[1] ? covered : Area{});
+        }
+    }
+    // Scaled to device pixels these would overflow 32 bits and could wrap
+    // back onto the target.
+    constexpr std::int32_t kFar = 0x7FFFFFF0;
+    PixelBuffer buffer(64, 64, kBackground, 4);
+    for (auto [x, y] : {std::pair{kFar, 0}, {-kFar, 0}, {0, kFar}, {0, -kFar}}) {
+        cdtDraw(&buffer.target, x, y, kKingOfHearts, CDT_FACES, 0);
+        cdtDraw(&buffer.target, x, y, 0, CDT_REMOVE, 0xFFFFFF);
+    }
+    EXPECT_EQ(ChangedArea(buffer), Area{});
+}
+
+// An enlarged 1x image would be made of identical 2x2 blocks; a card rendered
+// at 2x has edges that fall inside those blocks. cdtDrawExt stretches to any
+// size but an empty one.
+TEST(Cards32Scale, DoubleScaleIsRenderedAtTwiceTheSizeAndDrawExtAtTheRequestedOne)
+{
+    PixelBuffer removed(400, 400, kBackground, 2), buffer(142, 192, kBackground, 2), stretched(300, 300, kBackground);
+    ASSERT_NE(cdtDraw(&removed.target, 10, 20, 0, CDT_REMOVE, 0xFFFFFF), 0);
+    EXPECT_EQ(ChangedArea(removed), (Area{20, 40, 20 + 142, 40 + 192}));
+    ASSERT_NE(cdtDraw(&buffer.target, 0, 0, kKingOfHearts, CDT_FACES, 0), 0);
+    EXPECT_EQ(ChangedArea(buffer), (Area{0, 0, 142, 192}));
+    int splitBlocks = 0;
+    for (int y = 0; y < 192; y += 2) {
+        for (int x = 0; x < 142; x += 2) {
+            const std::uint32_t p = buffer.at(x, y);
+            splitBlocks += buffer.at(x + 1, y) != p || buffer.at(x, y + 1) != p || buffer.at(x + 1, y + 1) != p;
+        }
+    }
+    EXPECT_GT(splitBlocks, 200);
+    ASSERT_NE(cdtDrawExt(&stretched.target, 5, 6, 142, 48, kBack, CDT_BACKS, 0), 0);
+    EXPECT_EQ(ChangedArea(stretched), (Area{5, 6, 5 + 142, 6 + 48}));
+    EXPECT_EQ(cdtDrawExt(&stretched.target, 0, 0, 0, 48, kBack, CDT_BACKS, 0), 0);
+    EXPECT_EQ(cdtDrawExt(&stretched.target, 0, 0, 71, -1, kBack, CDT_BACKS, 0), 0);
+}
+
+// Animating draws the plain back for any frame, and drawing after cdtTerm
+// renders the same pixels again.
+TEST(Cards32Animate, DrawsTheBackForAnyFrameAlsoAfterTerm)
+{
+    const std::vector<std::uint32_t> expected = Drawn(kBack, CDT_BACKS);
+    for (int frame : {0, 7}) {
+        cdtTerm();
+        PixelBuffer animated(71, 96, kBackground);
+        EXPECT_NE(cdtAnimate(&animated.target, kBack, 0, 0, frame), 0);
+        EXPECT_EQ(animated.pixels, expected) << "frame " << frame;
+        EXPECT_EQ(cdtAnimate(&animated.target, kAceOfSpades, 0, 0, frame), 0);
+    }
+    cdtTerm();
+}
+
+// A mix-up in rank or suit arithmetic, a missing rank glyph, a highlight drawn
+// plain or a design drawn for another shows up as two images alike.
+TEST(Cards32Art, EveryFaceHighlightAndBackDiffers)
+{
+    std::vector<std::vector<std::uint32_t>> images;
+    for (int card = 0; card < 52; ++card) {
+        images.push_back(Drawn(card, CDT_FACES));
+        images.push_back(Drawn(card, CDT_HILITE));
+    }
+    for (int design = CDT_FIRST_BACK; design <= CDT_LAST_BACK; ++design) {
+        images.push_back(Drawn(design, CDT_BACKS));
+    }
+    for (std::size_t a = 0; a < images.size(); ++a) {
+        for (std::size_t b = a + 1; b < images.size(); ++b) {
+            EXPECT_NE(images[a], images[b]) << "images " << a << " and " << b;
+        }
+    }
+}
+
+TEST(Cards32Art, SuitsUseTheirColours)
+{
+    const auto hasRed = [](int card) {
+        return std::ranges::any_of(Drawn(card, CDT_FACES), [](std::uint32_t p) {
+            return ((p >> 16) & 0xFF) > 0xB0 && ((p >> 8) & 0xFF) < 0x40 && (p & 0xFF) < 0x50;
+        });
+    };
+    for (int card = 4; card < 40; ++card) {
+        EXPECT_EQ(hasRed(card), card % 4 == 1 || card % 4 == 2) << card;
+    }
+}
+
+TEST(Cards32Art, HighlightInvertsTheFaceAndKeepsItsShape)
+{
+    const QImage face = CardRenderer::render(ImageKind::Face, 20, 1);
+    const QImage highlight = CardRenderer::render(ImageKind::Highlight, 20, 1);
+    ASSERT_EQ(face.size(), highlight.size());
+    for (int at = 0; at < face.width() * face.height(); ++at) {
+        const QRgb f = face.pixel(at % face.width(), at / face.width());
+        const QRgb h = highlight.pixel(at % face.width(), at / face.width());
+        ASSERT_EQ(qAlpha(f), qAlpha(h)) << at;
+        ASSERT_TRUE(qAlpha(f) != 255 || (h & 0xFFFFFF) == (~f & 0xFFFFFF)) << at;
+    }
+}
+
+TEST(Cards32Cache, RendersEachCardOncePerScaleUntilCleared)
+{
+    cards32::CardImageCache cache;
+    const QImage first = cache.image(ImageKind::Face, 7, 1);
+    EXPECT_EQ(cache.image(ImageKind::Face, 7, 1).cacheKey(), first.cacheKey()); // the same stored image
+    EXPECT_EQ(cache.image(ImageKind::Face, 7, 2).size(), QSize(142, 192));
+    EXPECT_TRUE(cache.image(ImageKind::Back, 7, 1).isNull());
+    cache.clear();
+    EXPECT_NE(cache.image(ImageKind::Face, 7, 1).cacheKey(), first.cacheKey());
+}
+
+// A picture to judge the art by, at both scales: every face in suit rows,
+// then a row of backs, a highlighted card and a stretched one, on the felt.
+TEST(Cards32ContactSheet, WritesTheDeckAtOneAndTwoTimesScale)
+{
+    const auto x = [](int column) { return 6 + column * (71 + 6); };
+    const auto y = [](int row) { return 6 + row * (96 + 6); };
+    for (const int scale : {1, 2}) {
+        PixelBuffer buffer(x(13) * scale, y(5) * scale, 0xFF004000, scale);
+        for (int card = 0; card < 52; ++card) {
+            cdtDraw(&buffer.target, x(card / 4), y(card % 4), card, CDT_FACES, 0);
+        }
+        int column = 0;
+        for (int back : {54, 53, 55, 56, 58, 62, 66}) {
+            cdtDraw(&buffer.target, x(column++), y(4), back, CDT_BACKS, 0);
+        }
+        cdtDraw(&buffer.target, x(column++), y(4), 51, CDT_HILITE, 0);
+        cdtDrawExt(&buffer.target, x(column), y(4), 50, 68, 48, CDT_FACES, 0);
+        const QImage sheet(reinterpret_cast<const uchar*>(buffer.pixels.data()), buffer.target.width,
+                           buffer.target.height, buffer.target.stride * 4, QImage::Format_RGB32);
+        const char* name = scale == 1 ? "cards32-contact-sheet.png" : "cards32-contact-sheet@2x.png";
+        EXPECT_TRUE(sheet.save(QString::fromStdString(tw::test::TestOutputPath(name).string())));
+    }
+    cdtTerm();
+}
+
+} // namespace
