@@ -12,7 +12,9 @@
 #include "platform/DeviceContext.h"
 #include "platform/SharedLibrary.h"
 #include "presentation/CardDrawMode.h"
+#include "platform/Resources.h"
 #include "presentation/CardLibrary.h"
+#include "presentation/ScaledOverlays.h"
 #include "support/FakeSurface.h"
 #include "support/FakeWindow.h"
 #include "support/SettingsScope.h"
@@ -149,6 +151,24 @@ TEST_F(CardPainting, TheEmptySlotLightensARingAndOutlinesTheCardOverAnyBackgroun
         }
     }
     EXPECT_GT(changed, 2 * (70 + 95));
+}
+
+// Drawn afresh from its geometry, the ring is the resource's at one device
+// pixel per logical pixel; at three it agrees in the middle of every logical
+// pixel while its edge runs through them: as fine as the screen, not tripled.
+TEST(ScaledOverlays, TheRingFollowsTheResourceAndItsEdgeIsAsFineAsTheScreen)
+{
+    const Bitmap mask = *LoadBitmapResource(168);
+    const Bitmap three = ScaledRingMask(mask, 3);
+    EXPECT_TRUE(ScaledRingMask(mask, 1).HasSamePixels(mask));
+    int split = 0;
+    for (int y = 0; y < mask.Height(); ++y) {
+        for (int x = 0; x < mask.Width(); ++x) {
+            ASSERT_EQ(three.GetPixel(3 * x + 1, 3 * y + 1), mask.GetPixel(x, y)) << x << "," << y;
+            split += three.GetPixel(3 * x, 3 * y) != three.GetPixel(3 * x + 2, 3 * y + 2);
+        }
+    }
+    EXPECT_GT(split, 100);
 }
 
 // Face down shows the back design rather than the face; an invisible card
