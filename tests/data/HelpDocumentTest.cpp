@@ -13,12 +13,6 @@
 namespace tw {
 namespace {
 
-std::string ReadDocument()
-{
-    std::ifstream file(TW_HELP_DOCUMENT, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), {}};
-}
-
 // A menu or control text as the player reads it: no mnemonic marker, no key
 // name after the tab, no trailing blank.
 std::string Shown(std::string_view text)
@@ -26,9 +20,12 @@ std::string Shown(std::string_view text)
     return std::regex_replace(std::string(text.substr(0, text.find('\t'))), std::regex("&| +$"), "");
 }
 
-TEST(HelpDocument, LinksStayInsideAndNameOneExistingIdEach)
+// Links stay inside the document and name one existing id each; the text
+// names every menu command and option as the game shows it.
+TEST(HelpDocument, IsSelfContainedAndNamesEveryMenuCommandAndOptionAsTheGameShowsIt)
 {
-    const std::string html = ReadDocument();
+    std::ifstream file(TW_HELP_DOCUMENT, std::ios::binary);
+    const std::string html{std::istreambuf_iterator<char>(file), {}};
     static const std::regex attribute(R"re(\s(id|href|src)\s*=\s*"([^"]*)")re", std::regex::icase);
     std::set<std::string> ids;
     std::vector<std::string> links;
@@ -45,25 +42,18 @@ TEST(HelpDocument, LinksStayInsideAndNameOneExistingIdEach)
     }
     EXPECT_GE(links.size(), 20U) << "the table of contents and the back-to-top links";
     EXPECT_FALSE(std::regex_search(html, std::regex(R"(<link|<script|@import|url\()", std::regex::icase)));
-}
 
-TEST(HelpDocument, NamesEveryMenuCommandAndOptionAsTheGameShowsIt)
-{
-    std::string text = std::regex_replace(ReadDocument(), std::regex("<[^>]*>"), "");
+    std::string text = std::regex_replace(html, std::regex("<[^>]*>"), "");
     for (const auto& [entity, plain] : {std::pair{"&quot;", "\""}, {"&nbsp;", " "}, {"&#39;", "'"}, {"&amp;", "&"}}) {
         text = std::regex_replace(text, std::regex(entity), plain);
     }
     text = std::regex_replace(text, std::regex(R"(\s+)"), " ");
-    const MenuTemplate* menu = FindMenuTemplate(MainMenuId);
-    ASSERT_NE(menu, nullptr);
-    for (const MenuPopupTemplate& popup : menu->popups) {
+    for (const MenuPopupTemplate& popup : FindMenuTemplate(MainMenuId)->popups) {
         for (const MenuItemTemplate& item : popup.items) {
             EXPECT_TRUE(item.text.empty() || text.find(Shown(item.text)) != std::string::npos) << Shown(item.text);
         }
     }
-    const DialogTemplate* options = FindDialogTemplate(OptionsDialogId);
-    ASSERT_NE(options, nullptr);
-    for (const ControlTemplate& control : options->controls) {
+    for (const ControlTemplate& control : FindDialogTemplate(OptionsDialogId)->controls) {
         const bool choice = control.kind == ControlKind::CheckBox || control.kind == ControlKind::RadioButton;
         const bool preset = control.kind == ControlKind::PushButton && control.id != 1 && control.id != 2;
         EXPECT_TRUE(!(choice || preset) || text.find(Shown(control.text)) != std::string::npos) << Shown(control.text);

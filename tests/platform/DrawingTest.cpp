@@ -9,6 +9,7 @@
 #include "platform/Bitmap.h"
 #include "platform/DeviceContext.h"
 #include "support/FakeSurface.h"
+#include "support/TestOutput.h"
 
 namespace tw {
 namespace {
@@ -21,9 +22,11 @@ constexpr ColorRef kGrey = Rgb(0xC0, 0xC0, 0xC0);
 std::string Picture(const Bitmap& bitmap)
 {
     std::string picture;
-    for (std::size_t i = 0, row = static_cast<std::size_t>(bitmap.Width() * bitmap.Scale()); i < bitmap.Data().size(); ++i) {
+    const auto row = static_cast<std::size_t>(bitmap.Width() * bitmap.Scale());
+    for (std::size_t i = 0; i < bitmap.Data().size(); ++i) {
         const ColorRef c = FromDevicePixel(bitmap.Data()[i]);
-        picture += std::string(i != 0 && i % row == 0, '/') + (c == Rgb(0, 0, 0) ? '.' : c == kGreen ? 'G' : c == kRed ? 'R' : c == kGrey ? '-' : '?');
+        picture += std::string(i != 0 && i % row == 0, '/');
+        picture += c == Rgb(0, 0, 0) ? '.' : c == kGreen ? 'G' : c == kRed ? 'R' : c == kGrey ? '-' : '?';
     }
     return picture;
 }
@@ -31,16 +34,18 @@ std::string Picture(const Bitmap& bitmap)
 // A memory context with its own bitmap, filled with one colour; a low-resolution
 // one is at scale 1 whatever the window's scale, as resource bitmaps are.
 struct OffScreen {
-    OffScreen(const DeviceContext& compatible, int width, int height, ColorRef fill, bool lowResolution = false)
-        : bitmap(lowResolution ? Bitmap(width, height) : CreateCompatibleBitmap(compatible, width, height)), dc(compatible)
+    OffScreen(const DeviceContext& compatible, int width, int height, ColorRef fill, bool low = false)
+        : bitmap(low ? Bitmap(width, height) : CreateCompatibleBitmap(compatible, width, height)), dc(compatible)
     { dc.SelectBitmap(&bitmap); dc.FillRect(Rect::FromSize(0, 0, width, height), fill); }
     Bitmap bitmap;
     MemoryDC dc;
 };
 
 // Colours keep the Windows byte layout; device pixels are opaque RGB.
-// Every fill reaches the screen at once, and only the part that changed.
-TEST(FillRect, FillsExactlyTheRectangleClippedAtEveryEdgeAndPresentsIt)
+// Every fill reaches the screen at once, and only the part that changed;
+// direct pixel work reaches it only once the lock is let go. A context
+// without a bitmap draws nothing.
+TEST(ClientDC, FillsExactlyTheRectangleClippedAtEveryEdgeAndPresentsWhatChanged)
 {
     EXPECT_EQ(ToDevicePixel(Rgb(0x12, 0x34, 0x56)), 0xFF123456u);
     test::FakeSurface screen(10, 8);
@@ -49,18 +54,35 @@ TEST(FillRect, FillsExactlyTheRectangleClippedAtEveryEdgeAndPresentsIt)
     dc.FillRect(Rect{-5, -5, 2, 2}, kRed);
     dc.FillRect(Rect{8, 6, 40, 40}, kRed);
     dc.FillRect(Rect{-100, 3, -50, 4}, kGrey);
-    EXPECT_EQ(Picture(screen.image), "RR......../RR......../........../..GGG...../..GGG...../..GGG...../..GGG...RR/........RR");
+    EXPECT_EQ(Picture(screen.image),
+              "RR......../RR......../........../..GGG...../..GGG...../..GGG...../..GGG...RR/........RR");
     EXPECT_EQ(screen.presented, (std::vector{Rect{2, 3, 5, 7}, Rect{0, 0, 2, 2}, Rect{8, 6, 10, 8}}));
+
+    screen.presented.clear();
+    {
+        const auto lock = dc.LockPixels(Rect{2, 2, 12, 12});
+        lock.View().pixels[3 * lock.View().stride + 3] = ToDevicePixel(kRed);
+        EXPECT_TRUE(screen.presented.empty());
+    }
+    EXPECT_EQ(screen.presented, std::vector{(Rect{2, 2, 10, 8})});
+    EXPECT_EQ(Picture(screen.image),
+              "RR......../RR......../........../..GRG...../..GGG...../..GGG...../..GGG...RR/........RR");
+    MemoryDC empty(dc);
+    EXPECT_FALSE(dc.BitBlt(0, 0, 5, 5, empty, 0, 0, RasterOp::SrcCopy));
+    EXPECT_FALSE(empty.LockPixels(Rect{0, 0, 5, 5}).View());
 }
 
+// A white mask leaves the table alone.
 TEST(RasterOps, CombineSourceAndDestinationBitForBitAndStayOpaque)
 {
     test::FakeSurface screen(1, 1);
     ClientDC dc(screen);
-    for (const auto& [op, destination, source, expected] : std::vector<std::tuple<RasterOp, ColorRef, ColorRef, ColorRef>>{
-             {RasterOp::SrcAnd, Rgb(0xF0, 0x0F, 0xFF), Rgb(0x3C, 0xFF, 0x00), Rgb(0x30, 0x0F, 0x00)},
-             {RasterOp::MergePaint, Rgb(0x40, 0x40, 0x40), Rgb(0xFF, 0xFF, 0xFF), Rgb(0x40, 0x40, 0x40)}, // a white mask leaves the table alone
-             {RasterOp::MergePaint, Rgb(0x40, 0x40, 0x40), kGrey, Rgb(0x7F, 0x7F, 0x7F)}}) {
+    const std::tuple<RasterOp, ColorRef, ColorRef, ColorRef> cases[] = {
+        {RasterOp::SrcAnd, Rgb(0xF0, 0x0F, 0xFF), Rgb(0x3C, 0xFF, 0x00), Rgb(0x30, 0x0F, 0x00)},
+        {RasterOp::MergePaint, Rgb(0x40, 0x40, 0x40), Rgb(0xFF, 0xFF, 0xFF), Rgb(0x40, 0x40, 0x40)},
+        {RasterOp::MergePaint, Rgb(0x40, 0x40, 0x40), kGrey, Rgb(0x7F, 0x7F, 0x7F)},
+    };
+    for (const auto& [op, destination, source, expected] : cases) {
         dc.FillRect(Rect{0, 0, 1, 1}, destination);
         OffScreen from(dc, 1, 1, source);
         ASSERT_TRUE(dc.BitBlt(0, 0, 1, 1, from.dc, 0, 0, op));
@@ -85,7 +107,8 @@ TEST(RasterOps, BlitsReadFromTheSourceOffsetAndAreClippedToBothBitmaps)
         return Picture(screen.image);
     };
     EXPECT_EQ(blits({{2, 3, 1, 1}}), "------/------/------/--GRR-/--RRR-/--RRR-");
-    EXPECT_EQ(blits({{-2, -2, 0, 0}, {4, -3, 0, 0}, {-3, 4, 0, 0}, {5, 5, 0, 0}, {90, -90, 0, 0}}), "RR--RR/RR----/------/------/R-----/R----R");
+    EXPECT_EQ(blits({{-2, -2, 0, 0}, {4, -3, 0, 0}, {-3, 4, 0, 0}, {5, 5, 0, 0}, {90, -90, 0, 0}}),
+              "RR--RR/RR----/------/------/R-----/R----R");
     EXPECT_EQ(blits({{0, 0, 2, 3}, {0, 0, -5, -5}}), "RR----/------/------/------/------/-----R");
 }
 
@@ -102,26 +125,9 @@ TEST(ScaleTwo, FillsAndBlitsCoverEveryDevicePixelAndEnlargeLowResolutionBitmaps)
     EXPECT_EQ(Picture(screen.image), "GG..--../GG..--../GG....../GG....../..RR..../..RR....");
 }
 
-// A context without a bitmap draws nothing; direct pixel work reaches the
-// screen only once the lock is let go.
-TEST(ClientDC, PresentsDirectPixelWorkOnlyOnceItIsDone)
-{
-    test::FakeSurface screen(10, 10);
-    ClientDC dc(screen);
-    MemoryDC empty(dc);
-    EXPECT_FALSE(dc.BitBlt(0, 0, 5, 5, empty, 0, 0, RasterOp::SrcCopy));
-    EXPECT_FALSE(empty.LockPixels(Rect{0, 0, 5, 5}).View());
-    {
-        const auto lock = dc.LockPixels(Rect{2, 2, 12, 12});
-        lock.View().pixels[3 * lock.View().stride + 3] = ToDevicePixel(kRed);
-        EXPECT_TRUE(screen.presented.empty());
-    }
-    EXPECT_EQ(screen.presented, std::vector{(Rect{2, 2, 10, 10})});
-    EXPECT_EQ(screen.image.GetPixel(3, 3), kRed);
-}
-
-// A bitmap moved from is no longer counted.
-TEST(Bitmaps, StartBlackReportNothingOutsideAndAreCountedWhileTheyExist)
+// A bitmap moved from is no longer counted. A file loaded at scale 2 doubles
+// every pixel.
+TEST(Bitmaps, StartBlackAreCountedWhileTheyExistAndLoadBackFromImageFiles)
 {
     const int before = Bitmap::LiveCount();
     {
@@ -133,6 +139,16 @@ TEST(Bitmaps, StartBlackReportNothingOutsideAndAreCountedWhileTheyExist)
         EXPECT_EQ(Bitmap::LiveCount(), before + 1);
     }
     EXPECT_EQ(Bitmap::LiveCount(), before);
+
+    test::FakeSurface screen(4, 3);
+    ClientDC(screen).FillRect(Rect{1, 1, 3, 2}, kGreen);
+    const auto file = test::TestOutputPath("round-trip.png");
+    ASSERT_TRUE(screen.image.SavePng(file));
+    const std::optional<Bitmap> loaded = Bitmap::Load(file), doubled = Bitmap::Load(file, 2);
+    ASSERT_TRUE(loaded && doubled);
+    EXPECT_EQ(Picture(*loaded), "..../.GG./....");
+    EXPECT_EQ(Picture(*doubled), "......../......../..GGGG../..GGGG../......../........");
+    EXPECT_FALSE(Bitmap::Load(test::TestOutputPath("no-such-picture.png")));
 }
 
 } // namespace

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QDialog>
 #include <QLineEdit>
 #include <QTest>
@@ -10,6 +9,8 @@
 #include <functional>
 
 #include "platform/Dialog.h"
+#include "platform/QtDialog.h"
+#include "settings/OptionsDialog.h"
 #include "settings/Registry.h"
 #include "settings/Settings.h"
 #include "settings/SettingsDialogs.h"
@@ -70,17 +71,12 @@ TEST(SettingsDialogsOnScreen, HighScoresTakeTheTypedNameUpToTheLimitAndAreStored
 TEST(SettingsDialogsOnScreen, OptionsWithoutADeckStoreOneDeckZeroAndAskForANewGame)
 {
     test::SettingsScope scope([](Settings& s) { s.EndOnShuffle = 1; });
-    WhenOpen("options-deck-off.png", [](QDialog& dialog) {
-        for (QCheckBox* box : dialog.findChildren<QCheckBox*>()) {
-            if (box->text() == "D&eal from a deck of 52 cards") {
-                QTest::mouseClick(box, Qt::LeftButton);
-            }
-        }
+    WhenOpen("options-deck-off.png", [](QDialog& window) {
+        Dialog& dialog = dynamic_cast<Dialog&>(window);
+        QTest::mouseClick(DialogItemWidget(dialog, OptionsDialog::DealFromDeckBox), Qt::LeftButton);
         // The rules below it are greyed out but keep their ticks.
-        for (QCheckBox* box : dialog.findChildren<QCheckBox*>()) {
-            if (box->text().startsWith("&Stuff") || box->text().startsWith("End game")) {
-                EXPECT_EQ(std::pair(box->isEnabled(), box->isChecked()), std::pair(false, true));
-            }
+        for (const int id : {OptionsDialog::StuffCollapsedBox, OptionsDialog::EndOnShuffleBox}) {
+            EXPECT_EQ(std::pair(dialog.IsItemEnabled(id), dialog.IsChecked(id)), std::pair(false, true)) << id;
         }
     });
     EXPECT_EQ(ShowOptionsDialog(nullptr), IdOk);

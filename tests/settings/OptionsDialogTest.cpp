@@ -31,7 +31,6 @@ TEST(OptionsDialog, OkStoresTheWorkingCopyAndAsksForANewGameOnlyForRuleChanges)
         {none, {O::BeepBox, O::MusicBox, O::LastStackBox, O::LastStackBox, IdOk}, 2,
          [](Settings& s) { s.Beep = s.Music = 0; }},
         {none, {O::BackgroundColorButton, IdOk}, 1, [](Settings& s) { s.BackgroundColor = 0x123456; }},
-        {[](Settings& s) { s.EndOnShuffle = 1; }, {O::DealFromDeckBox, IdOk}, 1, [](Settings& s) { s.OneDeck = 0; }},
         {none, {O::StuffCollapsedBox, IdOk}, 1, [](Settings& s) { s.OneDeck = 1; }},
         {upsideDown, {O::UpsideDownBox, IdOk}, 1, [](Settings& s) { s.UpDown = 1; }}, {upsideDown, {IdOk}, 2, none},
         // No radio button for it, and too far off to work out one's id.

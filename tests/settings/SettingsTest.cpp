@@ -20,12 +20,12 @@ TEST(SettingsDefaults, AreTheValuesOfAnEmptyStore)
 // record's 0 or a loaded 3.
 TEST(MinMeldLength, FollowsTheRuleSet)
 {
-    for (auto [start, regime, expected] : {std::array{0, 1, 3}, {0, 2, 3}, {0, 3, 2}, {0, 7, 0}, {3, 0, 3}, {2, 9, 2}}) {
+    for (auto [start, regime, meld] : {std::array{0, 1, 3}, {0, 2, 3}, {0, 3, 2}, {0, 7, 0}, {3, 0, 3}, {2, 9, 2}}) {
         Settings s;
         s.minMeldLength = start;
         s.CollapseRegime = regime;
         s.DeriveMinMeldLength();
-        EXPECT_EQ(s.minMeldLength, expected) << "regime " << regime << " from " << start;
+        EXPECT_EQ(s.minMeldLength, meld) << "regime " << regime << " from " << start;
     }
 }
 

@@ -12,13 +12,14 @@
 namespace tw {
 namespace {
 
-// The popup on screen: it closes itself after about a second, Beep or not,
-// and at once on Enter.
-TEST(SmallDialogsOnScreen, LevelAdvanceClosesItselfAfterASecondOrAtOnceOnEnter)
+// The popup closes itself after about a second, Beep or not, and at once on
+// Enter; Beep only switches its rising tones on or off.
+TEST(SmallDialogsOnScreen, LevelAdvancePlaysItsTonesAndClosesAfterASecondOrAtOnceOnEnter)
 {
-    test::SettingsScope scope([](Settings& s) { s.Beep = 0; });
-    test::SoundRecorder sound;
-    for (const bool pressEnter : {false, true}) {
+    for (const int beep : {0, 1}) {
+        test::SettingsScope scope([beep](Settings& s) { s.Beep = beep; });
+        test::SoundRecorder sound;
+        const bool pressEnter = beep == 1;
         if (pressEnter) {
             QTimer::singleShot(100, [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Return); });
         }
@@ -28,6 +29,10 @@ TEST(SmallDialogsOnScreen, LevelAdvanceClosesItselfAfterASecondOrAtOnceOnEnter)
         const qint64 elapsed = clock.elapsed();
         EXPECT_GE(elapsed, pressEnter ? 0 : 900);
         EXPECT_LT(elapsed, pressEnter ? 900 : 5000);
+        ASSERT_EQ(sound.tones.size(), 25u);
+        for (int i = 0; i < 25; ++i) {
+            EXPECT_EQ(sound.tones[static_cast<std::size_t>(i)], (test::Tone{880 + 40 * i, 5, beep})) << i;
+        }
     }
 }
 
