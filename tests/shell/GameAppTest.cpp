@@ -41,9 +41,14 @@ protected:
     }
 
     test::FakeMainWindow& window() { return *platform.window; }
-    // The pixels of the status line, where the score is.
-    std::vector<ColorRef> StatusLine()
+    // The pixels of the status line, where the score is, as shown or as
+    // painted now.
+    std::vector<ColorRef> StatusLine(bool repainted = false)
     {
+        if (repainted) {
+            ClientDC dc(window().ClientArea());
+            board().PaintStatus(dc, false);
+        }
         std::vector<ColorRef> pixels;
         const Bitmap& image = window().surface.image;
         for (int y = 0; y < 20; ++y) {
@@ -53,12 +58,6 @@ protected:
         }
         return pixels;
     }
-    std::vector<ColorRef> StatusLineRepainted()
-    {
-        ClientDC dc(window().ClientArea());
-        board().PaintStatus(dc, false);
-        return StatusLine();
-    }
     Board& board() { return *app.GetBoard(); }
 
     test::TemporaryStore store;
@@ -67,15 +66,28 @@ protected:
     GameApp app{platform};
 };
 
-TEST_F(Program, StartsARunningGameWithTheWelcomeDialogAndMusic)
+// Started upside down, where the up key drops and the down key swaps.
+TEST_F(Program, StartsARunningGameWithTheWelcomeDialogAndMusicAndPausesWithoutTheFocus)
 {
-    Start({{"ShowNagDlg", 1}});
+    Start({{"ShowNagDlg", 1}, {"UpDown", -1}});
     EXPECT_TRUE(window().shown && platform.soundEffectsReady);
     EXPECT_TRUE(window().placement.maximized) << "the very first start is maximised";
     EXPECT_EQ(platform.dialogs, Strings{"welcome (Tumblewick - Paused)"});
     EXPECT_EQ(window().timers[kDropTimer], 800);
     EXPECT_EQ(platform.sequencer.opened, Strings{"song1.mid"});
     EXPECT_EQ(board().GetColumn(), 3) << "the first paint placed the first card";
+    app.OnKillFocus();
+    EXPECT_FALSE(window().TimerRuns(kDropTimer));
+    EXPECT_FALSE(app.OnKeyDown(vk::Up)) << "keys play only while the game runs";
+    app.OnSetFocus();
+    EXPECT_TRUE(window().TimerRuns(kDropTimer));
+
+    app.OnKeyDown(vk::Up);
+    EXPECT_EQ(board().GetStackRow().CardCount(3), 1);
+    const int y = board().GetDeck().Sprite().GetY();
+    app.OnKeyDown(vk::Down);
+    EXPECT_EQ(board().GetStackRow().CardCount(3), 1);
+    EXPECT_EQ(board().GetDeck().Sprite().GetY(), y);
 }
 
 // Partly off the screen moves on, wholly off starts at the default, too large
@@ -92,47 +104,19 @@ TEST_F(Program, BringsAStoredPlacementBackOnScreen)
             WriteRegistryDword(RegistryRoot::CurrentUser, kTumblewickKey, name, value);
         }
         ASSERT_TRUE(program.InitInstance());
-        EXPECT_EQ(fresh.created.normal, expected) << left << "," << top;
+        EXPECT_EQ(fresh.window->placement.normal, expected) << left << "," << top;
     }
-}
-
-TEST_F(Program, KeysPlayOnlyWhileTheGameRunsAndFocusOrTheMenuResumeIt)
-{
-    Start();
-    app.OnCommand(CommandPause);
-    EXPECT_FALSE(window().TimerRuns(kDropTimer));
-    EXPECT_FALSE(app.OnKeyDown(vk::Down));
-    app.OnInitMenu();
-    app.OnMenuClosed();
-    EXPECT_TRUE(window().TimerRuns(kDropTimer)) << "closing the menu lifts a pause made with the key";
-    app.OnKillFocus();
-    EXPECT_TRUE(app.IsPaused());
-    app.OnSetFocus();
-    EXPECT_FALSE(app.IsPaused());
-
-    EXPECT_FALSE(app.OnKeyDown(0x70)) << "outside the game's keys";
-    EXPECT_TRUE(app.OnKeyDown(vk::Numpad4));
-    EXPECT_EQ(board().GetColumn(), 2);
-    EXPECT_TRUE(app.OnKeyDown(vk::Numpad2)); // drops: the cards fall down
-    EXPECT_EQ(board().GetStackRow().CardCount(2), 1);
-}
-
-TEST_F(Program, UpsideDownTheUpKeyDropsAndTheDownKeySwaps)
-{
-    Start({{"ShowNagDlg", 0}, {"UpDown", -1}});
-    app.OnKeyDown(vk::Up);
-    EXPECT_EQ(board().GetStackRow().CardCount(3), 1);
-    const int y = board().GetDeck().Sprite().GetY();
-    app.OnKeyDown(vk::Down);
-    EXPECT_EQ(board().GetStackRow().CardCount(3), 1);
-    EXPECT_EQ(board().GetDeck().Sprite().GetY(), y);
 }
 
 // No keeps the game; Yes abandons it, and its high score is entered without
 // further questions. A game ended by endless matches earns its bonus first.
-TEST_F(Program, NewAsksAndAbandonedOrEndlessGamesEnterTheirHighScores)
+// The card that ends a game may score as it lands; the player sees that final
+// score behind every message about the end, bonus included.
+TEST_F(Program, EveryWayAGameEndsShowsTheFinalScoreAndEntersAHighScoreOrOffersAnother)
 {
     Start();
+    std::vector<ColorRef> behind;
+    window().onMessage = [&] { behind = StatusLine(); };
     board().AddScore(5000);
     window().answer = ResultNo;
     app.OnCommand(CommandNew);
@@ -147,17 +131,16 @@ TEST_F(Program, NewAsksAndAbandonedOrEndlessGamesEnterTheirHighScores)
 
     app.GameOver(2);
     EXPECT_TRUE(window().messages.at(3).text.starts_with("Getting tired of this yet?"));
-    EXPECT_EQ(platform.dialogs,
-              (Strings{"new high score 5000 (Tumblewick - Game Over)", "new high score 10000 (Tumblewick - Game Over)"}));
-}
+    EXPECT_EQ(Said(), "Game Over: Congratulations!  You got a high score!");
+    EXPECT_EQ(behind, StatusLine(true)) << "an endless match, with its bonus";
+    EXPECT_EQ(platform.dialogs, (Strings{"new high score 5000 (Tumblewick - Game Over)",
+                                         "new high score 10000 (Tumblewick - Game Over)"}));
 
-TEST_F(Program, AGameWithoutRoomEndsWithTheOfferToPlayAgain)
-{
-    Start();
-    window().answer = ResultYes;
+    app.OnCommand(CommandNew);
     settings.LastStack = 0;
     while (app.OnKeyDown(vk::Down) && !app.IsGameOver()) {}
     EXPECT_EQ(Said(), "Game Over: Do you want to play again?");
+    EXPECT_EQ(behind, StatusLine(true)) << "no room";
     EXPECT_TRUE(platform.sequencer.open.empty()) << "the music stopped";
     app.OnCommand(CommandPause);
     app.OnSetFocus();
@@ -168,25 +151,6 @@ TEST_F(Program, AGameWithoutRoomEndsWithTheOfferToPlayAgain)
     EXPECT_FALSE(app.IsGameOver());
     EXPECT_EQ(Said(), "Game Over: Do you want to play again?");
     EXPECT_EQ(platform.sequencer.opened.back(), "song2.mid");
-}
-
-// The card that ends the game may score as it lands; the player sees that
-// final score behind every message about the end, bonus included.
-TEST_F(Program, TheStatusLineShowsTheFinalScoreBehindTheGameOverMessages)
-{
-    Start();
-    std::vector<ColorRef> behind;
-    window().onMessage = [&] { behind = StatusLine(); };
-    settings.LastStack = 0;
-    while (app.OnKeyDown(vk::Down) && !app.IsGameOver()) {}
-    EXPECT_EQ(Said(), "Game Over: Do you want to play again?");
-    EXPECT_EQ(behind, StatusLineRepainted()) << "no room";
-
-    window().answer = ResultYes;
-    app.OnCommand(CommandNew);
-    app.GameOver(2);
-    EXPECT_EQ(Said(), "Game Over: Congratulations!  You got a high score!");
-    EXPECT_EQ(behind, StatusLineRepainted()) << "an endless match, with its bonus";
 }
 
 // The window never gets so small that the playfield is cut off: in either
@@ -211,7 +175,9 @@ TEST_F(Program, TheSmallestClientAreaHoldsTheWholePlayfield)
     }
 }
 
-TEST_F(Program, ConfirmedOptionsStartANewGameOnlyWhenTheRulesChanged)
+// That a changed rule starts a new game without a question the end-to-end
+// test shows.
+TEST_F(Program, OptionsKeepTheGameUnlessTheRulesChangedAndDocumentsThatCannotOpenAreReported)
 {
     Start();
     board().AddScore(99999);
@@ -219,46 +185,11 @@ TEST_F(Program, ConfirmedOptionsStartANewGameOnlyWhenTheRulesChanged)
     app.OnCommand(CommandOptions);
     EXPECT_EQ(board().GetScore(), 99999) << "the same game goes on";
     EXPECT_TRUE(platform.sequencer.open.empty()) << "music turned off stops the song";
-
     platform.optionsResult = 1;
     platform.onOptions = [] { settings.Music = 1; };
     app.OnCommand(CommandOptions);
-    EXPECT_EQ(board().GetScore(), 0);
-    EXPECT_TRUE(window().messages.empty()) << "no question and no high score";
     EXPECT_EQ(platform.sequencer.open.size(), 1u) << "one song at a time";
-}
 
-// What Exit leaves unsaved the end-to-end test shows; here, a maximised
-// window's normal place is what close keeps. The end of the desktop session
-// saves too, and the game goes on: the logout may yet be cancelled.
-TEST_F(Program, ExitQuitsAndCloseOrTheSessionsEndSaveThePlacement)
-{
-    Start();
-    app.OnCommand(CommandExit);
-    EXPECT_TRUE(window().destroyed);
-    EXPECT_EQ(platform.quitCode, 0);
-
-    test::FakeGamePlatform second;
-    GameApp again(second);
-    ASSERT_TRUE(again.InitInstance());
-    second.window->placement = {Rect::FromSize(40, 30, 800, 600), true};
-    again.OnClose();
-    WindowPlacement saved{};
-    LoadSettings(saved);
-    EXPECT_EQ(std::tuple(saved.left, saved.width, saved.minMax), std::tuple(40, 800, 2));
-    EXPECT_FALSE(IsFirstBoot());
-
-    second.window->placement = {Rect::FromSize(50, 30, 700, 600), false};
-    again.OnEndSession();
-    LoadSettings(saved);
-    EXPECT_EQ(std::tuple(saved.left, saved.width, saved.minMax), std::tuple(50, 700, 0));
-    EXPECT_FALSE(second.window->destroyed);
-    EXPECT_TRUE(second.window->TimerRuns(kDropTimer)) << "the game goes on";
-}
-
-TEST_F(Program, AHelpDocumentThatCannotBeOpenedIsReported)
-{
-    Start();
     platform.documentError = "No such file or directory";
     app.OnCommand(CommandHelp);
     app.OnCommand(CommandWeb);
@@ -267,14 +198,19 @@ TEST_F(Program, AHelpDocumentThatCannotBeOpenedIsReported)
     EXPECT_FALSE(app.OnCommand(12345));
 }
 
-TEST_F(Program, DraggingABorderKeepsTheWindowLargeEnoughInTheDirectionDragged)
+// What close and Exit keep the end-to-end test shows. The end of the desktop
+// session saves too, a maximised window's normal place, and the game goes
+// on: the logout may yet be cancelled.
+TEST_F(Program, TheSessionsEndSavesThePlacementAndTheGameGoesOn)
 {
-    for (auto [edge, rect, after] : {std::tuple{EdgeRight, Rect{100, 100, 500, 700}, Rect{100, 100, 729, 700}},
-                                     {EdgeTopLeft, {100, 100, 500, 300}, {-129, -155, 500, 300}},
-                                     {EdgeLeft, {0, 0, 800, 200}, {0, 0, 800, 200}}}) {
-        app.OnSizing(edge, rect);
-        EXPECT_EQ(rect, after) << "edge " << edge;
-    }
+    Start();
+    window().placement = {Rect::FromSize(40, 30, 800, 600), true};
+    app.OnEndSession();
+    WindowPlacement saved{};
+    LoadSettings(saved);
+    EXPECT_EQ(std::tuple(saved.left, saved.width, saved.minMax), std::tuple(40, 800, 2));
+    EXPECT_FALSE(window().destroyed);
+    EXPECT_TRUE(window().TimerRuns(kDropTimer)) << "the game goes on";
 }
 
 } // namespace

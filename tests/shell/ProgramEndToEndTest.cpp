@@ -34,7 +34,7 @@ namespace {
 using Answer = std::function<void(QWidget&)>;
 
 // Keys go where the player's would: to the widget with the focus.
-void Press(QWidget& window, Qt::Key key) { QTest::keyClick(window.focusWidget() ? window.focusWidget() : &window, key); }
+void Press(QWidget& box, Qt::Key key) { QTest::keyClick(box.focusWidget() ? box.focusWidget() : &box, key); }
 
 // Answers the modal windows the program opens, in order, from inside their
 // own event loops. One that nobody expected, or that its answer left open,
@@ -99,10 +99,9 @@ protected:
         return RunMessageLoop();
     }
 
-    GameApp& app() { return run->app; }
-    Board& board() { return *app().GetBoard(); }
-    QMainWindow* Widget() { return MainWindowWidget(*app().GetWindow()); }
-    QWidget* Client() { return ClientAreaWidget(*app().GetWindow()); }
+    Board& board() { return *run->app.GetBoard(); }
+    QMainWindow* Widget() { return MainWindowWidget(*run->app.GetWindow()); }
+    QWidget* Client() { return ClientAreaWidget(*run->app.GetWindow()); }
     QMenu* GameMenu() { return Widget()->menuBar()->actions().at(0)->menu(); }
     std::string Title() { return Widget()->windowTitle().toStdString(); }
     void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = {}) { QTest::keyClick(Client(), key, modifiers); }

@@ -30,12 +30,6 @@ public:
         handler.OnPaint(dc);
     }
 
-    void Destroy() override
-    {
-        FakeWindow::Destroy();
-        handler.OnDestroy();
-    }
-
     // Runs the posted commands, as the message loop would after the current
     // message.
     void DeliverPosted()
@@ -75,7 +69,6 @@ public:
     std::unique_ptr<Window> CreateMainWindow(const MainWindow::Creation& creation,
                                              WindowHandler& handler) override
     {
-        created = creation;
         auto made = std::make_unique<FakeMainWindow>(handler);
         made->placement.normal = creation.normal;
         window = made.get();
@@ -109,7 +102,7 @@ public:
         return documentError.empty();
     }
     void ShowError(std::string_view text) override { errors.emplace_back(text); }
-    void PostQuitMessage(int exitCode) override { quitCode = exitCode; }
+    void PostQuitMessage(int) override {}
 
     // Each dialog with what the window's title said while it was open.
     int Record(const std::string& dialog)
@@ -118,7 +111,6 @@ public:
         return 1;
     }
 
-    MainWindow::Creation created;
     FakeMainWindow* window = nullptr;
     bool soundEffectsReady = false;
     SoundRecorder sound;
@@ -129,7 +121,6 @@ public:
     std::vector<std::string> documents;
     std::string documentError;
     std::vector<std::string> errors;
-    int quitCode = -1;
 };
 
 } // namespace tw::test

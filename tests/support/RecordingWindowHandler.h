@@ -29,7 +29,7 @@ public:
     void OnClose() override { Log("close"); }
     void OnEndSession() override { Log("endsession"); }
     void OnDestroy() override { Log("destroy"); }
-    bool OnKeyDown(int virtualKey) override { return Log("key " + std::to_string(virtualKey)), takeKeys; }
+    bool OnKeyDown(int virtualKey) override { return Log("key " + std::to_string(virtualKey)), true; }
     bool OnCommand(int id) override
     {
         Log("command " + std::to_string(id));
@@ -52,7 +52,6 @@ public:
 
     std::vector<std::string> log;
     ColorRef background = Rgb(0, 128, 0);
-    bool takeKeys = true;
     Size minimum{629, 455};
     std::function<void(int)> onCommand;
 };
