@@ -1,24 +1,33 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+
+#include <fluidsynth.h>
+
 #include <algorithm>
 #include <array>
 #include <chrono>
 #include <cmath>
-#include <vector>
-
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/AudioOutput.h"
 #include "platform/AudioOutputAccess.h"
+#include "platform/FluidSequencer.h"
+#include "platform/MidiFile.h"
 #include "platform/SquareWave.h"
+#include "support/TestOutput.h"
 
 namespace tw {
 namespace {
 
 using ::testing::FloatNear;
 using ::testing::Pointwise;
-constexpr float kAmplitude = SquareWave::kAmplitude;
 
 std::vector<float> Samples(SquareWave wave)
 {
@@ -41,111 +50,96 @@ int SignChanges(const std::vector<float>& samples)
     return changes;
 }
 
-// No device plays this output, so the test renders it itself.
-AudioOutput ClosedOutput() { return AudioOutput({"no-such-driver"}); }
-
-// Renders `frames` in driver-sized blocks into a stereo pair that starts out
-// holding `base`; gives back the left channel after checking the right.
-std::vector<float> RenderBlocks(AudioOutput& output, int frames, float base)
-{
-    std::vector<float> left(static_cast<std::size_t>(frames), base), right = left;
-    for (int at = 0; at < frames; at += 64) {
-        float* out[2] = {left.data() + at, right.data() + at};
-        output.Render(std::min(64, frames - at), 0, nullptr, 2, out);
+// Renders an output that no device plays as a device's thread would, into a
+// stereo pair that starts out holding `base`, and lets the GUI thread's
+// timers run after each block; paced to the clock when the sequencer's
+// polling must see the song's time pass as with a device.
+struct Renderer {
+    std::vector<float> Frames(int frames, float base = 0, int block = 64, bool paced = false)
+    {
+        std::vector<float> left(static_cast<std::size_t>(frames), base);
+        right = left;
+        for (int at = 0; at < frames; at += block) {
+            float* out[2] = {left.data() + at, right.data() + at};
+            output.Render(std::min(block, frames - at), 0, nullptr, 2, out);
+            rendered += std::min(block, frames - at);
+            if (paced) {
+                std::this_thread::sleep_for(std::chrono::microseconds(1'000'000L * block / Rate()));
+            }
+            QCoreApplication::processEvents();
+        }
+        return left;
     }
-    EXPECT_EQ(left, right);
-    return left;
-}
+    void Seconds(double seconds, bool paced = false) { Frames(static_cast<int>(seconds * Rate()), 0, 256, paced); }
+    int Rate() const { return output.SampleRate(); }
+    double Now() const { return static_cast<double>(rendered) / Rate(); }
+
+    AudioOutput output{std::vector<std::string>{"no-such-driver"}};
+    std::vector<float> right;
+    long rendered = 0;
+};
 
 // Periods of 23.97 and 54.55 samples: rounding them to whole samples would
-// put these long tones audibly out of tune. Without a positive frequency and
-// duration nothing is heard.
-TEST(SquareWave, HasTheLengthAndPitchAskedFor)
+// put these long tones audibly out of tune. Both ends fade within their ramps,
+// as a square wave switched on or off at full height clicks, yet a 5 ms tone
+// still reaches full height. Without a positive frequency and duration
+// nothing is heard.
+TEST(SquareWave, HasThePitchLengthAndFadesAskedFor)
 {
-    for (const auto [frequency, duration, rate, length] : {std::array{1840, 1000, 44100, 44100}, {880, 500, 48000, 24000},
-                                                           {0, 100, 44100, 0}, {440, 0, 44100, 0}, {-5, -5, 44100, 0}}) {
-        const std::vector<float> samples = Samples(SquareWave(frequency, duration, rate));
-        EXPECT_EQ(static_cast<int>(samples.size()), length) << frequency << " Hz, " << duration << " ms";
-        EXPECT_NEAR(SignChanges(samples), 2 * length * frequency / rate, 1) << frequency << " Hz";
-    }
-}
-
-TEST(SquareWave, FadesInAndOutWithinItsRamps)
-{
-    for (int duration : {200, 5}) {
-        const int ramp = SquareWave(440, duration, 44100).RampLength();
-        const std::vector<float> samples = Samples(SquareWave(440, duration, 44100));
-        const int length = static_cast<int>(samples.size());
-        ASSERT_LE(ramp, length / 4) << "a short tone must still reach full height";
+    for (const auto [frequency, duration, rate, length] :
+         {std::array{1840, 1000, 44100, 44100}, {880, 500, 48000, 24000}, {440, 5, 44100, 220}, {0, 100, 44100, 0},
+          {440, 0, 44100, 0}, {-5, -5, 44100, 0}}) {
+        SCOPED_TRACE(std::to_string(frequency) + " Hz, " + std::to_string(duration) + " ms");
+        const SquareWave wave(frequency, duration, rate);
+        const std::vector<float> samples = Samples(wave);
+        ASSERT_EQ(static_cast<int>(samples.size()), length);
+        EXPECT_NEAR(SignChanges(samples), 2 * length * frequency / rate, 1);
+        const int ramp = wave.RampLength();
         for (int n = 0; n < length; ++n) {
             const float fade = static_cast<float>(std::min({n, length - 1 - n, ramp})) / static_cast<float>(ramp);
-            ASSERT_LE(std::abs(samples[static_cast<std::size_t>(n)]), kAmplitude * fade + 1e-6f) << n;
+            ASSERT_LE(std::abs(samples[static_cast<std::size_t>(n)]), SquareWave::kAmplitude * fade + 1e-6f) << n;
         }
-        EXPECT_FLOAT_EQ(std::abs(samples[static_cast<std::size_t>(length / 2)]), kAmplitude);
+        if (length > 0) {
+            EXPECT_FLOAT_EQ(std::abs(samples[static_cast<std::size_t>(length / 2)]), SquareWave::kAmplitude);
+        }
     }
 }
 
 // The synthesizer has nothing to play, so the buffers' own contents plus the
-// tone come out, across blocks and past the tone's end. Its reverb adds a
-// trace of DC against denormals, so "silent" is never quite 0.
+// tone come out on both channels, across blocks and past the tone's end. Its
+// reverb adds a trace of DC against denormals, so "silent" is never quite 0.
 TEST(AudioOutput, AddsTheToneToWhatTheSynthesizerRendered)
 {
-    AudioOutput output = ClosedOutput();
-    const int rate = output.SampleRate();
-    output.StartTone(440, 200);
-    std::vector<float> heard = RenderBlocks(output, rate / 5 + 512, 0.25f), tone = Samples(SquareWave(440, 200, rate));
-    ASSERT_EQ(tone.size(), static_cast<std::size_t>(rate / 5));
+    Renderer render;
+    render.output.StartTone(440, 200);
+    std::vector<float> heard = render.Frames(render.Rate() / 5 + 512, 0.25f);
+    EXPECT_EQ(heard, render.right);
+    std::vector<float> tone = Samples(SquareWave(440, 200, render.Rate()));
     std::ranges::for_each(heard, [](float& sample) { sample -= 0.25f; });
     tone.resize(heard.size());
     EXPECT_THAT(heard, Pointwise(FloatNear(1e-6f), tone));
-    output.StartTone(0, 50);
-    EXPECT_THAT(RenderBlocks(output, 256, 0), Pointwise(FloatNear(1e-6f), std::vector<float>(256, 0)));
-}
-
-// Where each tone starts: the sample before the first one heard after more
-// than `gap` samples of silence (a tone fades in from 0).
-std::vector<std::size_t> ToneStarts(const std::vector<float>& samples, std::size_t gap)
-{
-    std::vector<std::size_t> starts;
-    std::size_t silentFor = gap + 1;
-    for (std::size_t n = 1; n < samples.size(); ++n) {
-        if (samples[n] == 0) {
-            ++silentFor;
-            continue;
-        }
-        if (silentFor > gap) {
-            starts.push_back(n - 1);
-        }
-        silentFor = 0;
-    }
-    return starts;
 }
 
 // The device asks for large blocks; tones asked for while one plays keep
 // their spacing in the next, rather than the last one replacing the rest, as
-// the level-advance run of 5 ms tones needs.
+// the level-advance run of 5 ms tones needs. How a tone sounds once started
+// is AddsTheToneToWhatTheSynthesizerRendered's.
 TEST(AudioOutput, StartsEachToneWhereItWasAskedForOneBlockOn)
 {
-    AudioOutput output = ClosedOutput();
-    const int rate = output.SampleRate();
-    RenderBlocks(output, rate, 0); // the synth falls asleep, so only tones sound
-    RenderBlocks(output, 64, 0);   // the block during which the tones are asked for
-    output.StartTone(880, 5);
+    Renderer render;
+    render.Frames(render.Rate()); // the synth falls asleep, so only tones sound
+    render.Frames(64);            // the block during which the tones are asked for
+    render.output.StartTone(880, 5);
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    output.StartTone(1840, 5);
-    std::vector<float> heard(static_cast<std::size_t>(rate), 0.0f), right = heard;
-    float* out[2] = {heard.data(), right.data()};
-    output.Render(rate, 0, nullptr, 2, out);
-
-    const std::vector<std::size_t> starts = ToneStarts(heard, static_cast<std::size_t>(rate / 1000));
-    ASSERT_EQ(starts.size(), 2u);
-    EXPECT_GE(starts[1] - starts[0], static_cast<std::size_t>(rate / 50)) << "20 ms apart at least";
-    for (int i = 0; i < 2; ++i) {
-        const std::vector<float> tone = Samples(SquareWave(i == 0 ? 880 : 1840, 5, rate));
-        const auto begin = heard.begin() + static_cast<std::ptrdiff_t>(starts[static_cast<std::size_t>(i)]);
-        EXPECT_THAT(std::vector<float>(begin, begin + static_cast<std::ptrdiff_t>(tone.size())),
-                    Pointwise(FloatNear(1e-6f), tone)) << "tone " << i;
-    }
+    render.output.StartTone(1840, 5);
+    const std::vector<float> heard = render.Frames(render.Rate(), 0, render.Rate());
+    const auto heardFrom = [&](std::ptrdiff_t from) {
+        return std::find_if(heard.begin() + from, heard.end(), [](float sample) { return sample != 0; }) -
+               heard.begin();
+    };
+    const std::ptrdiff_t first = heardFrom(0), second = heardFrom(first + render.Rate() / 200);
+    EXPECT_LT(second, std::ssize(heard)) << "both tones heard";
+    EXPECT_GE(second - first, render.Rate() / 50) << "20 ms apart at least";
 }
 
 // Nothing sounding costs nothing: the synth is no longer run once its reverb
@@ -153,39 +147,278 @@ TEST(AudioOutput, StartsEachToneWhereItWasAskedForOneBlockOn)
 // again. A tone alone does not wake it.
 TEST(AudioOutput, RestsOnceNothingSoundsUntilAToneOrASong)
 {
-    AudioOutput output = ClosedOutput();
-    const int rate = output.SampleRate();
-    EXPECT_FALSE(output.Resting());
-    RenderBlocks(output, rate * 6 / 10, 0);
-    EXPECT_TRUE(output.Resting());
-    EXPECT_THAT(RenderBlocks(output, 256, 0), Pointwise(FloatNear(0), std::vector<float>(256, 0)));
+    Renderer render;
+    const int rate = render.Rate();
+    EXPECT_FALSE(render.output.Resting());
+    render.Frames(rate * 6 / 10);
+    EXPECT_TRUE(render.output.Resting());
+    EXPECT_THAT(render.Frames(256), Pointwise(FloatNear(0), std::vector<float>(256, 0)));
 
-    output.StartTone(440, 50);
-    RenderBlocks(output, 64, 0);
-    EXPECT_FALSE(output.Resting());
-    RenderBlocks(output, rate / 10, 0);
-    EXPECT_TRUE(output.Resting());
+    render.output.StartTone(440, 50);
+    render.Frames(64);
+    EXPECT_FALSE(render.output.Resting());
+    render.Frames(rate / 10);
+    EXPECT_TRUE(render.output.Resting());
 
-    AudioOutputAccess::Hold(output);
-    RenderBlocks(output, rate, 0);
-    EXPECT_FALSE(output.Resting()) << "a song has rests of its own";
-    AudioOutputAccess::Release(output);
-    RenderBlocks(output, rate * 6 / 10, 0);
-    EXPECT_TRUE(output.Resting());
+    AudioOutputAccess::Hold(render.output);
+    render.Frames(rate);
+    EXPECT_FALSE(render.output.Resting()) << "a song has rests of its own";
+    AudioOutputAccess::Release(render.output);
+    render.Frames(rate * 6 / 10);
+    EXPECT_TRUE(render.output.Resting());
 }
 
 TEST(AudioOutput, WithoutADeviceIsSilentAndBeepStillTakesItsTime)
 {
     testing::internal::CaptureStderr();
     { AudioOutput defaultOutput; }
-    AudioOutput output = ClosedOutput();
+    Renderer render;
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-    EXPECT_FALSE(output.IsOpen());
+    EXPECT_FALSE(render.output.IsOpen());
     for (int frequency : {440, 0}) {
         const auto start = std::chrono::steady_clock::now();
-        output.Beep(frequency, 50);
+        render.output.Beep(frequency, 50);
         EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(50)) << frequency;
     }
+}
+
+std::string Bytes(std::initializer_list<int> bytes) { return std::string(bytes.begin(), bytes.end()); }
+
+// A track chunk of the given events (delta times included), ended properly.
+std::string Track(const std::string& events)
+{
+    const std::string body = events + Bytes({0, 0xFF, 0x2F, 0});
+    const auto size = body.size();
+    return "MTrk" + Bytes({0, 0, int(size >> 8 & 0xFF), int(size & 0xFF)}) + body;
+}
+
+// 96 ticks a quarter note, half a second at the default tempo.
+std::string Song(const std::string& tracks) { return "MThd" + Bytes({0, 0, 0, 6, 0, 1, 0, 1, 0, 96}) + tracks; }
+
+std::string WriteSong(const std::string& name, const std::string& song)
+{
+    const auto path = test::TestOutputPath(name);
+    std::ofstream(path, std::ios::binary) << song;
+    return path.string();
+}
+
+std::array<int, kMidiChannels> Expect(std::initializer_list<std::pair<int, int>> channels)
+{
+    std::array<int, kMidiChannels> programs;
+    programs.fill(kChannelUnused);
+    for (const auto& [channel, program] : channels) {
+        programs[channel] = program;
+    }
+    return programs;
+}
+
+// A song's first instruments are chosen before it plays; a song that could
+// not be played through is refused at once.
+TEST(MidiFile, GivesEachChannelsFirstProgramAndWhetherTheSongPlays)
+{
+    const struct {
+        const char* what;
+        std::string file;
+        std::array<int, kMidiChannels> programs;
+        bool playable;
+    } cases[] = {
+        {"program, then a note", Song(Track(Bytes({0, 0xC0, 8, 0, 0x90, 60, 100}))), Expect({{0, 8}}), true},
+        {"notes without a program play the piano", Song(Track(Bytes({0, 0x93, 60, 100}))), Expect({{3, 0}}), true},
+        {"drums too start on their first kit", Song(Track(Bytes({0, 0x99, 36, 100}))), Expect({{9, 0}}), true},
+        {"a program on a silent channel chooses nothing",
+         Song(Track(Bytes({0, 0xC2, 40, 0, 0x90, 60, 9}))), Expect({{0, 0}}), true},
+        {"velocity 0 is a release, so no note at all", Song(Track(Bytes({0, 0x90, 60, 0}))), Expect({}), false},
+        {"the first program counts", Song(Track(Bytes({0, 0xC1, 5, 0, 0x91, 60, 9, 0, 0xC1, 7}))), Expect({{1, 5}}),
+         true},
+        {"running status, meta and system exclusive between",
+         Song(Track(Bytes({0, 0xC4, 48, 0, 0x94, 60, 9, 0, 62, 9, 0, 0xFF, 0x51, 3, 7, 0xA1, 0x20, 0, 0xF0, 2, 0x7E,
+                           0xF7, 0, 0xB5, 7, 100, 0, 0xC5, 74, 0, 0x95, 64, 9}))),
+         Expect({{4, 48}, {5, 74}}), true},
+        {"every track", Song(Track(Bytes({0, 0xC0, 73, 0, 0x90, 60, 9})) + Track(Bytes({0, 0xC1, 42, 0, 0x91, 48, 9}))),
+         Expect({{0, 73}, {1, 42}}), true},
+        {"a cut-off file", Song(Track(Bytes({0, 0xC0, 8, 0, 0x90, 60, 9}))).substr(0, 29), Expect({}), false},
+        {"a track without its end", Song("MTrk" + Bytes({0, 0, 0, 4, 0, 0x90, 60, 9})), Expect({{0, 0}}), false},
+        {"data with no status", Song(Track(Bytes({0, 60, 100, 0, 0x90, 60, 9}))), Expect({}), false},
+        {"no track", Song(""), Expect({}), false},
+        {"a header with no tracks or no time division",
+         "MThd" + Bytes({0, 0, 0, 6, 0, 1, 0, 0, 0, 0}) + Track(Bytes({0, 0x90, 60, 9})), Expect({}), false},
+        {"not a song at all", "MTh, not a song", Expect({}), false},
+    };
+    for (const auto& [what, file, programs, playable] : cases) {
+        const MidiFileSummary summary = SummariseMidiFile(file);
+        EXPECT_EQ(summary.firstPrograms, programs) << what;
+        EXPECT_EQ(summary.playable, playable) << what;
+    }
+}
+
+// A damaged song that the player would end at once must not count as played;
+// which songs are damaged is the MidiFile table's.
+TEST(FluidSequencer, OpensOnlyPlayableMidiFilesAndHasNoOutputWithoutADevice)
+{
+    Renderer render;
+    FluidSequencer sequencer(render.output);
+    const std::string song = Song(Track(Bytes({0, 0x90, 60, 100}))), file = WriteSong("open-song.mid", song);
+    int first = 0, second = 0, other = 0;
+    EXPECT_EQ(sequencer.Open(file, first), SequencerOk);
+    EXPECT_EQ(sequencer.Open(file, second), SequencerOk);
+    EXPECT_TRUE(first > 0 && second > 0 && first != second);
+    for (const std::string& bad : {WriteSong("open-damaged.mid", song.substr(0, 29)),
+                                   test::TestOutputPath("no-such-song.mid").string()}) {
+        EXPECT_EQ(sequencer.Open(bad, other), SequencerFileNotFound) << bad;
+    }
+    EXPECT_EQ(sequencer.StatusPort(first), SequencerNoOutput);
+    sequencer.Close(first);
+    sequencer.Close(0);
+    EXPECT_EQ(sequencer.StatusPort(first), SequencerBadDevice);
+    EXPECT_EQ(sequencer.Play(first, [] {}), SequencerBadDevice);
+}
+
+// Without a SoundFont the player still runs through the song, silently and
+// without a word. FluidSynth's own DONE comes seconds after the last tick.
+TEST(FluidSequencer, ReportsTheEndOnceAtTheLastTickAndNeverForAClosedSong)
+{
+    testing::internal::CaptureStderr();
+    Renderer render;
+    FluidSequencer sequencer(render.output, {});
+    const std::string file = WriteSong("end-song.mid", Song(Track(Bytes({0, 0x90, 60, 100, 48, 0x80, 60, 0}))));
+    std::vector<double> ends;
+    int closed = 0, id = 0;
+    ASSERT_EQ(sequencer.Open(file, closed), SequencerOk);
+    ASSERT_EQ(sequencer.Play(closed, [&] { ends.push_back(-1); }), SequencerOk);
+    render.Seconds(0.1, true);
+    sequencer.Close(closed);
+
+    ASSERT_EQ(sequencer.Open(file, id), SequencerOk);
+    ASSERT_EQ(sequencer.Play(id, [&] { ends.push_back(render.Now()); }), SequencerOk);
+    const double started = render.Now();
+    render.Seconds(0.6, true);
+    ASSERT_EQ(ends.size(), 1u);
+    // The song lasts 0.25 s. It starts after the block that releases the
+    // closed song's notes, and its end is seen at the next poll.
+    EXPECT_GE(ends[0] - started, 0.25);
+    EXPECT_LE(ends[0] - started, 0.5);
+    render.Seconds(4);
+    render.Seconds(0.2, true);
+    EXPECT_EQ(ends.size(), 1u);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+}
+
+// A song's instruments are read on a worker while the game goes on; only
+// theirs are in memory, not General MIDI's piano on every channel.
+TEST(FluidSequencer, StartsASongWithItsOwnInstrumentsOnly)
+{
+    const std::string soundFont = FluidSequencer::DefaultSoundFonts().front();
+    if (!std::filesystem::exists(soundFont)) {
+        GTEST_SKIP() << "no General MIDI SoundFont at " << soundFont;
+    }
+    Renderer render;
+    FluidSequencer sequencer(render.output, {soundFont});
+    const std::string file = WriteSong(
+        "instruments-song.mid", Song(Track(Bytes({0, 0xC1, 73, 0, 0x91, 60, 100, 0, 0x99, 36, 100, 48, 0x81, 60, 0}))));
+    int id = 0;
+    bool ended = false;
+    ASSERT_EQ(sequencer.Open(file, id), SequencerOk);
+    ASSERT_EQ(sequencer.Play(id, [&] { ended = true; }), SequencerOk);
+    for (int tries = 0; tries < 100 && !ended; ++tries) {
+        render.Seconds(0.05, true);
+    }
+    ASSERT_TRUE(ended) << "the song never played through";
+    for (int channel = 0; channel < 16; ++channel) {
+        fluid_preset_t* preset = fluid_synth_get_channel_preset(AudioOutputAccess::Synth(render.output), channel);
+        const bool used = channel == 1 || channel == 9;
+        ASSERT_EQ(preset != nullptr, used) << "channel " << channel;
+        if (used) {
+            EXPECT_EQ(fluid_preset_get_num(preset), channel == 1 ? 73 : 0) << "channel " << channel;
+            EXPECT_EQ(fluid_preset_get_banknum(preset), channel == 1 ? 0 : 128) << "channel " << channel;
+        }
+    }
+}
+
+// Low enough to render quickly, high enough for the instruments' range.
+constexpr int kSampleRate = 22050;
+// Rendered 50 ms at a time; a block quieter than kSilenceDb counts as silence.
+constexpr int kBlock = kSampleRate / 20;
+constexpr double kSilenceDb = -60;
+
+double Db(double level) { return 20 * std::log10(std::max(level, 1e-9)); }
+template <class T> using Owned = std::unique_ptr<T, void (*)(T*)>;
+
+struct Rendering {
+    fluid_player_t* player = nullptr;
+    long rendered = 0;
+    long endFrame = -1;    // when the last tick was reached, before the notes ring out
+    double rmsDb = 0;      // up to endFrame
+    double peak = 0;       // of either channel, ringing out included
+    double longestGap = 0; // of silence, in seconds, not counting the end
+};
+
+// Plays the file offline, driven by the rendered samples alone: no device,
+// and much faster than the song's own time.
+Rendering Render(fluid_synth_t* synth, const std::string& file)
+{
+    fluid_synth_system_reset(synth);
+    Rendering song{new_fluid_player(synth)};
+    fluid_player_add(song.player, file.c_str());
+    fluid_player_play(song.player);
+    double sumSquares = 0, gap = 0, longest = 0; // gaps in blocks
+    std::vector<float> left(kBlock), right(kBlock);
+    // A player stuck on a broken file must not hang the test.
+    while (fluid_player_get_status(song.player) == FLUID_PLAYER_PLAYING && song.rendered < 600L * kSampleRate) {
+        fluid_synth_write_float(synth, kBlock, left.data(), 0, 1, right.data(), 0, 1);
+        const bool ended = fluid_player_get_current_tick(song.player) >= fluid_player_get_total_ticks(song.player);
+        song.endFrame = song.endFrame < 0 && ended ? song.rendered : song.endFrame;
+        double blockSquares = 0;
+        for (int i = 0; i < kBlock; ++i) {
+            song.peak = std::max({song.peak, double(std::fabs(left[i])), double(std::fabs(right[i]))});
+            blockSquares += std::pow((double(left[i]) + right[i]) / 2, 2);
+            sumSquares += song.endFrame < 0 ? double(left[i]) * left[i] + double(right[i]) * right[i] : 0;
+        }
+        // A gap is counted once sound follows it: the one lasting to the end is the song's end.
+        const bool silent = Db(std::sqrt(blockSquares / kBlock)) < kSilenceDb;
+        longest = silent ? longest : std::max(longest, gap);
+        gap = silent ? gap + 1 : 0;
+        song.rendered += kBlock;
+    }
+    delete_fluid_player(song.player);
+    song.endFrame = song.endFrame < 0 ? song.rendered : song.endFrame;
+    song.rmsDb = Db(std::sqrt(sumSquares / std::max(2.0 * song.endFrame, 1.0)));
+    song.longestGap = longest * kBlock / kSampleRate;
+    return song;
+}
+
+TEST(Songs, AreBalancedAndKeepPlayingAsTheGameHearsThem)
+{
+    const std::string soundFont = FluidSequencer::DefaultSoundFonts().front();
+    if (!std::filesystem::exists(soundFont)) {
+        GTEST_SKIP() << "no General MIDI SoundFont at " << soundFont;
+    }
+    // The synthesizer as the game sets it up, with its gain on the music. The
+    // songs are heard through it, and the sound effects' tones are mixed on top.
+    const Owned<fluid_settings_t> settings(new_fluid_settings(), &delete_fluid_settings);
+    AudioOutputAccess::ConfigureSynth(settings.get());
+    fluid_settings_setnum(settings.get(), "synth.sample-rate", kSampleRate);
+    const Owned<fluid_synth_t> synth(new_fluid_synth(settings.get()), &delete_fluid_synth);
+    ASSERT_NE(fluid_synth_sfload(synth.get(), soundFont.c_str(), 1), FLUID_FAILED);
+    fluid_synth_set_gain(synth.get(), FluidSequencer::kGain);
+
+    int songs = 0;
+    double quietest = 0, loudest = -200;
+    for (std::filesystem::path file; std::filesystem::exists(
+             file = std::filesystem::path(TW_DATA_DIR) / ("song" + std::to_string(songs + 1) + ".mid"));) {
+        const Rendering song = Render(synth.get(), file.string());
+        SCOPED_TRACE(file.string());
+        using ::testing::AllOf, ::testing::Ge, ::testing::Le;
+        EXPECT_THAT(double(song.endFrame) / kSampleRate, AllOf(Ge(60), Le(240))) << "seconds";
+        EXPECT_THAT(song.rmsDb, AllOf(Ge(-30), Le(-14))) << "RMS dBFS";
+        EXPECT_LT(song.peak, 1 - SquareWave::kAmplitude) << "room for the tones on top";
+        EXPECT_LE(song.longestGap, 2.0);
+        quietest = std::min(quietest, song.rmsDb);
+        loudest = std::max(loudest, song.rmsDb);
+        ++songs;
+    }
+    EXPECT_GE(songs, 3) << "in " << TW_DATA_DIR;
+    // One song after another: none should make the player reach for the volume.
+    EXPECT_LE(loudest - quietest, 6.0);
 }
 
 } // namespace

@@ -3,14 +3,13 @@
 #include <QApplication>
 #include <QMainWindow>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QProcess>
 #include <QScreen>
 #include <QTest>
-#include <QTimer>
 
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/MainWindow.h"
@@ -52,6 +51,15 @@ protected:
     QMainWindow* Widget() { return MainWindowWidget(*window); }
     QWidget* Client() { return ClientAreaWidget(*window); }
     QMenu* Popup(int index) { return Widget()->menuBar()->actions().at(index)->menu(); }
+    // Which client pixels are red, the rest blue, as the screen shows them;
+    // on the offscreen platform the screen is the window's backing store.
+    void ExpectRedOnScreen(std::initializer_list<std::tuple<int, int, bool>> pixels)
+    {
+        const QImage shot = Widget()->screen()->grabWindow(Widget()->winId()).toImage();
+        for (const auto& [x, y, red] : pixels) {
+            EXPECT_EQ(shot.pixelColor(Client()->mapTo(Widget(), QPoint(x, y))), red ? Qt::red : Qt::blue) << x;
+        }
+    }
 
     test::RecordingWindowHandler handler;
     std::unique_ptr<MainWindow> window;
@@ -166,26 +174,11 @@ TEST_F(MainWindowTest, MenuSessionsOpenOnceAndCloseBeforeTheCommand)
     Client()->setFocus(Qt::MouseFocusReason);
     QTest::qWait(10);
     EXPECT_EQ(menuLog(), (Log{"menuclosed"}));
-    Widget()->activateWindow();
-    QTest::keyClick(Client(), Qt::Key_H, kAlt);
-    ASSERT_TRUE(shown(Popup(1)));
-    QTest::keyClick(Popup(1), Qt::Key_I);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(menuLog(), (Log{"initmenu", "menuclosed", "command 32777"}));
 }
 
-TEST_F(MainWindowTest, TimersTickUntilKilledAndPostedCommandsWaitForTheEvent)
+// The drop timer's ticking and stopping are ProgramEndToEnd's, with F3.
+TEST_F(MainWindowTest, PostedCommandsWaitForTheEventAndSentOnesDoNot)
 {
-    window->SetTimer(7, 40);
-    window->SetTimer(7, 10); // restarted, still one timer
-    QTest::qWait(35);
-    window->KillTimer(7);
-    const Log ticks = handler.Take();
-    EXPECT_GE(ticks.size(), 2u);
-    EXPECT_EQ(ticks, Log(ticks.size(), "timer 7"));
-    QTest::qWait(30);
-    EXPECT_EQ(handler.Take(), Log{});
-
     handler.onCommand = [&](int id) {
         if (id == 1) {
             window->PostCommand(3);
@@ -225,8 +218,6 @@ TEST_F(MainWindowTest, ClosingAndDestroyingEndTheWindowOnce)
     }
     PostQuitMessage(3);
     EXPECT_EQ(RunMessageLoop(), 3);
-    QTimer::singleShot(0, [] { PostQuitMessage(5); });
-    EXPECT_EQ(RunMessageLoop(), 5);
 }
 
 // Showing, resizing and Redraw erase and paint the client area at once, into
@@ -256,11 +247,7 @@ TEST_F(MainWindowTest, ClientAreaIsPaintedAndPresentedAtOnce)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(Widget()));
     EXPECT_EQ(Client()->geometry(), Widget()->rect().adjusted(0, Widget()->menuBar()->height(), 0, 0));
     ClientDC(window->ClientArea()).FillRect(Rect::FromSize(10, 10, 20, 20), Rgb(255, 0, 0));
-    // On the offscreen platform the screen is the window's backing store.
-    const QImage shot = Widget()->screen()->grabWindow(Widget()->winId()).toImage();
-    for (const auto& [x, y, red] : {std::tuple{10, 10, true}, {29, 29, true}, {30, 30, false}}) {
-        EXPECT_EQ(shot.pixelColor(Client()->mapTo(Widget(), QPoint(x, y))), red ? Qt::red : Qt::blue) << x;
-    }
+    ExpectRedOnScreen({{10, 10, true}, {29, 29, true}, {30, 30, false}});
 }
 
 // The window stands on the screen by its frame rectangle, reads it back, and
@@ -320,10 +307,7 @@ TEST_F(MainWindowTest, AZoomedClientAreaShowsEachLogicalPixelLarger)
     handler.background = Rgb(0, 0, 255);
     window->Redraw();
     ClientDC(window->ClientArea()).FillRect(Rect::FromSize(10, 10, 5, 5), Rgb(255, 0, 0));
-    const QImage shot = Widget()->screen()->grabWindow(Widget()->winId()).toImage();
-    for (const auto& [x, y, red] : {std::tuple{20, 20, true}, {29, 29, true}, {30, 30, false}, {19, 19, false}}) {
-        EXPECT_EQ(shot.pixelColor(Client()->mapTo(Widget(), QPoint(x, y))), red ? Qt::red : Qt::blue) << x;
-    }
+    ExpectRedOnScreen({{20, 20, true}, {29, 29, true}, {30, 30, false}, {19, 19, false}});
 }
 
 // Maximising is asynchronous on X11, so a window just told to maximise still
@@ -336,16 +320,6 @@ TEST(SeenFrameGeometry, OfAMaximisedWindowIsItsScreensAvailableArea)
     window.setWindowState(Qt::WindowMaximized);
     ASSERT_NE(window.screen(), nullptr);
     EXPECT_EQ(SeenFrameGeometry(window), window.screen()->availableGeometry());
-}
-
-// A modal box over the window takes the focus; closing it gives it back.
-TEST_F(MainWindowTest, ModalBoxTakesTheFocusAway)
-{
-    ShowActive();
-    QTimer::singleShot(50, [] { qobject_cast<QMessageBox*>(QApplication::activeModalWidget())->accept(); });
-    window->ShowMessage("Text", "", 0);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return handler.log.size() >= 2; }));
-    EXPECT_EQ(handler.Take(), (Log{"killfocus", "setfocus"}));
 }
 
 // The device pixel ratio is fixed when the application starts, so the
