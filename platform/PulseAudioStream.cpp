@@ -88,8 +88,8 @@ struct PulseAudioStream::Impl {
             }
             pa_threaded_mainloop_wait(loop);
         }
-        const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, static_cast<std::uint32_t>(sampleRate), 2};
-        stream = pa_stream_new(context, "Tumblewick", &spec, nullptr);
+        const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, static_cast<std::uint32_t>(sampleRate), 2};
+        stream = pa_stream_new(context, "Tumblewick", &format, nullptr);
         if (!stream) {
             return false;
         }
