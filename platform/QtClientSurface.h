@@ -38,7 +38,6 @@ public:
     }
 
     Bitmap& Image() override { return image; }
-    int Zoom() const { return zoom; }
 
     void Present(const Rect& area) override
     {
@@ -59,19 +58,26 @@ public:
     // The logical size the zoom keeps whole; a larger widget shows it larger.
     void SetLeast(QSize size) { least = size; }
 
+    // The widget's size in logical pixels at a zoom, rounded up so that the
+    // image covers every pixel of the widget.
+    QSize LogicalSize(int atZoom) const
+    {
+        return {(width() + atZoom - 1) / atZoom, (height() + atZoom - 1) / atZoom};
+    }
+    QSize LogicalSize() const { return LogicalSize(zoom); }
+
     // Gives the image the widget's size, zoomed, and the screen's scale;
     // true when it changed.
     bool FitImage()
     {
         const int newZoom = ZoomFor(size(), least);
         const int scale = ImageScaleFor(devicePixelRatioF()) * newZoom;
-        // Rounded up, so that the image covers every pixel of the widget.
-        const int logicalWidth = (width() + newZoom - 1) / newZoom, logicalHeight = (height() + newZoom - 1) / newZoom;
-        if (image.Width() == logicalWidth && image.Height() == logicalHeight && image.Scale() == scale) {
+        const QSize logical = LogicalSize(newZoom);
+        if (image.Width() == logical.width() && image.Height() == logical.height() && image.Scale() == scale) {
             return false;
         }
         // Move-assigned: drawing contexts hold on to this very object.
-        image = Bitmap(logicalWidth, logicalHeight, scale);
+        image = Bitmap(logical.width(), logical.height(), scale);
         zoom = newZoom;
         return true;
     }

@@ -51,8 +51,8 @@ public:
     // In the client area's logical pixels, which the zoom makes larger.
     Rect GetClientRect() const override
     {
-        const int zoom = client->Zoom();
-        return Rect::FromSize(0, 0, (client->width() + zoom - 1) / zoom, (client->height() + zoom - 1) / zoom);
+        const QSize logical = client->LogicalSize();
+        return Rect::FromSize(0, 0, logical.width(), logical.height());
     }
     void SetTimer(int id, int milliseconds) override;
     void KillTimer(int id) override
