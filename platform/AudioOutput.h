@@ -13,9 +13,11 @@ namespace tw {
 //
 // A game is mostly silent, so the output costs nothing while nothing sounds:
 // the synthesizer is not run once its sound has died away, and a second
-// later the device's stream is closed until the next tone or song. Blocks
-// are large (about 23 ms), so while something sounds the device's thread
-// wakes rarely; each tone still starts where it was asked for, one block on.
+// later the device's stream is paused (or closed) until the next tone or
+// song. Blocks are large, so while something sounds the device's threads
+// wake rarely: about 23 ms for the tones, each of which still starts where
+// it was asked for, one block on; on a sound server, which takes the music
+// on a stream of its own, about 190 ms for the music.
 class AudioOutput {
 public:
     // The sound systems tried, in order, when none are named.

@@ -13,9 +13,9 @@
 namespace tw {
 
 struct AudioOutputAccess {
-    // How the program's synthesizer is set up for the songs, for whoever
-    // renders them as the game does.
-    static void ConfigureSynth(fluid_settings_t* settings);
+    // A synthesizer set up as the program's is for the songs (its settings
+    // are changed to match), for whoever renders them as the game does.
+    static fluid_synth_t* NewSynth(fluid_settings_t* settings);
 
     // The synthesizer whose output the tone is mixed into; the music plays
     // on it. Null only if FluidSynth could not make one.

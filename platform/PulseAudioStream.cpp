@@ -40,30 +40,31 @@ struct PulseAudioStream::Impl {
     static void OnContextState(pa_context*, void* loop) { Signal(loop); }
     static void OnStreamState(pa_stream*, void* loop) { Signal(loop); }
 
-    // On the server's thread: render as many blocks as it asks room for.
-    static void OnWritable(pa_stream* stream, std::size_t bytes, void* self)
+    // On the server's thread: render as many whole blocks as there is room
+    // for. The server's requests drift by a few frames; answering those
+    // remainders would double the wake-ups, so they wait for the next block.
+    static void OnWritable(pa_stream* stream, std::size_t, void* self)
     {
         auto* impl = static_cast<Impl*>(self);
         constexpr std::size_t kFrameBytes = 2 * sizeof(float);
-        while (bytes >= kFrameBytes) {
-            const int frames = static_cast<int>(std::min(bytes / kFrameBytes, std::size_t(impl->blockFrames)));
+        const std::size_t blockBytes = std::size_t(impl->blockFrames) * kFrameBytes;
+        while (pa_stream_writable_size(stream) >= blockBytes) {
             void* buffer = nullptr;
-            std::size_t size = std::size_t(frames) * kFrameBytes;
+            std::size_t size = blockBytes;
             if (pa_stream_begin_write(stream, &buffer, &size) < 0 || !buffer || size < kFrameBytes) {
                 return;
             }
-            const int granted = static_cast<int>(std::min(size / kFrameBytes, std::size_t(frames)));
-            std::fill_n(impl->left.begin(), granted, 0.0f);
-            std::fill_n(impl->right.begin(), granted, 0.0f);
+            const int frames = static_cast<int>(std::min(size, blockBytes) / kFrameBytes);
+            std::fill_n(impl->left.begin(), frames, 0.0f);
+            std::fill_n(impl->right.begin(), frames, 0.0f);
             float* out[2] = {impl->left.data(), impl->right.data()};
-            impl->render(impl->data, granted, 0, nullptr, 2, out);
+            impl->render(impl->data, frames, 0, nullptr, 2, out);
             auto* interleaved = static_cast<float*>(buffer);
-            for (int frame = 0; frame < granted; ++frame) {
+            for (int frame = 0; frame < frames; ++frame) {
                 interleaved[2 * frame] = impl->left[std::size_t(frame)];
                 interleaved[2 * frame + 1] = impl->right[std::size_t(frame)];
             }
-            pa_stream_write(stream, buffer, std::size_t(granted) * kFrameBytes, nullptr, 0, PA_SEEK_RELATIVE);
-            bytes -= std::size_t(granted) * kFrameBytes;
+            pa_stream_write(stream, buffer, std::size_t(frames) * kFrameBytes, nullptr, 0, PA_SEEK_RELATIVE);
         }
     }
 
@@ -115,13 +116,19 @@ struct PulseAudioStream::Impl {
         }
     }
 
+    // With the loop locked.
+    void Flush()
+    {
+        if (pa_operation* flush = pa_stream_flush(stream, nullptr, nullptr)) {
+            pa_operation_unref(flush);
+        }
+    }
+
     void Cork(bool paused)
     {
         pa_threaded_mainloop_lock(loop);
         if (!paused) {
-            if (pa_operation* flush = pa_stream_flush(stream, nullptr, nullptr)) {
-                pa_operation_unref(flush);
-            }
+            Flush();
         }
         if (pa_operation* cork = pa_stream_cork(stream, paused ? 1 : 0, nullptr, nullptr)) {
             pa_operation_unref(cork);
@@ -159,5 +166,13 @@ std::unique_ptr<PulseAudioStream> PulseAudioStream::Open(int sampleRate, int blo
 void PulseAudioStream::Pause() { impl->Cork(true); }
 
 void PulseAudioStream::Resume() { impl->Cork(false); }
+
+void PulseAudioStream::Discard()
+{
+    // Taking the lock waits out a block being rendered, so that block goes too.
+    pa_threaded_mainloop_lock(impl->loop);
+    impl->Flush();
+    pa_threaded_mainloop_unlock(impl->loop);
+}
 
 } // namespace tw

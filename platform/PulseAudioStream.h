@@ -25,6 +25,8 @@ public:
     // so the next block rendered is the next one heard.
     void Pause();
     void Resume();
+    // Drops what was written but not yet heard; the stream asks for it anew.
+    void Discard();
 
     struct Impl; // made only by Open
     explicit PulseAudioStream(std::unique_ptr<Impl> impl);
