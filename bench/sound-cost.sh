@@ -41,7 +41,8 @@ chmod 700 "$work/run"
 HOME="$work/pulse-home" XDG_RUNTIME_DIR="$work/run" pulseaudio --daemonize=no -n --exit-idle-time=-1 \
   --load=module-null-sink --load="module-native-protocol-unix auth-anonymous=1" \
   >"$work/pulse.log" 2>&1 &
-pids+=($!)
+server=$!
+pids+=($server)
 export PULSE_SERVER="unix:$work/run/pulse/native"
 for _ in $(seq 50); do [ -S "$work/run/pulse/native" ] && break; sleep 0.1; done
 
@@ -58,10 +59,12 @@ cpu_ms() { # utime + stime of the process, in ms
   awk -v hz="$(getconf CLK_TCK)" '{ sub(/.*\) /, ""); print ($12 + $13) * 1000 / hz }' "/proc/$1/stat"
 }
 rss_mb() { awk '/^VmRSS/ { printf "%.0f", $2 / 1024 }' "/proc/$1/status"; }
-cpu_over_period() {
-  local before after
-  before=$(cpu_ms "$1"); sleep "$period"; after=$(cpu_ms "$1")
-  echo $((after - before))
+# The sound server's share is counted too: it mixes the streams and converts
+# their rate to the device's, which is work done for the game.
+cpu_over_period() { # pid → "game server"
+  local before server_before
+  before=$(cpu_ms "$1"); server_before=$(cpu_ms "$server"); sleep "$period"
+  echo "$(($(cpu_ms "$1") - before)) $(($(cpu_ms "$server") - server_before))"
 }
 # The threads that used the most CPU over the period, for finding where it goes.
 busy_threads() {
@@ -111,21 +114,23 @@ measure() {
   local mapped_ms=$(( ($(date +%s%N) - started) / 1000000 ))
   sleep "$settle"
   xdotool windowactivate --sync "$window" 2>/dev/null || true
-  local playing; playing=$(cpu_over_period "$pid")
+  local playing playing_server; read -r playing playing_server < <(cpu_over_period "$pid")
   local rss; rss=$(rss_mb "$pid")
-  local paused=-
+  local paused=- paused_server=-
   if [ -n "$pause_key" ]; then
     xdotool key --window "$window" "$pause_key"; sleep 1
-    paused=$(cpu_over_period "$pid")
+    read -r paused paused_server < <(cpu_over_period "$pid")
   fi
   local threads=""
   [ -n "${BENCH_THREADS:-}" ] && threads=$(busy_threads "$pid")
-  printf "| %-44s | %8s | %8s | %7s | %9s | %s\n" "$name" "$playing" "$paused" "$rss" "$mapped_ms" "$threads"
+  printf "| %-44s | %8s | %8s | %7s | %9s | %14s | %s\n" "$name" "$playing" "$paused" "$rss" "$mapped_ms" \
+    "$playing_server / $paused_server" "$threads"
   kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true
 }
 
-echo "CPU time in ms per ${period} s; memory resident; start-up until the window is mapped"
-printf "| %-44s | %8s | %8s | %7s | %9s |\n" "" "playing" "paused" "RSS MB" "start ms"
+echo "CPU time in ms per ${period} s; memory resident; start-up until the window is mapped;"
+echo "the sound server's CPU time in ms per ${period} s while the game played and was paused"
+printf "| %-44s | %8s | %8s | %7s | %9s | %14s |\n" "" "playing" "paused" "RSS MB" "start ms" "server"
 for build in "${builds[@]}"; do
   data="$build/data" game="$build/bin/tumblewick" tag=""
   [ ${#builds[@]} -gt 1 ] && tag=" ($(basename "$build"))"
