@@ -1,6 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QDialog>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+
 #include <csignal>
+#include <functional>
 #include <limits>
 
 #include <sys/resource.h>
@@ -11,8 +18,10 @@
 #include "settings/HighScoreDialog.h"
 #include "settings/HighScoreTable.h"
 #include "settings/Registry.h"
+#include "settings/SettingsDialogs.h"
 #include "support/FakeDialog.h"
 #include "support/TemporaryStore.h"
+#include "support/TestOutput.h"
 
 namespace tw {
 namespace {
@@ -161,6 +170,45 @@ TEST(HighScoreDialog, ShowsTheStoredListOpensOneRowForANewScoreAndStoresTheListO
         EXPECT_EQ(ReadRegistryString(RegistryRoot::CurrentUser, kHighScoresKey, "Name0", name, 256), !after.empty());
         EXPECT_EQ(Loaded(), after.empty() ? kDefaults : Expand(stored, after, "Ada|" + std::to_string(score)));
     }
+}
+
+// Acts on the dialog once it is up, as the player would, and leaves a
+// picture of it.
+void WhenOpen(const char* picture, std::function<void(QDialog&)> act)
+{
+    QTimer::singleShot(50, [picture, act = std::move(act)] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        act(*dialog);
+        EXPECT_TRUE(dialog->grab().save(QString::fromStdString(test::TestOutputPath(picture).string())));
+        QTest::keyClick(dialog->focusWidget(), Qt::Key_Return);
+    });
+}
+
+// Qt's key codes of Latin-1 letters are their capitals' code points.
+void Type(QDialog& dialog, const QString& text)
+{
+    auto* edit = qobject_cast<QLineEdit*>(dialog.focusWidget());
+    ASSERT_TRUE(edit && !edit->isReadOnly());
+    for (const QChar letter : text) {
+        QTest::sendKeyEvent(QTest::Click, edit, static_cast<Qt::Key>(letter.toUpper().unicode()), QString(letter),
+                            Qt::NoModifier);
+    }
+}
+
+// Typed letters beyond ASCII are stored as UTF-8. The box takes as many
+// bytes as the list reads back: 127 two-byte letters and one more byte.
+TEST(HighScoreDialogOnScreen, TakesTheTypedNameUpToTheLimitAndStoresItOnEnter)
+{
+    test::TemporaryStore store;
+    WhenOpen("high-score-new-entry.png", [](QDialog& dialog) { Type(dialog, QString::fromUtf8("Zo\xC3\xAB Quill")); });
+    EXPECT_EQ(ShowHighScoreDialog(nullptr, true, 5000), IdOk);
+    EXPECT_EQ(Loaded()[8], "Zo\xC3\xAB Quill|5000");
+
+    WhenOpen("high-score-long-name.png", [](QDialog& dialog) { Type(dialog, QString(200, QChar(0xE9)) + "ab"); });
+    EXPECT_EQ(ShowHighScoreDialog(nullptr, true, 100000), IdOk);
+    EXPECT_EQ(QString::fromStdString(Loaded()[0]), QString(127, QChar(0xE9)) + "a|100000");
+    EXPECT_EQ(Loaded()[9], "Zo\xC3\xAB Quill|5000");
 }
 
 } // namespace
