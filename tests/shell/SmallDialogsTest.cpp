@@ -1,8 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTest>
+#include <QTimer>
+
 #include "platform/DialogHelpers.h"
 #include "shell/SmallDialogs.h"
 #include "support/FakeDialog.h"
+#include "support/SettingsScope.h"
+#include "support/SoundRecorder.h"
 
 namespace tw {
 namespace {
@@ -48,6 +55,30 @@ TEST(SmallDialogs, WelcomeAndAboutCentreAndEndOnOkOrCancelOnly)
             EXPECT_FALSE(handler->OnCommand(dialog, 1061));
             EXPECT_TRUE(handler->OnCommand(dialog, id));
             EXPECT_EQ(std::pair(dialog.window.left, dialog.ended), std::pair(200, std::optional(id)));
+        }
+    }
+}
+
+// The popup closes itself after about a second, Beep or not, and at once on
+// Enter; Beep only switches its rising tones on or off.
+TEST(SmallDialogsOnScreen, LevelAdvancePlaysItsTonesAndClosesAfterASecondOrAtOnceOnEnter)
+{
+    for (const int beep : {0, 1}) {
+        test::SettingsScope scope([beep](Settings& s) { s.Beep = beep; });
+        test::SoundRecorder sound;
+        const bool pressEnter = beep == 1;
+        if (pressEnter) {
+            QTimer::singleShot(100, [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Return); });
+        }
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_EQ(ShowLevelAdvanceDialog(nullptr, sound), IdOk);
+        const qint64 elapsed = clock.elapsed();
+        EXPECT_GE(elapsed, pressEnter ? 0 : 900);
+        EXPECT_LT(elapsed, pressEnter ? 900 : 5000);
+        ASSERT_EQ(sound.tones.size(), 25u);
+        for (int i = 0; i < 25; ++i) {
+            EXPECT_EQ(sound.tones[static_cast<std::size_t>(i)], (test::Tone{880 + 40 * i, 5, beep})) << i;
         }
     }
 }
