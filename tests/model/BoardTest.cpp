@@ -35,23 +35,21 @@ struct Game : ::testing::Test {
     void MoveTo(int column) { while (board().GetColumn() != column) { board().GetColumn() < column ? board().MoveRight() : board().MoveLeft(); } }
 
     struct Text { int x, y; std::string text; };
-    int TextWidth(const std::string& text) { return ClientDC(host.window.ClientArea()).GetTextExtent(text)->cx; }
+    int TextWidth(const std::string& text) { return host.dc.GetTextExtent(text)->cx; }
 
     // Whether the band of rows [top, top + text height) shows exactly these
     // texts on the background and nothing else.
     bool BandShows(int top, const std::vector<Text>& texts)
     {
-        test::FakeSurface expected(640, 460);
-        ClientDC dc(expected);
-        dc.FillRect(dc.ClipBox(), static_cast<ColorRef>(settings.BackgroundColor));
-        dc.SetTextColor(static_cast<ColorRef>(settings.ForegroundColor));
-        dc.SetBkColor(static_cast<ColorRef>(settings.BackgroundColor));
+        test::TestTable expected;
+        expected.dc.SetTextColor(static_cast<ColorRef>(settings.ForegroundColor));
+        expected.dc.SetBkColor(static_cast<ColorRef>(settings.BackgroundColor));
         for (const Text& text : texts) {
-            dc.TextOut(text.x, text.y, text.text);
+            expected.dc.TextOut(text.x, text.y, text.text);
         }
-        const int bottom = top + dc.GetTextExtent("0")->cy;
+        const int bottom = top + expected.dc.GetTextExtent("0")->cy;
         const auto band = [&](const Bitmap& b) { return std::vector(b.Data().begin() + top * 640, b.Data().begin() + bottom * 640); };
-        return band(host.window.surface.image) == band(expected.image);
+        return band(host.screen.image) == band(expected.screen.image);
     }
 
     test::SettingsScope scope;
@@ -209,11 +207,10 @@ TEST_F(StatusLine, ShowsTheScoreAtTheRowsLeftAndTheDeckAtItsRight)
         EXPECT_TRUE(BandShows(0, texts)) << "OneDeck " << oneDeck;
     }
     // A shorter score leaves no stray digit.
-    ClientDC dc(host.window.ClientArea());
     board().AddScore(1000);
-    board().PaintStatus(dc, false);
+    board().PaintStatus(host.dc, false);
     board().AddScore(-1);
-    board().PaintStatus(dc, false);
+    board().PaintStatus(host.dc, false);
     EXPECT_TRUE(BandShows(0, {{12, 0, "Score: 999     "}}));
 }
 

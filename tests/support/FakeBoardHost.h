@@ -5,13 +5,8 @@
 
 #include "model/Board.h"
 #include "model/BoardHost.h"
-#include "platform/DeviceContext.h"
-#include "platform/Resources.h"
-#include "presentation/CardLibrary.h"
-#include "presentation/CardPainter.h"
 #include "settings/Settings.h"
-#include "support/FakeWindow.h"
-#include "support/SoundRecorder.h"
+#include "support/TestTable.h"
 
 namespace tw::test {
 
@@ -19,13 +14,10 @@ namespace tw::test {
 // component draws into a fake window, sound and sleep are recorded, the game
 // over is noted, and the level-complete command reaches the board at once as
 // the window's command handling would pass it.
-class FakeBoardHost : public BoardHost {
+class FakeBoardHost : public BoardHost, public TestTable {
 public:
-    explicit FakeBoardHost(int width = 640, int height = 460, int scale = 1)
-        : window(width, height, scale), mask(*LoadBitmapResource(168)), outline(*LoadBitmapResource(169)),
-          painter(library, mask, outline)
+    explicit FakeBoardHost(int width = 640, int height = 460, int scale = 1) : TestTable(width, height, scale)
     {
-        library.Load(window);
         window.onCommand = [this](int id) {
             if (id == CommandLevelComplete && board) {
                 board->AdvanceLevel();
@@ -58,12 +50,6 @@ public:
         return *board;
     }
 
-    FakeWindow window;
-    CardLibrary library;
-    Bitmap mask;
-    Bitmap outline;
-    CardPainter painter;
-    SoundRecorder sound;
     std::vector<int> sleeps;
     std::vector<int> gameOverReasons;
     int levelAdvances = 0;

@@ -24,7 +24,6 @@ public:
 
     void Redraw() override
     {
-        FakeWindow::Redraw();
         ClientDC dc(ClientArea());
         handler.OnEraseBackground(dc);
         handler.OnPaint(dc);

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <vector>
 
 #include "platform/Bitmap.h"
@@ -9,24 +8,17 @@
 namespace tw::test {
 
 // A window's client area without a window: an image that remembers which
-// parts were put on the screen, and what they showed at that moment.
+// parts were put on the screen.
 class FakeSurface : public Surface {
 public:
     FakeSurface(int width, int height, int scale = 1) : image(width, height, scale) {}
 
     Bitmap& Image() override { return image; }
 
-    void Present(const Rect& area) override
-    {
-        presented.push_back(area);
-        if (onPresent) {
-            onPresent(area);
-        }
-    }
+    void Present(const Rect& area) override { presented.push_back(area); }
 
     Bitmap image;
     std::vector<Rect> presented;
-    std::function<void(const Rect&)> onPresent;
 };
 
 } // namespace tw::test

@@ -52,7 +52,7 @@ public:
     void PostCommand(int id) override { posted.push_back(id); }
 
     void SetTitle(std::string_view text) override { title = text; }
-    void Redraw() override { ++redraws; }
+    void Redraw() override {}
     void SetMinimumClientSize(Size size) override { minimumClient = size; }
     WindowPlacementState GetPlacement() const override { return placement; }
     void Show(bool maximized) override { placement.maximized = maximized; shown = true; }
@@ -66,7 +66,6 @@ public:
     std::function<void()> onMessage; // while the box is up
     std::deque<int> posted;
     std::string title;
-    int redraws = 0;
     WindowPlacementState placement;
     Size minimumClient;
     bool shown = false;

@@ -14,17 +14,17 @@
 
 namespace tw::test {
 
-// A playfield without a window: a client area filled with the background
+// A playfield in a fake window: a client area filled with the background
 // colour, the real card component and overlay bitmaps, and sound effects
 // that only listen.
 class TestTable {
 public:
     explicit TestTable(int width = 640, int height = 460, int scale = 1)
-        : screen(width, height, scale), dc(screen), mask(*LoadBitmapResource(168)),
+        : window(width, height, scale), dc(screen), mask(*LoadBitmapResource(168)),
           outline(*LoadBitmapResource(169)), painter(library, mask, outline),
           gameDc{dc, painter, sound}
     {
-        library.Load(owner);
+        library.Load(window);
         Clear();
     }
 
@@ -45,9 +45,9 @@ public:
         return copy;
     }
 
-    FakeSurface screen;
+    FakeWindow window;
+    FakeSurface& screen = window.surface;
     ClientDC dc;
-    FakeWindow owner;
     CardLibrary library;
     Bitmap mask;
     Bitmap outline;
