@@ -180,7 +180,7 @@ TEST_F(MainWindowTest, MenuSessionsOpenOnceAndCloseBeforeTheCommand)
     EXPECT_EQ(menuLog(), (Log{"menuclosed"}));
 }
 
-// The drop timer's ticking and stopping are ProgramEndToEnd's, with F3.
+// The drop timer's ticking and stopping are ProgramOnScreen's, with F3.
 TEST_F(MainWindowTest, PostedCommandsWaitForTheEventAndSentOnesDoNot)
 {
     handler.onCommand = [&](int id) {
