@@ -29,14 +29,6 @@ auto Fields(const Settings& s) { return std::bit_cast<std::array<std::int32_t, s
 
 FakeDialog OptionsFake() { return FakeDialog(*FindDialogTemplate(OptionsDialogId)); }
 
-TEST(SettingsDefaults, AreTheValuesOfAnEmptyStore)
-{
-    // Beep, Music, ClearStacks, GetFaster, SwapMode, OneDeck, EndOnShuffle, LastStack, UpDown,
-    // CollapseRegime, ShowNagDlg, ForegroundColor, BackgroundColor, minMeldLength, dropInterval.
-    EXPECT_EQ(Fields(Settings::Defaults()),
-              (std::array<std::int32_t, 15>{1, 1, 0, 1, 3, 2, 0, 1, 1, 1, 1, 8454016, 16384, 3, 800}));
-}
-
 // An unknown rule set keeps the previous length, whether that is a fresh
 // record's 0 or a loaded 3.
 TEST(MinMeldLength, FollowsTheRuleSet)
