@@ -109,17 +109,13 @@ void ExpectMelds(std::int32_t regime, const std::vector<Meld>& melds)
     }
 }
 
-// Shorter blocks and gaps are the meld rows' to see.
-TEST(RankMasks, RunLengthAndMaskBitStayInsideThirtyTwoBits)
+// The top two cards choose a set; runs lie in any order with gaps closed
+// further down, and do not wrap from king to ace. The rank masks beneath stay
+// inside 32 bits; shorter blocks and gaps are the rows' to see.
+TEST(Melds, SetsAndRunsFindTheLongestSetOrSuitedRunAtTheTop)
 {
     EXPECT_EQ(RunLength(0xFFFFFFFFu), 32);
     EXPECT_EQ(MaskBit(32) | MaskBit(-1), 0u);
-}
-
-// The top two cards choose a set; runs lie in any order with gaps closed
-// further down, and do not wrap from king to ace.
-TEST(Melds, SetsAndRunsFindTheLongestSetOrSuitedRunAtTheTop)
-{
     ExpectMelds(1, {{{"7C", "7D", "7H"}, 3, 15}, {{"KC", "KD", "KS"}, 3, 30}, {{"AC", "AD", "AH"}, 3, 45},
                     {{"4H", "5H", "6H"}, 3, 15}, {{"AS", "2S", "3S"}, 3, 15}, {{"QD", "KD", "AD"}, 3, 35},
                     {{"5C", "6C", "7C", "8C"}, 4, 40}, {{"9H", "10H", "JH", "QH", "KH"}, 5, 180},
