@@ -22,8 +22,7 @@ using test::Tone;
 constexpr int kX = 300;
 constexpr int kY = 300;
 
-class StackOnScreen : public ::testing::Test {
-protected:
+struct StackOnScreen : ::testing::Test {
     // Cards as a player reads the column, top card first.
     void Build(const std::vector<std::string_view>& fromTop)
     {
@@ -31,7 +30,6 @@ protected:
         stack->SetPosition(kX, kY);
         stack->Draw(table.gameDc);
         table.sound.tones.clear();
-        table.screen.presented.clear();
     }
 
     // What a full repaint of the stack as it is now would show.
@@ -103,8 +101,7 @@ TEST_F(StackOnScreen, ACollapsePlaysRisingTonesScoresAndRepairsTheScreen)
 
 // The row only passes melds, landings and collapses on to the column's stack;
 // its own work is the layout and clearing every stack.
-class Row : public ::testing::Test {
-protected:
+struct Row : ::testing::Test {
     Row() { row.CreateStacks(); }
 
     test::SettingsScope scope;

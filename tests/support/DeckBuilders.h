@@ -27,10 +27,8 @@ inline std::unique_ptr<Deck> DeckOf(const std::vector<std::string_view>& cards)
 // order that gives the wanted dealing order is searched for.
 inline std::unique_ptr<Deck> DeckDealing(const std::vector<std::string_view>& inDealingOrder)
 {
-    std::vector<CardCode> wanted;
-    for (const std::string_view card : inDealingOrder) {
-        wanted.push_back(Code(card));
-    }
+    std::vector<CardCode> wanted(inDealingOrder.size());
+    std::ranges::transform(inDealingOrder, wanted.begin(), Code);
     std::vector<std::size_t> order(wanted.size());
     std::iota(order.begin(), order.end(), 0);
     do {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <memory>
+#include <algorithm>
 
 #include "model/GameDC.h"
 #include "platform/DeviceContext.h"
@@ -29,19 +29,13 @@ public:
     }
 
     // Fills the client area as the window's background erase does.
-    void Clear()
-    {
-        dc.FillRect(dc.ClipBox(), static_cast<ColorRef>(settings.BackgroundColor));
-        screen.presented.clear();
-    }
+    void Clear() { dc.FillRect(dc.ClipBox(), static_cast<ColorRef>(settings.BackgroundColor)); }
 
     // A copy of what the client area shows now.
-    Bitmap Snapshot()
+    Bitmap Snapshot() const
     {
-        Bitmap copy = CreateCompatibleBitmap(dc, screen.image.Width(), screen.image.Height());
-        MemoryDC memory(dc);
-        memory.SelectBitmap(&copy);
-        memory.BitBlt(0, 0, copy.Width(), copy.Height(), dc, 0, 0, RasterOp::SrcCopy);
+        Bitmap copy(screen.image.Width(), screen.image.Height(), screen.image.Scale());
+        std::ranges::copy(screen.image.Data(), copy.Pixels().pixels);
         return copy;
     }
 
