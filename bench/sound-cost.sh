@@ -35,11 +35,12 @@ cleanup() {
 trap cleanup EXIT
 
 # A private sound server: nothing reaches a speaker, but the stream is
-# consumed at the pace of a real device.
+# consumed at the pace of a real device. Like a desktop's, it suspends a sink
+# whose streams are all paused.
 mkdir -p "$work/pulse-home" "$work/run"
 chmod 700 "$work/run"
 HOME="$work/pulse-home" XDG_RUNTIME_DIR="$work/run" pulseaudio --daemonize=no -n --exit-idle-time=-1 \
-  --load=module-null-sink --load="module-native-protocol-unix auth-anonymous=1" \
+  --load=module-null-sink --load=module-suspend-on-idle --load="module-native-protocol-unix auth-anonymous=1" \
   >"$work/pulse.log" 2>&1 &
 server=$!
 pids+=($server)
