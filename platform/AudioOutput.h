@@ -42,7 +42,8 @@ public:
     // block after the moment it was asked for.
     void StartTone(int frequency, int duration);
 
-    // Renders one block exactly as the sound device's thread does: the
+    // Renders one block as a FluidSynth driver's thread does (a sound
+    // server's two streams render the two parts separately): the
     // synthesizer first (unless it has fallen silent), then the tones added on
     // top, each placed by when it was asked for relative to the previous
     // block; in the first block, and for a tone asked for before the previous
