@@ -16,24 +16,34 @@ void CardSprite::SetPosition(std::int32_t newX, std::int32_t newY)
 
 void CardSprite::SetCard(std::unique_ptr<Card> newCard) { card = std::move(newCard); }
 
+void CardSprite::CopyUnder(GameDC& dc, Bitmap& saved) const
+{
+    MemoryDC memory(dc.dc);
+    memory.SelectBitmap(&saved);
+    memory.BitBlt(0, 0, dc.cards.CardWidth(), dc.cards.CardHeight(), dc.dc, x, y, RasterOp::SrcCopy);
+}
+
+void CardSprite::PutBack(GameDC& dc, Bitmap& saved) const
+{
+    MemoryDC memory(dc.dc);
+    memory.SelectBitmap(&saved);
+    dc.dc.BitBlt(x, y, dc.cards.CardWidth(), dc.cards.CardHeight(), memory, 0, 0, RasterOp::SrcCopy);
+}
+
 void CardSprite::SaveBackground(GameDC& dc)
 {
     if (background) {
         return;
     }
     Bitmap saved = CreateCompatibleBitmap(dc.dc, dc.cards.CardWidth(), dc.cards.CardHeight());
-    MemoryDC memory(dc.dc);
-    memory.SelectBitmap(&saved);
-    memory.BitBlt(0, 0, dc.cards.CardWidth(), dc.cards.CardHeight(), dc.dc, x, y, RasterOp::SrcCopy);
+    CopyUnder(dc, saved);
     background = std::move(saved);
 }
 
 void CardSprite::RestoreBackground(GameDC& dc)
 {
     if (background) {
-        MemoryDC memory(dc.dc);
-        memory.SelectBitmap(&*background);
-        dc.dc.BitBlt(x, y, dc.cards.CardWidth(), dc.cards.CardHeight(), memory, 0, 0, RasterOp::SrcCopy);
+        PutBack(dc, *background);
     }
     FreeBackground();
 }
@@ -63,6 +73,17 @@ void CardSprite::Redraw(GameDC& dc)
 
 void CardSprite::MoveTo(std::int32_t newX, std::int32_t newY, GameDC* dc)
 {
+    if (dc && background) {
+        // The save-under bitmap moves along: a new one for every step of the
+        // fall would be allocated and cleared at the screen's full scale.
+        PutBack(*dc, *background);
+        SetPosition(newX, newY);
+        CopyUnder(*dc, *background);
+        if (card) {
+            card->Draw(*dc, x, y, true);
+        }
+        return;
+    }
     if (dc) {
         Erase(*dc);
     }

@@ -52,6 +52,9 @@ public:
     std::unique_ptr<Card> TakeCard();
 
 private:
+    void CopyUnder(GameDC& dc, Bitmap& saved) const;
+    void PutBack(GameDC& dc, Bitmap& saved) const;
+
     std::int32_t x = 0;
     std::int32_t y = 0;
     std::unique_ptr<Card> card;
