@@ -12,14 +12,6 @@ constexpr int kBackgroundNice = 10;
 
 } // namespace
 
-WorkerThread::~WorkerThread()
-{
-    if (thread.joinable()) {
-        thread.request_stop();
-        thread.join();
-    }
-}
-
 void WorkerThread::Post(std::function<void()> job)
 {
     {

@@ -10,12 +10,11 @@ namespace tw {
 
 // Runs jobs one after another on a thread of its own, at a lower priority, so
 // that slow work such as reading a SoundFont never holds up the GUI thread.
-// The thread starts with the first job. Going away waits for the job under way and drops the
-// ones not yet begun.
+// The thread starts with the first job. Going away waits for the job under
+// way and drops the ones not yet begun.
 class WorkerThread {
 public:
     WorkerThread() = default;
-    ~WorkerThread();
     WorkerThread(const WorkerThread&) = delete;
     WorkerThread& operator=(const WorkerThread&) = delete;
 
@@ -27,7 +26,7 @@ private:
     std::mutex mutex;
     std::condition_variable_any wake;
     std::deque<std::function<void()>> jobs;
-    std::jthread thread; // last: it stops and joins before the queue goes
+    std::jthread thread; // last: going first, it asks to stop and joins before the queue goes
 };
 
 } // namespace tw
