@@ -95,12 +95,32 @@ void Blit::composite(const CdtTarget& target, std::int64_t x, std::int64_t y,
     forEachCoveredPixel(target, x, y, image, over);
 }
 
-void Blit::copySolid(const CdtTarget& target, std::int64_t x, std::int64_t y, const QImage& image)
+void Blit::copySolid(const CdtTarget& target, std::int64_t x, std::int64_t y, const SolidImage& solid)
 {
-    forEachCoveredPixel(target, x, y, image, [](std::uint32_t pixel, std::uint32_t beneath) {
-        const std::uint32_t opaque = 0u - (pixel >> 31); // all ones where alpha is 255
-        return (pixel & opaque) | (beneath & ~opaque);
-    });
+    const QImage& image = solid.image();
+    const Span s = clip(target, x, y, image.width(), image.height());
+    if (s.empty()) {
+        return;
+    }
+    for (std::int64_t ty = s.top; ty < s.bottom; ++ty) {
+        const int imageRow = static_cast<int>(ty - y);
+        const auto* src = reinterpret_cast<const QRgb*>(image.constScanLine(imageRow));
+        std::uint32_t* dst = rowOf(target, ty);
+        const SolidImage::Run& run = solid.run(imageRow);
+        if (run.single) {
+            const std::int64_t left = std::max(s.left, x + run.begin);
+            const std::int64_t right = std::min(s.right, x + run.end);
+            if (left < right) {
+                std::copy(src + (left - x), src + (right - x), dst + left);
+            }
+            continue;
+        }
+        for (std::int64_t tx = s.left; tx < s.right; ++tx) {
+            const std::uint32_t pixel = src[tx - x];
+            const std::uint32_t opaque = 0u - (pixel >> 31); // all ones where alpha is 255
+            dst[tx] = (pixel & opaque) | (dst[tx] & ~opaque);
+        }
+    }
 }
 
 void Blit::fill(const CdtTarget& target, std::int64_t x, std::int64_t y, std::int64_t w,

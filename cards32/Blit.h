@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "cards32/SolidImage.h"
 #include "cards32/cards32.h"
 
 namespace cards32 {
@@ -28,11 +29,10 @@ public:
     // pixel.
     static std::uint32_t fromWindowsColor(std::uint32_t color);
 
-    // As composite, for an image whose pixels are each wholly opaque or
-    // wholly transparent, as every cached card image is: a plain select, many
-    // times faster than blending.
+    // As composite, for a cached card image: its opaque runs are copied,
+    // many times faster than blending.
     static void copySolid(const CdtTarget& target, std::int64_t x, std::int64_t y,
-                          const QImage& image);
+                          const SolidImage& image);
 
     // One source-over step: premultiplied source onto an opaque pixel.
     static std::uint32_t over(std::uint32_t source, std::uint32_t destination);

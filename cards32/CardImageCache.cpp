@@ -2,7 +2,7 @@
 
 namespace cards32 {
 
-QImage CardImageCache::image(ImageKind kind, int index, int scale)
+std::shared_ptr<const SolidImage> CardImageCache::image(ImageKind kind, int index, int scale)
 {
     const Key key{kind, index, scale};
     std::lock_guard lock(mutex_);
@@ -10,10 +10,12 @@ QImage CardImageCache::image(ImageKind kind, int index, int scale)
         return found->second;
     }
     QImage rendered = CardRenderer::render(kind, index, scale);
-    if (!rendered.isNull()) {
-        images_.emplace(key, rendered);
+    if (rendered.isNull()) {
+        return nullptr;
     }
-    return rendered;
+    auto solid = std::make_shared<const SolidImage>(std::move(rendered));
+    images_.emplace(key, solid);
+    return solid;
 }
 
 void CardImageCache::clear()

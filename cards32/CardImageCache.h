@@ -1,10 +1,12 @@
 #pragma once
 
 #include "cards32/CardRenderer.h"
+#include "cards32/SolidImage.h"
 
 #include <QImage>
 
 #include <map>
+#include <memory>
 #include <mutex>
 #include <tuple>
 
@@ -16,7 +18,9 @@ namespace cards32 {
 class CardImageCache {
 public:
     // The image, rendering it if needed; null when the renderer refuses.
-    QImage image(ImageKind kind, int index, int scale);
+    // Shared, so a draw never copies it and `clear` never pulls it from under
+    // a draw in progress.
+    std::shared_ptr<const SolidImage> image(ImageKind kind, int index, int scale);
 
     void clear();
 
@@ -26,7 +30,7 @@ private:
     using Key = std::tuple<ImageKind, int, int>;
 
     mutable std::mutex mutex_;
-    std::map<Key, QImage> images_;
+    std::map<Key, std::shared_ptr<const SolidImage>> images_;
 };
 
 } // namespace cards32

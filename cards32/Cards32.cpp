@@ -52,19 +52,19 @@ std::int32_t draw(const CdtTarget* target, std::int32_t x, std::int32_t y, std::
     if (!kind || !CardRenderer::isValid(*kind, card)) {
         return 0;
     }
-    QImage image = sharedCache().image(*kind, card, target->scale);
-    if (image.isNull()) {
+    const std::shared_ptr<const SolidImage> solid = sharedCache().image(*kind, card, target->scale);
+    if (!solid) {
         return 0;
     }
     if (dx == kCardWidth && dy == kCardHeight) {
-        Blit::copySolid(*target, left, top, image);
+        Blit::copySolid(*target, left, top, *solid);
         return 1;
     }
     if (width > kMaxStretch || height > kMaxStretch) {
         return 0;
     }
     // Smooth scaling gives the edge half-covered pixels again.
-    image = image.scaled(static_cast<int>(width), static_cast<int>(height), Qt::IgnoreAspectRatio,
+    const QImage image = solid->image().scaled(static_cast<int>(width), static_cast<int>(height), Qt::IgnoreAspectRatio,
                          Qt::SmoothTransformation);
     Blit::composite(*target, left, top, image);
     return 1;

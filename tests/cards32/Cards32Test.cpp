@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "cards32/Blit.h"
 #include "cards32/CardImageCache.h"
 #include "cards32/CardRenderer.h"
 #include "cards32/cards32.h"
@@ -116,6 +117,30 @@ TEST(Cards32Clipping, WritesOnlyTheCoveredPartOfTheTarget)
     EXPECT_EQ(ChangedArea(buffer), Area{});
 }
 
+// Rows whose opaque pixels are one run are copied whole, others pixel by
+// pixel; either way only opaque pixels land, clipped to the target.
+TEST(Cards32Clipping, CopiesOnlyOpaquePixelsOfAnyRowShape)
+{
+    constexpr std::uint32_t O = 0xFF00FF00, T = 0; // opaque, transparent
+    const std::vector<std::vector<std::uint32_t>> rows = {{T, O, O, T}, {O, T, O, T}, {T, T, T, T}, {O, O, O, O}};
+    QImage image(4, 4, QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < 4; ++y) {
+        std::copy(rows[y].begin(), rows[y].end(), reinterpret_cast<std::uint32_t*>(image.scanLine(y)));
+    }
+    const cards32::SolidImage solid(image);
+    for (const int x : {-1, 0, 3}) {
+        PixelBuffer buffer(5, 4, kBackground, 1, 2);
+        cards32::Blit::copySolid(buffer.target, x, 0, solid);
+        for (int y = 0; y < 4; ++y) {
+            for (int column = 0; column < 7; ++column) {
+                const int imageColumn = column - x;
+                const bool lands = column < 5 && imageColumn >= 0 && imageColumn < 4 && rows[y][imageColumn] == O;
+                EXPECT_EQ(buffer.at(column, y), lands ? O : kBackground) << "at " << x << ": " << column << "," << y;
+            }
+        }
+    }
+}
+
 // An enlarged 1x image would be made of identical 2x2 blocks; a card rendered
 // at 2x has edges that fall inside those blocks. cdtDrawExt stretches to any
 // size but an empty one.
@@ -195,12 +220,12 @@ TEST(Cards32Art, HighlightInvertsTheFaceAndKeepsItsShape)
 TEST(Cards32Cache, RendersEachCardOncePerScaleUntilCleared)
 {
     cards32::CardImageCache cache;
-    const QImage first = cache.image(ImageKind::Face, 7, 1);
-    EXPECT_EQ(cache.image(ImageKind::Face, 7, 1).cacheKey(), first.cacheKey()); // the same stored image
-    EXPECT_EQ(cache.image(ImageKind::Face, 7, 2).size(), QSize(142, 192));
-    EXPECT_TRUE(cache.image(ImageKind::Back, 7, 1).isNull());
+    const auto first = cache.image(ImageKind::Face, 7, 1);
+    EXPECT_EQ(cache.image(ImageKind::Face, 7, 1), first); // the same stored image
+    EXPECT_EQ(cache.image(ImageKind::Face, 7, 2)->image().size(), QSize(142, 192));
+    EXPECT_EQ(cache.image(ImageKind::Back, 7, 1), nullptr);
     cache.clear();
-    EXPECT_NE(cache.image(ImageKind::Face, 7, 1).cacheKey(), first.cacheKey());
+    EXPECT_NE(cache.image(ImageKind::Face, 7, 1), first);
 }
 
 // A picture to judge the art by, at both scales: every face in suit rows,
