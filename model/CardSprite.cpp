@@ -1,5 +1,6 @@
 #include "model/CardSprite.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "model/GameDC.h"
@@ -16,18 +17,24 @@ void CardSprite::SetPosition(std::int32_t newX, std::int32_t newY)
 
 void CardSprite::SetCard(std::unique_ptr<Card> newCard) { card = std::move(newCard); }
 
-void CardSprite::CopyUnder(GameDC& dc, Bitmap& saved) const
+void CardSprite::CopyRows(GameDC& dc, std::int32_t first, std::int32_t count, Towards towards)
 {
+    const std::int32_t width = dc.cards.CardWidth();
+    const std::int32_t height = dc.cards.CardHeight();
     MemoryDC memory(dc.dc);
-    memory.SelectBitmap(&saved);
-    memory.BitBlt(0, 0, dc.cards.CardWidth(), dc.cards.CardHeight(), dc.dc, x, y, RasterOp::SrcCopy);
-}
-
-void CardSprite::PutBack(GameDC& dc, Bitmap& saved) const
-{
-    MemoryDC memory(dc.dc);
-    memory.SelectBitmap(&saved);
-    dc.dc.BitBlt(x, y, dc.cards.CardWidth(), dc.cards.CardHeight(), memory, 0, 0, RasterOp::SrcCopy);
+    memory.SelectBitmap(&*background);
+    // At most two pieces: up to the saved bitmap's last row, then on from its first.
+    while (count > 0) {
+        const std::int32_t savedRow = (topRow + first) % height;
+        const std::int32_t rows = std::min(count, height - savedRow);
+        if (towards == Towards::Saved) {
+            memory.BitBlt(0, savedRow, width, rows, dc.dc, x, y + first, RasterOp::SrcCopy);
+        } else {
+            dc.dc.BitBlt(x, y + first, width, rows, memory, 0, savedRow, RasterOp::SrcCopy);
+        }
+        first += rows;
+        count -= rows;
+    }
 }
 
 void CardSprite::SaveBackground(GameDC& dc)
@@ -35,15 +42,15 @@ void CardSprite::SaveBackground(GameDC& dc)
     if (background) {
         return;
     }
-    Bitmap saved = CreateCompatibleBitmap(dc.dc, dc.cards.CardWidth(), dc.cards.CardHeight());
-    CopyUnder(dc, saved);
-    background = std::move(saved);
+    background = CreateCompatibleBitmap(dc.dc, dc.cards.CardWidth(), dc.cards.CardHeight());
+    topRow = 0;
+    CopyRows(dc, 0, dc.cards.CardHeight(), Towards::Saved);
 }
 
 void CardSprite::RestoreBackground(GameDC& dc)
 {
     if (background) {
-        PutBack(dc, *background);
+        CopyRows(dc, 0, dc.cards.CardHeight(), Towards::Screen);
     }
     FreeBackground();
 }
@@ -71,14 +78,30 @@ void CardSprite::Redraw(GameDC& dc)
     Show(dc);
 }
 
+void CardSprite::Step(GameDC& dc, std::int32_t dy)
+{
+    const std::int32_t height = dc.cards.CardHeight();
+    const std::int32_t rows = dy > 0 ? dy : -dy;
+    CopyRows(dc, dy > 0 ? 0 : height - rows, rows, Towards::Screen);
+    y += dy;
+    topRow = ((topRow + dy) % height + height) % height;
+    CopyRows(dc, dy > 0 ? height - rows : 0, rows, Towards::Saved);
+}
+
 void CardSprite::MoveTo(std::int32_t newX, std::int32_t newY, GameDC* dc)
 {
     if (dc && background) {
         // The save-under bitmap moves along: a new one for every step of the
         // fall would be allocated and cleared at the screen's full scale.
-        PutBack(*dc, *background);
-        SetPosition(newX, newY);
-        CopyUnder(*dc, *background);
+        const std::int32_t dy = newY - y;
+        if (newX == x && dy != 0 && dy > -dc->cards.CardHeight() && dy < dc->cards.CardHeight()) {
+            Step(*dc, dy);
+        } else {
+            CopyRows(*dc, 0, dc->cards.CardHeight(), Towards::Screen);
+            SetPosition(newX, newY);
+            topRow = 0;
+            CopyRows(*dc, 0, dc->cards.CardHeight(), Towards::Saved);
+        }
         if (card) {
             card->Draw(*dc, x, y, true);
         }

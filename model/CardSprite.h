@@ -52,13 +52,22 @@ public:
     std::unique_ptr<Card> TakeCard();
 
 private:
-    void CopyUnder(GameDC& dc, Bitmap& saved) const;
-    void PutBack(GameDC& dc, Bitmap& saved) const;
+    // Card rows [first, first + count) between the screen at the card's place
+    // and the saved bitmap, in either direction.
+    enum class Towards { Saved, Screen };
+    void CopyRows(GameDC& dc, std::int32_t first, std::int32_t count, Towards towards);
+    void Step(GameDC& dc, std::int32_t dy);
+
 
     std::int32_t x = 0;
     std::int32_t y = 0;
     std::unique_ptr<Card> card;
     std::optional<Bitmap> background; // held exactly while saved
+    // The saved bitmap's row that holds the card's top row; the rows wrap
+    // around. A step down or up then puts back the rows it uncovers and
+    // reuses them for the ones it covers: a tick of the fall copies a strip,
+    // not the whole card twice.
+    std::int32_t topRow = 0;
 };
 
 } // namespace tw

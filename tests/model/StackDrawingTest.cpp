@@ -191,8 +191,12 @@ TEST(FallingCard, LeavesThePlayfieldAsItWasRedrawsASwapAndHoldsOneBitmapAtMost)
         EXPECT_TRUE(f.table.screen.presented.empty()) << "nothing saved, nothing drawn";
         f.sprite.Show(f.table.gameDc);
         f.sprite.Show(f.table.gameDc);
-        for (int step = 0; step < 24; ++step) {
-            f.sprite.MoveBy(0, 12, &f.table.gameDc);
+        // Down over the stacks, back up (the upside-down fall), and up past
+        // the top edge: each step reuses the saved rows it uncovers.
+        for (auto [steps, dy] : {std::pair{24, 12}, {10, -7}, {2, -200}, {3, -12}, {2, 20}}) {
+            for (int step = 0; step < steps; ++step) {
+                f.sprite.MoveBy(0, dy, &f.table.gameDc);
+            }
         }
         EXPECT_EQ(Bitmap::LiveCount(), bitmaps + 1);
         f.sprite.MoveTo(-30, 400, &f.table.gameDc); // partly outside the client area
