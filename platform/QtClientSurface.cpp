@@ -8,9 +8,9 @@
 
 namespace tw {
 
-int ImageScaleFor(qreal devicePixelRatio)
+int ImageScaleFor(qreal devicePixelRatio, int zoom)
 {
-    return std::max(1, static_cast<int>(std::ceil(devicePixelRatio - 1e-6)));
+    return std::max(1, static_cast<int>(std::ceil(devicePixelRatio * zoom - 1e-6)));
 }
 
 int ZoomFor(QSize widget, QSize least)

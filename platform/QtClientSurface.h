@@ -11,10 +11,12 @@
 
 namespace tw {
 
-// Device pixels per logical pixel of the client area's image: whole pixels,
-// never fewer than the screen has, so cards stay crisp. A little slack keeps
-// a ratio of 2 computed as 2.0000001 at 2.
-int ImageScaleFor(qreal devicePixelRatio);
+// Device pixels per logical pixel of the client area's image: the zoom times
+// the screen's ratio, rounded up to whole pixels so cards stay crisp. Where
+// the product is fractional, the image has a little more pixels than the
+// screen and is smoothed down by less than one; at 1.5 and zoom 2 it has
+// exactly the screen's. A little slack keeps 2.0000001 at 2.
+int ImageScaleFor(qreal devicePixelRatio, int zoom);
 
 // How many times larger than its logical pixels the client area is shown:
 // the largest whole factor at which the logical area still holds `least`
@@ -71,7 +73,7 @@ public:
     bool FitImage()
     {
         const int newZoom = ZoomFor(size(), least);
-        const int scale = ImageScaleFor(devicePixelRatioF()) * newZoom;
+        const int scale = ImageScaleFor(devicePixelRatioF(), newZoom);
         const QSize logical = LogicalSize(newZoom);
         if (image.Width() == logical.width() && image.Height() == logical.height() && image.Scale() == scale) {
             return false;
@@ -95,8 +97,8 @@ protected:
         // Image pixels per pixel of the widget: the zoom is in the image.
         const int scale = image.Scale() / zoom;
         QPainter painter(this);
-        // On a screen with a fractional ratio the image has more pixels than
-        // the screen; averaging them keeps text and card edges even. Each
+        // On a screen with a fractional ratio the image may have more pixels
+        // than the screen; averaging them keeps text and card edges even. Each
         // screen pixel then mixes image pixels around it, so the whole image
         // is drawn, clipped: a part drawn alone would mix in only its own,
         // and leave faint seams where the falling card has been.

@@ -293,6 +293,14 @@ TEST(Zoom, IsTheLargestWholeFactorThatStillHoldsThePlayfield)
     for (const auto& [widget, least, zoom] : cases) {
         EXPECT_EQ(ZoomFor(widget, least), zoom) << widget.width() << "x" << widget.height();
     }
+    // The image's pixels per logical pixel: whole, and no more than the
+    // zoomed screen needs rounded up.
+    const struct { qreal ratio; int zoom, scale; } scales[] = {
+        {1, 1, 1}, {2, 2, 4}, {2.0000001, 1, 2}, {1.25, 1, 2}, {1.5, 2, 3}, {1.5, 3, 5}, {1.25, 4, 5},
+    };
+    for (const auto& [ratio, zoom, scale] : scales) {
+        EXPECT_EQ(ImageScaleFor(ratio, zoom), scale) << ratio << " at zoom " << zoom;
+    }
 }
 
 // Zoomed, the game still draws in logical pixels: the client rectangle is
