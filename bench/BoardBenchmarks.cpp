@@ -50,7 +50,7 @@ public:
 void WindowSizes(benchmark::internal::Benchmark* benchmark)
 {
     // Logical width, height and device scale.
-    benchmark->Args({640, 460, 1})->Args({800, 580, 2})->Args({960, 520, 4})->Args({3840, 2160, 1});
+    benchmark->Args({640, 460, 1})->Args({800, 580, 2})->Args({960, 520, 4})->Args({853, 480, 5})->Args({3840, 2160, 1});
     benchmark->ArgNames({"w", "h", "scale"})->Unit(benchmark::kMicrosecond);
 }
 

@@ -74,8 +74,16 @@ void CardSprite::Show(GameDC& dc)
 
 void CardSprite::Redraw(GameDC& dc)
 {
-    Erase(dc);
-    Show(dc);
+    if (!background) {
+        Show(dc);
+        return;
+    }
+    // The saved pixels still lie under the same place: they wipe the old
+    // image and stay saved, with no new bitmap to allocate at full scale.
+    CopyRows(dc, 0, dc.cards.CardHeight(), Towards::Screen);
+    if (card) {
+        card->Draw(dc, x, y, true);
+    }
 }
 
 void CardSprite::Step(GameDC& dc, std::int32_t dy)
