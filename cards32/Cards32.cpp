@@ -64,8 +64,8 @@ std::int32_t draw(const CdtTarget* target, std::int32_t x, std::int32_t y, std::
         return 0;
     }
     // Smooth scaling gives the edge half-covered pixels again.
-    const QImage image = solid->image().scaled(static_cast<int>(width), static_cast<int>(height), Qt::IgnoreAspectRatio,
-                         Qt::SmoothTransformation);
+    const QImage image = solid->image().scaled(static_cast<int>(width), static_cast<int>(height),
+                                               Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     Blit::composite(*target, left, top, image);
     return 1;
 }

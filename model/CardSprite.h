@@ -58,7 +58,6 @@ private:
     void CopyRows(GameDC& dc, std::int32_t first, std::int32_t count, Towards towards);
     void Step(GameDC& dc, std::int32_t dy);
 
-
     std::int32_t x = 0;
     std::int32_t y = 0;
     std::unique_ptr<Card> card;
