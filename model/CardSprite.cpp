@@ -1,6 +1,7 @@
 #include "model/CardSprite.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <utility>
 
 #include "model/GameDC.h"
@@ -37,20 +38,34 @@ void CardSprite::CopyRows(GameDC& dc, std::int32_t first, std::int32_t count, To
     }
 }
 
+void CardSprite::SaveWhole(GameDC& dc)
+{
+    topRow = 0;
+    CopyRows(dc, 0, dc.cards.CardHeight(), Towards::Saved);
+}
+
+void CardSprite::PutBackWhole(GameDC& dc) { CopyRows(dc, 0, dc.cards.CardHeight(), Towards::Screen); }
+
+void CardSprite::DrawCard(GameDC& dc) const
+{
+    if (card) {
+        card->Draw(dc, x, y, true);
+    }
+}
+
 void CardSprite::SaveBackground(GameDC& dc)
 {
     if (background) {
         return;
     }
     background = CreateCompatibleBitmap(dc.dc, dc.cards.CardWidth(), dc.cards.CardHeight());
-    topRow = 0;
-    CopyRows(dc, 0, dc.cards.CardHeight(), Towards::Saved);
+    SaveWhole(dc);
 }
 
 void CardSprite::RestoreBackground(GameDC& dc)
 {
     if (background) {
-        CopyRows(dc, 0, dc.cards.CardHeight(), Towards::Screen);
+        PutBackWhole(dc);
     }
     FreeBackground();
 }
@@ -67,29 +82,23 @@ void CardSprite::Erase(GameDC& dc)
 void CardSprite::Show(GameDC& dc)
 {
     SaveBackground(dc);
-    if (card) {
-        card->Draw(dc, x, y, true);
-    }
+    DrawCard(dc);
 }
 
 void CardSprite::Redraw(GameDC& dc)
 {
-    if (!background) {
-        Show(dc);
-        return;
-    }
     // The saved pixels still lie under the same place: they wipe the old
     // image and stay saved, with no new bitmap to allocate at full scale.
-    CopyRows(dc, 0, dc.cards.CardHeight(), Towards::Screen);
-    if (card) {
-        card->Draw(dc, x, y, true);
+    if (background) {
+        PutBackWhole(dc);
     }
+    Show(dc);
 }
 
 void CardSprite::Step(GameDC& dc, std::int32_t dy)
 {
     const std::int32_t height = dc.cards.CardHeight();
-    const std::int32_t rows = dy > 0 ? dy : -dy;
+    const std::int32_t rows = std::abs(dy);
     CopyRows(dc, dy > 0 ? 0 : height - rows, rows, Towards::Screen);
     y += dy;
     topRow = ((topRow + dy) % height + height) % height;
@@ -102,17 +111,14 @@ void CardSprite::MoveTo(std::int32_t newX, std::int32_t newY, GameDC* dc)
         // The save-under bitmap moves along: a new one for every step of the
         // fall would be allocated and cleared at the screen's full scale.
         const std::int32_t dy = newY - y;
-        if (newX == x && dy != 0 && dy > -dc->cards.CardHeight() && dy < dc->cards.CardHeight()) {
+        if (newX == x && dy != 0 && std::abs(dy) < dc->cards.CardHeight()) {
             Step(*dc, dy);
         } else {
-            CopyRows(*dc, 0, dc->cards.CardHeight(), Towards::Screen);
+            PutBackWhole(*dc);
             SetPosition(newX, newY);
-            topRow = 0;
-            CopyRows(*dc, 0, dc->cards.CardHeight(), Towards::Saved);
+            SaveWhole(*dc);
         }
-        if (card) {
-            card->Draw(*dc, x, y, true);
-        }
+        DrawCard(*dc);
         return;
     }
     if (dc) {

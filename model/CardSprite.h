@@ -56,7 +56,10 @@ private:
     // and the saved bitmap, in either direction.
     enum class Towards { Saved, Screen };
     void CopyRows(GameDC& dc, std::int32_t first, std::int32_t count, Towards towards);
+    void SaveWhole(GameDC& dc);
+    void PutBackWhole(GameDC& dc);
     void Step(GameDC& dc, std::int32_t dy);
+    void DrawCard(GameDC& dc) const;
 
     std::int32_t x = 0;
     std::int32_t y = 0;
