@@ -1,17 +1,17 @@
 #include "platform/Documents.h"
 
-#include <QDesktopServices>
-#include <QUrl>
-
 #include <filesystem>
 
-#include "platform/QtConvert.h"
+#include "platform/DesktopOpener.h"
 
 namespace tw {
 namespace {
 
-// Qt opens documents and web pages through xdg-open, which Debian ships in
-// xdg-utils; it then hands them to the desktop's web browser.
+// xdg-open, from Debian's xdg-utils, hands documents and web pages to the
+// desktop's programs for them. Without one it fails at once; while a browser
+// it started runs in front of it, it does not finish at all.
+constexpr const char* kOpener = "xdg-open";
+constexpr std::chrono::milliseconds kOpenerPatience{2000};
 constexpr const char* kHowToGetAnOpener = " Installing a web browser and the xdg-utils package may fix this.";
 
 bool IsWebAddress(std::string_view target) { return target.find("://") != std::string_view::npos; }
@@ -21,7 +21,7 @@ bool IsWebAddress(std::string_view target) { return target.find("://") != std::s
 bool OpenDocument(std::string_view target, std::string& error)
 {
     if (IsWebAddress(target)) {
-        if (QDesktopServices::openUrl(QUrl(ToQString(target)))) {
+        if (RunOpener(kOpener, std::string(target), kOpenerPatience) == OpenerOutcome::Opened) {
             return true;
         }
         error = "There is no program set up to open web pages, so " + std::string(target) + " could not be opened."
@@ -37,7 +37,7 @@ bool OpenDocument(std::string_view target, std::string& error)
         error = "The file " + file.filename().string() + " was not found in " + file.parent_path().string() + ".";
         return false;
     }
-    if (QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(file.string())))) {
+    if (RunOpener(kOpener, file.string(), kOpenerPatience) == OpenerOutcome::Opened) {
         return true;
     }
     error = "There is no program set up to open " + file.filename().string() + "." + kHowToGetAnOpener;

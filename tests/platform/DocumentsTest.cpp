@@ -1,0 +1,112 @@
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <csignal>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "platform/Documents.h"
+
+namespace tw {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A folder on the PATH with an xdg-open of the test's own making, or none.
+class DocumentsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        fs::create_directories(bin);
+        setenv("PATH", bin.c_str(), 1);
+        std::ofstream(help) << "<html></html>";
+    }
+    void TearDown() override { fs::remove_all(folder); }
+
+    // The opener notes what it was given, then behaves as `then` says.
+    void InstallOpener(const std::string& then)
+    {
+        const fs::path opener = bin / "xdg-open";
+        std::ofstream(opener) << "#!/bin/sh\nprintf '%s' \"$1\" > '" << given.string() << "'\necho $$ > '"
+                              << (folder / "pid").string() << "'\n"
+                              << then << "\n";
+        fs::permissions(opener, fs::perms::owner_all);
+    }
+    std::string Given() const
+    {
+        std::ifstream file(given);
+        return {std::istreambuf_iterator<char>(file), {}};
+    }
+    void EndOpener() const
+    {
+        pid_t pid = 0;
+        std::ifstream(folder / "pid") >> pid;
+        if (pid > 0) {
+            kill(pid, SIGKILL);
+        }
+    }
+
+    const fs::path folder =
+        fs::path(testing::TempDir()) / testing::UnitTest::GetInstance()->current_test_info()->name();
+    const fs::path bin = folder / "bin";
+    const fs::path given = folder / "given";
+    const fs::path help = folder / "PresentHelp.htm";
+    const std::string web = "https://tw.example/";
+    const std::string fix = " Installing a web browser and the xdg-utils package may fix this.";
+    const std::string noProgramForHelp = "There is no program set up to open PresentHelp.htm." + fix;
+    const std::string noProgramForWeb =
+        "There is no program set up to open web pages, so https://tw.example/ could not be opened." + fix;
+};
+
+// An opener that is missing or gives up (xdg-open without a browser says "no
+// method available" and exits 3) is a failure the player is told about.
+TEST_F(DocumentsTest, AnOpenerThatIsMissingOrFailsIsExplainedToThePlayer)
+{
+    const std::string here = fs::current_path().string();
+    const struct {
+        const char* opener;
+        std::string target, error;
+    } cases[] = {
+        {"echo 'xdg-open: no method available for opening' >&2; exit 3", help.string(), noProgramForHelp},
+        {"exit 4", web, noProgramForWeb},
+        {"kill -9 $$", web, noProgramForWeb},
+        {nullptr, "AbsentHelp.htm", "The file AbsentHelp.htm was not found in " + here + "."},
+        {nullptr, help.string(), noProgramForHelp},
+        {nullptr, web, noProgramForWeb},
+    };
+    for (const auto& [opener, target, expected] : cases) {
+        fs::remove(bin / "xdg-open");
+        if (opener != nullptr) {
+            InstallOpener(opener);
+        }
+        std::string error;
+        EXPECT_FALSE(OpenDocument(target, error)) << target << " with " << (opener ? opener : "no opener");
+        EXPECT_EQ(error, expected);
+    }
+}
+
+// A browser that xdg-open starts may run in front of it until the player
+// closes it: still running after a moment means opened, and it is left to
+// run on its own, not as a child the game would have to wait for.
+TEST_F(DocumentsTest, AnOpenerThatFinishesWellOrKeepsRunningHasOpenedTheDocument)
+{
+    for (const char* then : {"exit 0", "exec /bin/sleep 30"}) {
+        for (const std::string& target : {help.string(), web}) {
+            InstallOpener(then);
+            std::string error = "untouched";
+            EXPECT_TRUE(OpenDocument(target, error)) << target << " with " << then;
+            EXPECT_EQ(error, "untouched");
+            EXPECT_EQ(Given(), target);
+            EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1) << "a child is left behind";
+            EndOpener();
+        }
+    }
+}
+
+} // namespace
+} // namespace tw
