@@ -6,9 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-dependencies.sh >&2
-cmake -S . -B build/package -DCMAKE_BUILD_TYPE=Release -DTUMBLEWICK_BUILD_TESTS=OFF \
-  -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_INSTALL_BINDIR=games -DCMAKE_INSTALL_LIBEXECDIR=lib/games \
-  -DTUMBLEWICK_INSTALL_GAMEDATADIR=share/games/tumblewick >/dev/null
+cmake -S . -B build/package -DCMAKE_BUILD_TYPE=Release -DTUMBLEWICK_BUILD_TESTS=OFF -DTUMBLEWICK_DEBIAN_LAYOUT=ON >/dev/null
 cmake --build build/package -j"$(nproc)" >&2
 rm -f build/package/tumblewick_*.deb
 (cd build/package && cpack -G DEB >&2)

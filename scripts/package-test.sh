@@ -11,6 +11,12 @@ fail() { echo "package test: FAIL: $*" >&2; exit 1; }
 package=$(scripts/build-package.sh | tail -1)
 echo "package test: $package"
 
+# A build configured for an install of one's own is no package: cpack refuses
+# it before building anything rather than put the game under /usr/local.
+cmake -S . -B build/package-refused -DCMAKE_BUILD_TYPE=Release -DTUMBLEWICK_BUILD_TESTS=OFF >/dev/null
+if refusal=$(cd build/package-refused && cpack -G DEB 2>&1); then fail "cpack made a package of a /usr/local build"; fi
+grep -q "not where Debian keeps games" <<<"$refusal" || fail "cpack refused for another reason: $refusal"
+
 contents=$(dpkg-deb -c "$package" | awk '{ print $6 }')
 for file in ./usr/games/tumblewick ./usr/lib/games/tumblewick/tumblewick ./usr/lib/games/tumblewick/libcards32.so \
     ./usr/share/games/tumblewick/song1.mid ./usr/share/games/tumblewick/TumblewickHelp.htm \
