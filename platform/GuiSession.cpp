@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QGuiApplication>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
@@ -16,9 +17,10 @@ constexpr const char* kNoDisplay = "Tumblewick needs a graphical desktop session
 
 // Without a display Qt warns about each platform it tried, then blames the
 // installation and aborts. So while the application is being made its
-// messages are held back: if it cannot start, the player reads one line that
-// names the real cause and the program ends with 1; if it starts, the held
-// messages go on to the usual handler.
+// messages are held back. If it cannot start for want of a display, the
+// player reads one line that says so; for any other cause (a platform that is
+// not installed or will not load), Qt's own words; either way the program
+// ends with 1. If it starts, the held messages go on to the usual handler.
 class StartupMessages {
 public:
     StartupMessages() { previous = qInstallMessageHandler(&Hold); }
@@ -37,7 +39,15 @@ private:
     static void Hold(QtMsgType type, const QMessageLogContext& context, const QString& text)
     {
         if (type == QtFatalMsg && text.contains(QLatin1String("no Qt platform plugin could be initialized"))) {
-            std::fputs(kNoDisplay, stderr);
+            const std::lock_guard lock(mutex);
+            if (std::any_of(held.begin(), held.end(), &SaysThereIsNoDisplay)) {
+                std::fputs(kNoDisplay, stderr);
+            } else {
+                for (const Message& message : held) {
+                    std::fprintf(stderr, "%s\n", qPrintable(message.text));
+                }
+                std::fprintf(stderr, "%s\n", qPrintable(text));
+            }
             std::_Exit(1);
         }
         if (type == QtFatalMsg) {
@@ -48,6 +58,13 @@ private:
         const std::lock_guard lock(mutex);
         held.push_back({type, context.file ? context.file : "", context.function ? context.function : "",
             context.category ? context.category : "", context.line, text});
+    }
+
+    // What the X11 and Wayland platforms say when no display answers.
+    static bool SaysThereIsNoDisplay(const Message& message)
+    {
+        return message.text.contains(QLatin1String("could not connect to display"))
+            || message.text.contains(QLatin1String("Failed to create wl_display"));
     }
 
     static void Release()
