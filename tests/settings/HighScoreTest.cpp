@@ -65,6 +65,21 @@ void Store(const Rows& rows)
     }
 }
 
+// Every stored row in full, the default where a row is missing.
+Rows Stored()
+{
+    Rows rows;
+    for (int k = 0; k < kHighScoreRowCount; ++k) {
+        std::string name, score;
+        const bool named = ReadRegistryString(RegistryRoot::CurrentUser, kHighScoresKey, "Name" + std::to_string(k),
+                                              name, 1 << 16);
+        const bool scored = ReadRegistryString(RegistryRoot::CurrentUser, kHighScoresKey, "Score" + std::to_string(k),
+                                               score, 1 << 16);
+        rows.push_back(named || scored ? name + '|' + score : kDefaults[static_cast<std::size_t>(k)]);
+    }
+    return rows;
+}
+
 // The stored list as the High Score List shows it.
 Rows Loaded()
 {
@@ -92,35 +107,37 @@ TEST(HighScoreTable, LowestScoreReadsTheStoredLastRowAndSaturates)
     }
 }
 
-// The disk fills up while the list is written: a file that may not grow
-// fails the save once the new, longer rows need more room than it has.
+// The disk fills up while the list is written: a file that may not grow to
+// its full size again tears the write of its last page, where the list is.
 TEST(HighScoreTable, ASaveThatFailsPartwayLeavesTheStoredListAsItWas)
 {
     test::TemporaryStore store;
     Store(kPlayers);
     FakeDialog dialog = HighScoreFake();
-    for (int item = kName; item < kFirstHighScoreScoreItem + kHighScoreRowCount; ++item) {
-        dialog.SetItemText(item, std::string(kHighScoreTextBuffer - 1, '9')); // every name and score
-    }
+    dialog.SetItemText(kName, std::string(kHighScoreTextBuffer - 1, 'n'));
+    dialog.SetItemText(kFirstHighScoreScoreItem, std::string(kHighScoreTextBuffer - 1, '9'));
     rlimit limit {};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
-    const rlimit full = {std::filesystem::file_size(PerUserStorePath()), limit.rlim_max};
+    const rlimit full = {std::filesystem::file_size(PerUserStorePath()) - 100, limit.rlim_max};
     const auto previous = std::signal(SIGXFSZ, SIG_IGN);
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &full), 0);
-    EXPECT_FALSE(SaveHighScores(dialog));
+    EXPECT_FALSE(SaveHighScores(dialog, 0));
     setrlimit(RLIMIT_FSIZE, &limit);
     std::signal(SIGXFSZ, previous);
-    EXPECT_EQ(Loaded(), kPlayers);
+    EXPECT_EQ(Stored(), kPlayers);
 }
 
 // A new score gets the row below every stored score it does not beat, among
 // the stored rows or, below them, the defaults. The first row that does not
-// read whole (a text too long for the buffer) ends the stored list. One
-// handler serves every opening, as in the program, so a row given at one
+// read whole (a text too long for the buffer) ends the list shown; OK never
+// replaces it or the rows after it, it only moves them down to make room.
+// One handler serves every opening, as in the program, so a row given at one
 // opening is still in it at the next.
 TEST(HighScoreDialog, ShowsTheStoredListOpensOneRowForANewScoreAndStoresTheListOnOkOnly)
 {
     const std::string longest(kHighScoreTextBuffer - 1, 'w'), tooLong(kHighScoreTextBuffer, '7');
+    Rows unreadable = kPlayers;
+    unreadable[3] = tooLong + "|96000";
     // Stored list, new entry, score, answer to Reset (0: no Reset), closing button, the rows open for a name
     // (after any Reset), the stored list afterwards (__ is "Ada" with the new score, "" none).
     const std::vector<std::tuple<Rows, bool, std::int32_t, int, int, std::vector<int>, std::string>> cases = {
@@ -137,8 +154,10 @@ TEST(HighScoreDialog, ShowsTheStoredListOpensOneRowForANewScoreAndStoresTheListO
         {{"A|100", "B|100"}, true, 60, 0, IdOk, {}, "S0 S1 D2 D3 D4 D5 D6 D7 D8 D9"},
         {{"A|91000", "B|72900", "C|n/a", "D|9"}, true, 5, 0, IdOk, {2}, "S0 S1 __ S2 S3 D5 D6 D7 D8 D9"}, // n/a: 0
         {{"A|91000", "B|72900", "C|56800"}, true, 5000, 0, IdOk, {8}, "S0 S1 S2 D3 D4 D5 D6 D7 __ D9"},
-        {{"A|999999"}, true, 95000, 0, IdOk, {0}, "__ D1 D2 D3 D4 D5 D6 D7 D8 D9"}, // the stored row gives way
-        {{longest + "|1", "B|" + tooLong, "C|3"}, false, 0, 0, IdOk, {}, "S0 D1 D2 D3 D4 D5 D6 D7 D8 D9"},
+        {{"A|999999"}, true, 95000, 0, IdOk, {0}, "S0 __ D2 D3 D4 D5 D6 D7 D8 D9"}, // shown over it, stored below
+        {{longest + "|1", "B|" + tooLong, "C|3"}, false, 0, 0, IdOk, {}, "S0 S1 S2 D3 D4 D5 D6 D7 D8 D9"},
+        {unreadable, false, 0, 0, IdOk, {}, kStored},
+        {unreadable, true, 96500, 0, IdOk, {0}, "S0 S1 S2 __ S3 S4 S5 S6 S7 S8"},
     };
     HighScoreDialog handler;
     for (const auto& [stored, newEntry, score, reset, close, editableRows, after] : cases) {
@@ -168,8 +187,29 @@ TEST(HighScoreDialog, ShowsTheStoredListOpensOneRowForANewScoreAndStoresTheListO
         EXPECT_EQ(dialog.ended, close);
         std::string name;
         EXPECT_EQ(ReadRegistryString(RegistryRoot::CurrentUser, kHighScoresKey, "Name0", name, 256), !after.empty());
-        EXPECT_EQ(Loaded(), after.empty() ? kDefaults : Expand(stored, after, "Ada|" + std::to_string(score)));
+        EXPECT_EQ(Stored(), after.empty() ? kDefaults : Expand(stored, after, "Ada|" + std::to_string(score)));
     }
+}
+
+// Both copies of the game reach a high score and open the dialog on the same
+// list; each entry goes into the list as it is stored when it is confirmed.
+TEST(HighScoreDialog, TwoCopiesEnteringScoresAtOnceKeepBoth)
+{
+    test::TemporaryStore store;
+    Store(kPlayers);
+    HighScoreDialog first, second;
+    FakeDialog firstDialog = HighScoreFake(), secondDialog = HighScoreFake();
+    first.SetPending(true, 5000);
+    second.SetPending(true, 97500);
+    first.OnInitDialog(firstDialog);
+    second.OnInitDialog(secondDialog);
+    firstDialog.SetItemText(kName + first.NewEntryRow(), "Ann");
+    secondDialog.SetItemText(kName + second.NewEntryRow(), "Bob");
+    first.OnCommand(firstDialog, IdOk);
+    second.OnCommand(secondDialog, IdOk);
+    Rows expected = Expand(kPlayers, "S0 S1 __ S2 S3 S4 S4 S5 S6 S7", "Bob|97500");
+    expected[5] = "Ann|5000";
+    EXPECT_EQ(Stored(), expected);
 }
 
 // Acts on the dialog once it is up, as the player would, and leaves a
