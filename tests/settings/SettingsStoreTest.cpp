@@ -107,38 +107,6 @@ TEST(PerUserStore, LivesInAPrivateFileInAPrivateFolderOrSaysOnceWhyItCannot)
               "Tumblewick: cannot save settings to " + PerUserStorePath().string() + ": Not a directory\n");
 }
 
-TEST(PerUserStore, ADamagedStoreIsMovedAsideAndAFreshOneStarted)
-{
-    for (const std::string how : {"truncated", "cut to its header", "garbage", "from a later version"}) {
-        SCOPED_TRACE(how);
-        test::TemporaryStore store;
-        for (int i = 0; i < 40; ++i) { // several pages' worth
-            ASSERT_TRUE(WriteRegistryString(User, kHighScoresKey, "Name" + std::to_string(i), std::string(300, 'x')));
-        }
-        ASSERT_TRUE(WriteRegistryDword(User, Key, "Beep", 0));
-        const fs::path file = PerUserStorePath();
-        if (how == "garbage") {
-            std::ofstream(file, std::ios::binary | std::ios::trunc) << std::string(8192, '\x5A');
-        } else if (how == "from a later version") { // the header's user_version
-            std::fstream(file, std::ios::binary | std::ios::in | std::ios::out).seekp(60).write("\0\0\0\x02", 4);
-        } else {
-            fs::resize_file(file, how == "truncated" ? fs::file_size(file) / 2 : 100);
-        }
-        const std::vector<std::uintmax_t> damaged = {fs::file_size(file)};
-        EXPECT_EQ(Number("Beep"), Unset);
-        std::vector<std::uintmax_t> movedAside;
-        for (const fs::path& path : fs::directory_iterator(file.parent_path())) {
-            if (path.filename().string().starts_with("tumblewick.sqlite.damaged-")) {
-                movedAside.push_back(fs::file_size(path));
-            }
-        }
-        EXPECT_EQ(movedAside, damaged);
-        EXPECT_TRUE(WriteRegistryDword(User, Key, "Beep", 1));
-        EXPECT_EQ(Number("Beep"), 1);
-        EXPECT_TRUE(PerUserStoreIsIntact());
-    }
-}
-
 // Every field 0, as at process start.
 void ProcessStart(Settings& s) { s = Settings{}; }
 
@@ -160,14 +128,13 @@ constexpr std::int32_t kEntered = 1'000'000; // above every default score
 // A copy of the game saving first, first + 1, ... last, telling `report` (if
 // any) of each save that has returned; it exits with 1 when a save fails.
 // Save k is k as every setting and every number of the placement, and a high
-// score of kEntered + k for "k", the settings first as in the game.
+// score of kEntered + k under that name too, the settings first as in the game.
 pid_t StartSaving(std::int32_t first, std::int32_t last, int report = -1)
 {
     const pid_t child = fork();
     for (std::int32_t k = first; child == 0; ++k) {
         test::FakeDialog rows;
-        rows.items[kFirstHighScoreNameItem].text = std::to_string(k);
-        rows.items[kFirstHighScoreScoreItem].text = std::to_string(kEntered + k);
+        rows.items[kFirstHighScoreNameItem].text = rows.items[kFirstHighScoreScoreItem].text = std::to_string(kEntered + k);
         settings = Filled<Settings>(k);
         if (!SaveSettings(Filled<WindowPlacement>(k)) || !SaveHighScores(rows, 0) ||
             (report >= 0 && write(report, &k, sizeof k) != sizeof k)) {
@@ -193,11 +160,9 @@ std::pair<std::int32_t, std::vector<std::int32_t>> SavesHeld()
     const auto fromSaveK = std::ranges::count(Fields(settings), k) + std::ranges::count(Fields(placement), k);
     std::vector<std::int32_t> entries;
     for (int row = 0; row < kHighScoreRowCount; ++row) {
-        const auto name = Text("Name" + std::to_string(row), 16, kHighScoresKey);
         const auto score = Text("Score" + std::to_string(row), 16, kHighScoresKey);
-        const bool whole = name && score && !name->empty() && name->find_first_not_of("0123456789") == std::string::npos &&
-                           ScoreTextToNumber(*score) == kEntered + std::stoi(*name);
-        entries.push_back(whole ? std::stoi(*name) : -1);
+        const bool whole = score && Text("Name" + std::to_string(row), 16, kHighScoresKey) == score;
+        entries.push_back(whole ? ScoreTextToNumber(*score) - kEntered : -1);
     }
     return {fromSaveK == 17 ? k : -1, entries};
 }
@@ -207,12 +172,9 @@ std::pair<std::int32_t, std::vector<std::int32_t>> SavesHeld()
 std::int32_t OlderSaveHeld()
 {
     const auto [k, entries] = SavesHeld();
-    for (std::size_t row = 0; row < entries.size(); ++row) {
-        if (entries[row] != entries[0] - static_cast<std::int32_t>(row)) {
-            return -1;
-        }
-    }
-    return k < 0 ? -1 : std::min(k, entries[0]);
+    const bool oneSave = std::ranges::adjacent_find(entries, [](auto above, auto below) { return below != above - 1; }) ==
+                         entries.end();
+    return oneSave && k >= 0 ? std::min(k, entries[0]) : -1;
 }
 
 // Each copy starts at the save after the older one held.
@@ -289,25 +251,44 @@ void FailReadsPastTheFirstPage()
     ASSERT_EQ(prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program), 0); // this thread only
 }
 
-// SQLite reports such a failed read as a malformed database. Either way the
-// game starts at once on the defaults and leaves the file where it is, and
-// its save at close keeps every stored value but the one the player changed.
-TEST(SettingsStore, AStoreThatCannotBeReadIsNeitherMovedAsideNorSavedOver)
+// A store found damaged is moved aside and a fresh one started. One that only
+// cannot be read, held locked or failing its reads (which SQLite reports as a
+// malformed database), stays where it is: the game starts at once on the
+// defaults, and its save at close keeps every stored value but the one the
+// player changed.
+TEST(SettingsStore, ADamagedStoreIsMovedAsideAndOneThatCannotBeReadIsKept)
 {
-    for (const bool locked : {true, false}) {
-        SCOPED_TRACE(locked ? "locked" : "failing reads");
+    for (const std::string how :
+         {"truncated", "cut to its header", "garbage", "from a later version", "locked", "failing reads"}) {
+        SCOPED_TRACE(how);
+        const bool damaged = how != "locked" && how != "failing reads";
         test::TemporaryStore store;
         test::SettingsScope scope([](Settings& s) { s.Beep = 0, s.SwapMode = 1, s.UpDown = -1, s.BackgroundColor = 5; });
-        const WindowPlacement stored = {100, 120, 800, 600, 2};
+        for (int i = 0; i < 40; ++i) { // several pages' worth
+            ASSERT_TRUE(WriteRegistryString(User, kHighScoresKey, "Name" + std::to_string(i), std::string(300, 'x')));
+        }
+        const WindowPlacement stored = {100, 120, 800, 600, 2}, closed = {5, 5, 700, 500, 0};
         ASSERT_TRUE(SaveSettings(stored));
-        Settings expected = settings;
+        Settings expected = damaged ? Settings::Defaults() : settings;
         expected.Music = 0;
+        const fs::path file = PerUserStorePath();
+        if (how == "garbage") {
+            std::ofstream(file, std::ios::binary | std::ios::trunc) << std::string(8192, '\x5A');
+        } else if (how == "from a later version") { // the header's user_version
+            std::fstream(file, std::ios::binary | std::ios::in | std::ios::out).seekp(60).write("\0\0\0\x02", 4);
+        } else if (damaged) {
+            fs::resize_file(file, how == "truncated" ? fs::file_size(file) / 2 : 100);
+        }
+        std::vector<std::uintmax_t> movedAside, expectedAside;
+        if (damaged) {
+            expectedAside.push_back(fs::file_size(file));
+        }
 
         std::atomic<bool> released = false;
-        std::thread holder = locked ? HoldLocked(released) : std::thread();
+        std::thread holder = how == "locked" ? HoldLocked(released) : std::thread();
         WindowPlacement placement;
         std::thread([&] {
-            if (!locked) {
+            if (how == "failing reads") {
                 FailReadsPastTheFirstPage();
             }
             LoadSettings(placement);
@@ -318,11 +299,18 @@ TEST(SettingsStore, AStoreThatCannotBeReadIsNeitherMovedAsideNorSavedOver)
         if (holder.joinable()) {
             holder.join();
         }
+        for (const fs::path& path : fs::directory_iterator(file.parent_path())) {
+            if (path.filename().string().starts_with("tumblewick.sqlite.damaged-")) {
+                movedAside.push_back(fs::file_size(path));
+            }
+        }
+        EXPECT_EQ(movedAside, expectedAside);
         settings.Music = 0; // in the Options dialog
-        EXPECT_TRUE(SaveSettings({5, 5, 700, 500, 0}));
-        EXPECT_EQ(std::distance(fs::directory_iterator(store.ConfigHome() / "Tumblewick"), fs::directory_iterator()), 1);
+        EXPECT_TRUE(SaveSettings(closed));
         LoadSettings(placement);
-        EXPECT_EQ(std::pair(Fields(settings), Fields(placement)), std::pair(Fields(expected), Fields(stored)));
+        EXPECT_EQ(std::pair(Fields(settings), Fields(placement)),
+                  std::pair(Fields(expected), Fields(damaged ? closed : stored)));
+        EXPECT_TRUE(PerUserStoreIsIntact());
     }
 }
 
