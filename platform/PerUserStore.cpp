@@ -1,11 +1,14 @@
 #include "platform/PerUserStore.h"
 
+#include "platform/NoticingFileSystem.h"
+
 #include <QFile>
 #include <QStandardPaths>
 #include <QString>
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -66,8 +69,18 @@ constexpr int kTypeText = 1;
 constexpr int kTypeNumber = 4;
 
 // Two copies of the game may save at the same moment; the later one waits
-// rather than losing its settings.
-constexpr int kBusyTimeoutMs = 5000;
+// rather than losing its settings. A read waits only a moment: another copy's
+// save takes milliseconds, and a store that stays locked (another program
+// holding it) must not hold up the start of the game. What could not be read
+// is then not known, which the callers keep apart from missing.
+constexpr int kWriteBusyTimeoutMs = 5000;
+constexpr int kReadBusyTimeoutMs = 400;
+
+enum class Access {
+    Read,   // never creates the store, waits only a moment for a lock
+    Change, // writes to a store that exists
+    Create, // writes, making the folder and the store as needed
+};
 
 enum class Outcome { Ok, Failed, Damaged };
 
@@ -178,7 +191,9 @@ struct Store {
     std::filesystem::path path;
     FileIdentity identity;
     sqlite3* db = nullptr;
-    std::string failure; // why it could not be opened or written, when it could not
+    bool missing = false; // no store yet, so every value is missing
+    std::string failure;  // why it could not be opened or written, when it could not
+    FileFailureWatch watch;
 };
 
 bool Fail(Store& store, std::string reason)
@@ -225,13 +240,15 @@ bool EnsureFolder(const std::filesystem::path& folder)
     return true;
 }
 
-// Opens the store file. With `create`, makes the folder and an empty file
-// (an empty file is an empty SQLite database) so that the file is private
+// Opens the store file. With Access::Create, makes the folder and an empty
+// file (an empty file is an empty SQLite database) so that the file is private
 // from its first byte; SQLite gives its journal the same mode.
-bool Open(Store& store, bool create)
+bool Open(Store& store, Access access)
 {
+    const bool create = access == Access::Create;
     store.path = PerUserStorePath();
     if (store.path.empty()) {
+        store.missing = true;
         return Fail(store, "there is no configuration folder");
     }
     if (create && !EnsureFolder(store.path.parent_path())) {
@@ -239,9 +256,11 @@ bool Open(Store& store, bool create)
     }
     struct stat info {};
     if (stat(store.path.c_str(), &info) != 0) {
+        store.missing = errno == ENOENT;
         if (errno != ENOENT || !create) {
             return Fail(store, SystemReason());
         }
+        store.missing = false;
         const int fd = open(store.path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
         if (fd < 0) {
             return Fail(store, SystemReason());
@@ -261,18 +280,19 @@ bool Open(Store& store, bool create)
     }
     store.identity = {info.st_dev, info.st_ino};
 
-    int rc = sqlite3_open_v2(store.path.c_str(), &store.db, SQLITE_OPEN_READWRITE, nullptr);
+    const char* fileSystem = NoticingFileSystemName();
+    int rc = sqlite3_open_v2(store.path.c_str(), &store.db, SQLITE_OPEN_READWRITE, fileSystem);
     if (rc != SQLITE_OK && !create) {
         // A store we may read but not write still answers reads.
         store.Close();
-        rc = sqlite3_open_v2(store.path.c_str(), &store.db, SQLITE_OPEN_READONLY, nullptr);
+        rc = sqlite3_open_v2(store.path.c_str(), &store.db, SQLITE_OPEN_READONLY, fileSystem);
     }
     if (rc != SQLITE_OK) {
         store.failure = store.db ? SqliteReason(store.db) : sqlite3_errstr(rc);
         store.Close();
         return false;
     }
-    sqlite3_busy_timeout(store.db, kBusyTimeoutMs);
+    sqlite3_busy_timeout(store.db, access == Access::Read ? kReadBusyTimeoutMs : kWriteBusyTimeoutMs);
     return true;
 }
 
@@ -328,6 +348,20 @@ Outcome CheckSchema(sqlite3* db, bool& empty)
     return ours ? Outcome::Ok : Outcome::Damaged;
 }
 
+// PRAGMA quick_check or integrity_check: Ok, or Damaged when it finds the
+// file damaged.
+Outcome Check(sqlite3* db, const char* pragma)
+{
+    Statement check(db, pragma);
+    const int rc = check.Step();
+    if (rc != SQLITE_ROW) {
+        return FromCode(rc);
+    }
+    const unsigned char* verdict = sqlite3_column_text(check.Get(), 0);
+    return verdict && std::string_view(reinterpret_cast<const char*>(verdict)) == "ok" ? Outcome::Ok
+                                                                                        : Outcome::Damaged;
+}
+
 // A full integrity check costs a read of every page; once per file and
 // process is enough to keep the game off a store that would mislead it.
 Outcome CheckOnce(const Store& store)
@@ -338,18 +372,37 @@ Outcome CheckOnce(const Store& store)
             return Outcome::Ok;
         }
     }
-    Statement check(store.db, "PRAGMA quick_check(1)");
-    const int rc = check.Step();
-    if (rc != SQLITE_ROW) {
-        return FromCode(rc);
+    const Outcome outcome = Check(store.db, "PRAGMA quick_check(1)");
+    if (outcome == Outcome::Ok) {
+        std::lock_guard lock(checkedMutex);
+        checkedFiles.insert(store.identity);
     }
-    const unsigned char* verdict = sqlite3_column_text(check.Get(), 0);
-    if (!verdict || std::string_view(reinterpret_cast<const char*>(verdict)) != "ok") {
-        return Outcome::Damaged;
+    return outcome;
+}
+
+// Every page and the schema, read at one moment.
+Outcome CheckWhole(sqlite3* db)
+{
+    bool empty = false;
+    Outcome outcome = FromCode(Exec(db, "BEGIN"));
+    if (outcome == Outcome::Ok) {
+        outcome = Check(db, "PRAGMA integrity_check(1)");
     }
-    std::lock_guard lock(checkedMutex);
-    checkedFiles.insert(store.identity);
-    return Outcome::Ok;
+    if (outcome == Outcome::Ok) {
+        outcome = CheckSchema(db, empty);
+    }
+    Exec(db, "COMMIT");
+    return outcome;
+}
+
+// Damage met by a call may be a read the system failed: only a fresh check
+// of the same file, every read of it answered, condemns the file. A file
+// that cannot be checked now is left alone.
+bool ProvenDamaged(const Store& suspect)
+{
+    Store store;
+    return Open(store, Access::Read) && store.identity == suspect.identity &&
+           CheckWhole(store.db) == Outcome::Damaged && !store.watch.Failed();
 }
 
 // Keeps the damaged file (and a journal that belongs to it) under a new name
@@ -386,19 +439,20 @@ void MoveAside(const std::filesystem::path& path, FileIdentity identity)
     }
 }
 
-// Runs `operation` on an open store. A store found damaged is moved aside and
-// the operation runs once more on a fresh one (for a read: on no store). When
-// it fails, `failure` (if given) receives the reason.
+// Runs `operation` on an open store. A store proven damaged is moved aside
+// and the operation runs once more on a fresh one (for a read: on no store,
+// which reads as empty). When it fails, `failure` (if given) receives the
+// reason.
 template <typename Operation>
-bool WithStore(bool create, Operation&& operation, std::string* failure = nullptr)
+bool WithStore(Access access, Operation&& operation, std::string* failure = nullptr)
 {
     for (int attempt = 0; attempt < 2; ++attempt) {
         Store store;
-        if (!Open(store, create)) {
+        if (!Open(store, access)) {
             if (failure) {
                 *failure = store.failure;
             }
-            return false;
+            return access == Access::Read && store.missing;
         }
         Outcome outcome = CheckOnce(store);
         if (outcome == Outcome::Ok) {
@@ -411,6 +465,9 @@ bool WithStore(bool create, Operation&& operation, std::string* failure = nullpt
             return outcome == Outcome::Ok;
         }
         store.Close();
+        if (store.watch.Failed() || !ProvenDamaged(store)) {
+            return false;
+        }
         MoveAside(store.path, store.identity);
     }
     return false;
@@ -503,6 +560,64 @@ Outcome Upsert(sqlite3* db, const std::vector<std::string_view>& keyParts, const
     return FromCode(upsert.Step());
 }
 
+// One value of the key, or nothing when it is missing (or holds what the
+// game never writes).
+Outcome ReadValue(sqlite3* db, std::string_view keyPath, std::string_view name, std::optional<StoredValue>& value)
+{
+    value.reset();
+    Statement read(db, "SELECT v.type, v.number, v.text FROM registry_values v JOIN keys k ON k.id = v.key "
+                       "WHERE k.path = ?1 AND v.name = ?2");
+    const int rc = read.Bind(1, keyPath).Bind(2, name).Step();
+    if (rc != SQLITE_ROW) {
+        return FromCode(rc);
+    }
+    sqlite3_stmt* row = read.Get();
+    const int type = sqlite3_column_int(row, 0);
+    if (type == kTypeNumber && sqlite3_column_type(row, 1) == SQLITE_INTEGER) {
+        const sqlite3_int64 number = sqlite3_column_int64(row, 1);
+        // Wider numbers were never written by the game; they read as missing.
+        if (number >= std::numeric_limits<std::int32_t>::min() && number <= std::numeric_limits<std::int32_t>::max()) {
+            value = StoredValue::Number(static_cast<std::int32_t>(number));
+        }
+    } else if (type == kTypeText && sqlite3_column_type(row, 2) != SQLITE_NULL) {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(row, 2));
+        value = StoredValue::Text(std::string_view(text, static_cast<std::size_t>(sqlite3_column_bytes(row, 2))));
+    }
+    return Outcome::Ok;
+}
+
+Outcome ReadValues(sqlite3* db, std::string_view keyPath, std::span<const std::string> names, StoredValues& values)
+{
+    values.assign(names.size(), std::nullopt);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const Outcome outcome = ReadValue(db, keyPath, names[i], values[i]);
+        if (outcome != Outcome::Ok) {
+            return outcome;
+        }
+    }
+    return Outcome::Ok;
+}
+
+bool ValidRead(std::string_view keyPath, std::span<const std::string> names)
+{
+    return !SplitKeyPath(keyPath).empty() && std::ranges::all_of(names, ValidName);
+}
+
+Outcome WriteAll(sqlite3* db, std::span<const StoredWrite> writes)
+{
+    for (const StoredWrite& write : writes) {
+        const std::vector<std::string_view> keyParts = SplitKeyPath(write.keyPath);
+        if (keyParts.empty() || !ValidName(write.name)) {
+            return Outcome::Failed;
+        }
+        const Outcome outcome = Upsert(db, keyParts, write);
+        if (outcome != Outcome::Ok) {
+            return outcome;
+        }
+    }
+    return Outcome::Ok;
+}
+
 // A store that cannot be written stays so for the rest of the run, and the
 // game says nothing of it in its windows: one line is enough to tell whoever
 // started it from a terminal why nothing is kept.
@@ -526,67 +641,54 @@ std::filesystem::path PerUserStorePath()
     return std::filesystem::path(QFile::encodeName(base).toStdString()) / "Tumblewick" / "tumblewick.sqlite";
 }
 
-std::optional<StoredValue> ReadStoredValue(std::string_view keyPath, std::string_view name)
+std::optional<StoredValues> ReadStoredValues(std::string_view keyPath, std::span<const std::string> names)
 {
-    if (SplitKeyPath(keyPath).empty() || !ValidName(name)) {
+    StoredValues values(names.size());
+    if (!ValidRead(keyPath, names)) {
+        return values;
+    }
+    const bool read = WithStore(Access::Read, [&](Store& store) {
+        // One read transaction: the values come from one moment, even while
+        // another copy of the game saves.
+        sqlite3* db = store.db;
+        Outcome outcome = FromCode(Exec(db, "BEGIN"));
+        bool empty = false;
+        if (outcome == Outcome::Ok) {
+            outcome = CheckSchema(db, empty);
+        }
+        if (outcome == Outcome::Ok && !empty) {
+            outcome = ReadValues(db, keyPath, names, values);
+        }
+        Exec(db, "COMMIT");
+        return outcome;
+    });
+    if (!read) {
         return std::nullopt;
     }
-    std::optional<StoredValue> value;
-    WithStore(false, [&](Store& store) {
-        sqlite3* db = store.db;
-        bool empty = false;
-        const Outcome schema = CheckSchema(db, empty);
-        if (schema != Outcome::Ok || empty) {
-            return schema;
-        }
-        Statement read(db, "SELECT v.type, v.number, v.text FROM registry_values v JOIN keys k ON k.id = v.key "
-                           "WHERE k.path = ?1 AND v.name = ?2");
-        const int rc = read.Bind(1, keyPath).Bind(2, name).Step();
-        if (rc != SQLITE_ROW) {
-            return FromCode(rc);
-        }
-        sqlite3_stmt* row = read.Get();
-        const int type = sqlite3_column_int(row, 0);
-        if (type == kTypeNumber && sqlite3_column_type(row, 1) == SQLITE_INTEGER) {
-            const sqlite3_int64 number = sqlite3_column_int64(row, 1);
-            // Wider numbers were never written by the game; they read as missing.
-            if (number >= std::numeric_limits<std::int32_t>::min() &&
-                number <= std::numeric_limits<std::int32_t>::max()) {
-                value = StoredValue::Number(static_cast<std::int32_t>(number));
-            }
-        } else if (type == kTypeText && sqlite3_column_type(row, 2) != SQLITE_NULL) {
-            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(row, 2));
-            value = StoredValue::Text(std::string_view(text, static_cast<std::size_t>(sqlite3_column_bytes(row, 2))));
-        }
-        return Outcome::Ok;
-    });
-    return value;
+    return values;
 }
 
-bool WriteStoredValues(std::span<const StoredWrite> writes)
+std::optional<StoredValue> ReadStoredValue(std::string_view keyPath, std::string_view name)
 {
-    std::vector<std::vector<std::string_view>> keyParts;
-    for (const StoredWrite& write : writes) {
-        keyParts.push_back(SplitKeyPath(write.keyPath));
-        if (keyParts.back().empty() || !ValidName(write.name)) {
-            return false;
-        }
-    }
-    if (writes.empty()) {
-        return true;
+    const std::string names[] = {std::string(name)};
+    std::optional<StoredValues> values = ReadStoredValues(keyPath, names);
+    return values ? std::move(values->front()) : std::nullopt;
+}
+
+bool UpdateStoredValues(std::string_view keyPath, std::span<const std::string> names,
+                        const std::function<std::vector<StoredWrite>(const StoredValues&)>& change)
+{
+    if (!ValidRead(keyPath, names)) {
+        return false;
     }
     std::string failure;
     const bool written = WithStore(
-        true,
+        Access::Create,
         [&](Store& store) {
             return InWriteTransaction(store, [&](sqlite3* db) {
-                for (std::size_t i = 0; i < writes.size(); ++i) {
-                    const Outcome outcome = Upsert(db, keyParts[i], writes[i]);
-                    if (outcome != Outcome::Ok) {
-                        return outcome;
-                    }
-                }
-                return Outcome::Ok;
+                StoredValues values;
+                const Outcome outcome = ReadValues(db, keyPath, names, values);
+                return outcome == Outcome::Ok ? WriteAll(db, change(values)) : outcome;
             });
         },
         &failure);
@@ -596,12 +698,23 @@ bool WriteStoredValues(std::span<const StoredWrite> writes)
     return written;
 }
 
+bool WriteStoredValues(std::span<const StoredWrite> writes)
+{
+    const bool valid = std::ranges::all_of(
+        writes, [](const StoredWrite& write) { return !SplitKeyPath(write.keyPath).empty() && ValidName(write.name); });
+    if (!valid || writes.empty()) {
+        return valid;
+    }
+    const std::vector<StoredWrite> all(writes.begin(), writes.end());
+    return UpdateStoredValues(writes.front().keyPath, {}, [&](const StoredValues&) { return all; });
+}
+
 bool DeleteStoredKey(std::string_view keyPath)
 {
     if (SplitKeyPath(keyPath).empty()) {
         return false;
     }
-    return WithStore(false, [&](Store& store) {
+    return WithStore(Access::Change, [&](Store& store) {
         return InWriteTransaction(store, [&](sqlite3* db) {
             Outcome outcome = Outcome::Ok;
             const std::optional<sqlite3_int64> key = FindKey(db, keyPath, outcome);
@@ -624,17 +737,7 @@ bool DeleteStoredKey(std::string_view keyPath)
 bool PerUserStoreIsIntact()
 {
     Store store;
-    if (!Open(store, false)) {
-        return false;
-    }
-    Statement check(store.db, "PRAGMA integrity_check(1)");
-    if (check.Step() != SQLITE_ROW) {
-        return false;
-    }
-    const unsigned char* verdict = sqlite3_column_text(check.Get(), 0);
-    bool empty = false;
-    return verdict && std::string_view(reinterpret_cast<const char*>(verdict)) == "ok" &&
-           CheckSchema(store.db, empty) == Outcome::Ok;
+    return Open(store, Access::Read) && CheckWhole(store.db) == Outcome::Ok;
 }
 
 } // namespace tw

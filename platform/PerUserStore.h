@@ -2,10 +2,12 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tw {
 
@@ -35,11 +37,27 @@ std::filesystem::path PerUserStorePath();
 // Empty when the store, the key or the value is missing or unreadable.
 std::optional<StoredValue> ReadStoredValue(std::string_view keyPath, std::string_view name);
 
+// One per name asked for, empty where that value is missing.
+using StoredValues = std::vector<std::optional<StoredValue>>;
+
+// The values of one key, read at one moment. Empty when the store could not
+// be read: another program held it locked for longer than a moment, or the
+// system failed a read. That is not the same as values that are missing,
+// and a store that merely could not be read is never taken for damaged.
+std::optional<StoredValues> ReadStoredValues(std::string_view keyPath, std::span<const std::string> names);
+
 struct StoredWrite {
     std::string keyPath;
     std::string name;
     StoredValue value;
 };
+
+// Reads the values as ReadStoredValues does and makes the writes `change`
+// returns for them, in one transaction: no other copy of the game writes in
+// between (one that is writing is waited for). False, with nothing written,
+// when the store could not be read or written.
+bool UpdateStoredValues(std::string_view keyPath, std::span<const std::string> names,
+                        const std::function<std::vector<StoredWrite>(const StoredValues&)>& change);
 
 // Creates each key and its parents as needed and replaces any value of that
 // name, whatever its type: every write or, when the store could not be
@@ -51,7 +69,7 @@ bool WriteStoredValues(std::span<const StoredWrite> writes);
 bool DeleteStoredKey(std::string_view keyPath);
 
 // A full integrity check of the store as the next open finds it. The game
-// never needs it (damage is noticed as it is met); it is for diagnostics.
+// never needs it (damage is checked for as it is met); it is for diagnostics.
 bool PerUserStoreIsIntact();
 
 } // namespace tw

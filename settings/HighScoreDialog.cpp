@@ -20,7 +20,8 @@ bool HighScoreDialog::OnInitDialog(Dialog& dialog)
     FillDefaults(dialog);
     int placedRow = -1;
     LoadHighScores(dialog, newEntryMode, newEntryScore, placedRow);
-    if (!newEntryMode || placedRow < 0) {
+    entryRowOpen = newEntryMode && placedRow >= 0;
+    if (!entryRowOpen) {
         // A damaged list can leave the score without a row; it is then shown
         // as it is, rather than opening a row that belongs to an older entry.
         return true;
@@ -41,7 +42,7 @@ bool HighScoreDialog::OnCommand(Dialog& dialog, int id)
 {
     switch (id) {
     case IdOk:
-        SaveHighScores(dialog);
+        SaveHighScores(dialog, entryRowOpen ? newEntryRow : -1);
         dialog.EndDialog(IdOk);
         return true;
     case IdCancel:

@@ -38,6 +38,7 @@ private:
     int newEntryRow = -1;
     std::int32_t newEntryScore = 0;
     bool newEntryMode = false;
+    bool entryRowOpen = false; // this opening gave the new score a row
 
     bool pendingEntry = false;
     std::int32_t pendingScore = 0;

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <limits>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/Dialog.h"
 #include "platform/DialogHelpers.h"
@@ -21,24 +23,56 @@ constexpr std::array<std::string_view, kHighScoreRowCount> kDefaultNames{
 int NameItem(int row) { return kFirstHighScoreNameItem + row; }
 int ScoreItem(int row) { return kFirstHighScoreScoreItem + row; }
 
-// "Name0" .. "Name9", "Score0" .. "Score9".
-std::string ValueName(std::string_view stem, int row)
+// Row i's name is value 2i, its score 2i + 1: "Name0", "Score0", "Name1" ..
+const std::vector<std::string>& ValueNames()
 {
-    std::string name(stem);
-    name += static_cast<char>('0' + row);
-    return name;
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> all;
+        for (int row = 0; row < kHighScoreRowCount; ++row) {
+            for (const char* stem : {"Name", "Score"}) {
+                all.push_back(stem + std::string(1, static_cast<char>('0' + row)));
+            }
+        }
+        return all;
+    }();
+    return names;
 }
 
-bool ReadStored(std::string_view stem, int row, std::string& text)
+const std::optional<StoredValue>& StoredName(const StoredValues& stored, int row)
 {
-    return ReadRegistryString(RegistryRoot::CurrentUser, kHighScoresKey, ValueName(stem, row), text,
-                              kHighScoreTextBuffer);
+    return stored[static_cast<std::size_t>(2 * row)];
 }
+const std::optional<StoredValue>& StoredScore(const StoredValues& stored, int row)
+{
+    return stored[static_cast<std::size_t>(2 * row + 1)];
+}
+bool Missing(const StoredValues& stored, int row) { return !StoredName(stored, row) && !StoredScore(stored, row); }
 
 void SetRow(Dialog& rows, int row, std::string_view name, std::string_view score)
 {
     SetItemText(rows, NameItem(row), name);
     SetItemText(rows, ScoreItem(row), score);
+}
+
+// The row a new score goes to in the list as stored: below every row whose
+// score it does not beat, a missing row counting with its default score and
+// a row whose score cannot be read as unbeatable, so that no row is pushed
+// off the list by a lower score. kHighScoreRowCount when it beats none.
+int EntryPlace(const StoredValues& stored, std::int32_t newScore)
+{
+    for (int row = 0; row < kHighScoreRowCount; ++row) {
+        const std::optional<StoredValue>& score = StoredScore(stored, row);
+        std::int32_t standing = std::numeric_limits<std::int32_t>::max();
+        if (Missing(stored, row)) {
+            standing = DefaultHighScore(kHighScoreRowCount - row);
+        } else if (score && score->type == StoredValue::Type::Text) {
+            standing = ScoreTextToNumber(score->text);
+        }
+        if (standing < newScore) {
+            return row;
+        }
+    }
+    return kHighScoreRowCount;
 }
 
 } // namespace
@@ -55,18 +89,22 @@ void FillDefaults(Dialog& rows)
 
 void LoadHighScores(Dialog& rows, bool newEntryMode, std::int32_t newEntryScore, int& newEntryRow)
 {
+    // Read at one moment, so a list another copy of the game is saving is
+    // never shown half old and half new. A store that cannot be read shows
+    // the defaults, as a missing list does.
+    const StoredValues stored = ReadRegistryValues(RegistryRoot::CurrentUser, kHighScoresKey, ValueNames())
+                                    .value_or(StoredValues(ValueNames().size()));
     bool placed = false;
     bool stopped = false;
-    int stored = 0;
     int row = 0;
-    while (row < kHighScoreRowCount && !stopped) {
-        std::string name;
-        std::string score;
-        if (!ReadStored("Name", stored, name) || !ReadStored("Score", stored, score)) {
+    for (int i = 0; row < kHighScoreRowCount && !stopped; ++i, ++row) {
+        const std::optional<std::string> name = RegistryString(StoredName(stored, i), kHighScoreTextBuffer);
+        const std::optional<std::string> score = RegistryString(StoredScore(stored, i), kHighScoreTextBuffer);
+        if (!name || !score) {
             stopped = true;
             break;
         }
-        if (!placed && newEntryMode && ScoreTextToNumber(score) < newEntryScore) {
+        if (!placed && newEntryMode && ScoreTextToNumber(*score) < newEntryScore) {
             // Strictly below: a tie keeps the older entry above the new one.
             SetRow(rows, row, {}, {});
             newEntryRow = row;
@@ -74,10 +112,8 @@ void LoadHighScores(Dialog& rows, bool newEntryMode, std::int32_t newEntryScore,
             ++row;
         }
         if (row < kHighScoreRowCount) {
-            SetRow(rows, row, name, score);
+            SetRow(rows, row, *name, *score);
         }
-        ++stored;
-        ++row;
     }
     if (placed || !stopped || !newEntryMode || newEntryScore < 1) {
         return;
@@ -93,16 +129,32 @@ void LoadHighScores(Dialog& rows, bool newEntryMode, std::int32_t newEntryScore,
     }
 }
 
-bool SaveHighScores(Dialog& rows)
+bool SaveHighScores(Dialog& rows, int newEntryRow)
 {
+    const bool entering = newEntryRow >= 0 && newEntryRow < kHighScoreRowCount;
+    const std::string name = entering ? GetItemText(rows, NameItem(newEntryRow), kHighScoreTextBuffer) : "";
+    const std::string score = entering ? GetItemText(rows, ScoreItem(newEntryRow), kHighScoreTextBuffer) : "";
     RegistryTransaction save(RegistryRoot::CurrentUser);
-    for (int row = 0; row < kHighScoreRowCount; ++row) {
-        const std::string name = GetItemText(rows, NameItem(row), kHighScoreTextBuffer);
-        const std::string score = GetItemText(rows, ScoreItem(row), kHighScoreTextBuffer);
-        save.WriteString(kHighScoresKey, ValueName("Name", row), name);
-        save.WriteString(kHighScoresKey, ValueName("Score", row), score);
-    }
-    return save.Commit();
+    return save.CommitChange(kHighScoresKey, ValueNames(), [&](const StoredValues& stored, RegistryTransaction& save) {
+        const int place = entering ? EntryPlace(stored, ScoreTextToNumber(score)) : kHighScoreRowCount;
+        const auto write = [&](int row, const StoredValue& rowName, const StoredValue& rowScore) {
+            save.Write(kHighScoresKey, ValueNames()[static_cast<std::size_t>(2 * row)], rowName);
+            save.Write(kHighScoresKey, ValueNames()[static_cast<std::size_t>(2 * row + 1)], rowScore);
+        };
+        const StoredValue blank = StoredValue::Text("");
+        for (int row = 0; row < kHighScoreRowCount; ++row) {
+            const int from = row <= place ? row : row - 1; // the stored row that ends up here
+            if (row == place) {
+                write(row, StoredValue::Text(name), StoredValue::Text(score));
+            } else if (Missing(stored, from)) {
+                write(row, StoredValue::Text(kDefaultNames[static_cast<std::size_t>(row)]),
+                      StoredValue::Text(std::to_string(DefaultHighScore(kHighScoreRowCount - row))));
+            } else if (from != row) {
+                // Moved down as it is, even a row too long to be shown.
+                write(row, StoredName(stored, from).value_or(blank), StoredScore(stored, from).value_or(blank));
+            }
+        }
+    });
 }
 
 bool ClearHighScores() { return DeleteRegistryKey(RegistryRoot::CurrentUser, kHighScoresKey); }

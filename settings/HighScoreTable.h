@@ -30,9 +30,15 @@ void FillDefaults(Dialog& rows);
 // fits the score (a damaged list), `newEntryRow` is left as it was.
 void LoadHighScores(Dialog& rows, bool newEntryMode, std::int32_t newEntryScore, int& newEntryRow);
 
-// Writes the ten rows as shown, all at once: a save that fails, or a program
-// killed while saving, leaves the stored list as it was. True when written.
-bool SaveHighScores(Dialog& rows);
+// Stores the list as it is stored at this moment (another copy of the game
+// may have entered a score since the rows were loaded) with the rows shown
+// where nothing is stored, and enters the new score of row `newEntryRow`
+// (-1: none) below every stored score it does not beat. A stored row is
+// never replaced, only moved down to make room, even one that cannot be
+// shown; the lowest row drops off. All at once: a save that fails, or a
+// program killed while saving, leaves the stored list as it was. True when
+// written.
+bool SaveHighScores(Dialog& rows, int newEntryRow);
 
 // Forgets the stored list, so the next load shows the defaults. False when
 // there was nothing to delete or the store refused.

@@ -17,11 +17,7 @@ std::int32_t ReadRegistryDword(RegistryRoot root, std::string_view subkey, std::
     if (!Reachable(root)) {
         return defaultValue;
     }
-    const std::optional<StoredValue> value = ReadStoredValue(subkey, name);
-    if (!value || value->type != StoredValue::Type::Number) {
-        return defaultValue;
-    }
-    return value->number;
+    return RegistryDword(ReadStoredValue(subkey, name), defaultValue);
 }
 
 bool WriteRegistryDword(RegistryRoot root, std::string_view subkey, std::string_view name, std::int32_t value)
@@ -40,13 +36,34 @@ bool ReadRegistryString(RegistryRoot root, std::string_view subkey, std::string_
     if (!Reachable(root)) {
         return false;
     }
-    const std::optional<StoredValue> value = ReadStoredValue(subkey, name);
+    std::optional<std::string> read = RegistryString(ReadStoredValue(subkey, name), bufferSize);
+    if (read) {
+        text = std::move(*read);
+    }
+    return read.has_value();
+}
+
+std::int32_t RegistryDword(const std::optional<StoredValue>& value, std::int32_t defaultValue)
+{
+    return value && value->type == StoredValue::Type::Number ? value->number : defaultValue;
+}
+
+std::optional<std::string> RegistryString(const std::optional<StoredValue>& value, std::size_t bufferSize)
+{
     // The caller's buffer must hold the text and its terminating zero.
     if (!value || value->type != StoredValue::Type::Text || value->text.size() >= bufferSize) {
-        return false;
+        return std::nullopt;
     }
-    text = value->text.substr(0, value->text.find('\0'));
-    return true;
+    return value->text.substr(0, value->text.find('\0'));
+}
+
+std::optional<StoredValues> ReadRegistryValues(RegistryRoot root, std::string_view subkey,
+                                               std::span<const std::string> names)
+{
+    if (!Reachable(root)) {
+        return StoredValues(names.size());
+    }
+    return ReadStoredValues(subkey, names);
 }
 
 bool WriteRegistryString(RegistryRoot root, std::string_view subkey, std::string_view name,
@@ -68,7 +85,23 @@ void RegistryTransaction::WriteString(std::string_view subkey, std::string_view 
     writes.push_back({std::string(subkey), std::string(name), StoredValue::Text(text.substr(0, text.find('\0')))});
 }
 
+void RegistryTransaction::Write(std::string_view subkey, std::string_view name, const StoredValue& value)
+{
+    writes.push_back({std::string(subkey), std::string(name), value});
+}
+
 bool RegistryTransaction::Commit() const { return Reachable(root) && WriteStoredValues(writes); }
+
+bool RegistryTransaction::CommitChange(std::string_view subkey, std::span<const std::string> names,
+                                       const std::function<void(const StoredValues&, RegistryTransaction&)>& change)
+{
+    const std::vector<StoredWrite> planned = writes;
+    return Reachable(root) && UpdateStoredValues(subkey, names, [&](const StoredValues& values) {
+               writes = planned; // a damaged store moved aside is read afresh
+               change(values, *this);
+               return writes;
+           });
+}
 
 bool DeleteRegistryKey(RegistryRoot root, std::string_view subkey)
 {

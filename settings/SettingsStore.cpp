@@ -1,6 +1,10 @@
 #include "settings/SettingsStore.h"
 
+#include <optional>
+#include <span>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "settings/Registry.h"
 #include "settings/Settings.h"
@@ -49,14 +53,36 @@ std::int32_t Read(std::string_view name, std::int32_t defaultValue)
     return ReadRegistryDword(RegistryRoot::CurrentUser, kTumblewickKey, name, defaultValue);
 }
 
+// The settings as the last load gave them when it could not read the store
+// (it was locked, or the system failed a read): the stored values are then
+// unknown, not missing, and only what the player changes afterwards may
+// replace them.
+std::optional<Settings> unreadSettings;
+
 } // namespace
 
 void LoadSettings(WindowPlacement& placement)
 {
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> all;
+        for (const SettingsValue& value : kSettingsValues) {
+            all.emplace_back(value.name);
+        }
+        for (const PlacementValue& value : kPlacementValues) {
+            all.emplace_back(value.name);
+        }
+        return all;
+    }();
+    const std::optional<StoredValues> stored = ReadRegistryValues(RegistryRoot::CurrentUser, kTumblewickKey, names);
+    const auto value = [&](std::size_t index, std::int32_t defaultValue) {
+        return RegistryDword(stored ? stored->at(index) : std::nullopt, defaultValue);
+    };
+
     const Settings defaults = Settings::Defaults();
     settings.dropInterval = 800;
-    for (const SettingsValue& value : kSettingsValues) {
-        settings.*value.field = Read(value.name, defaults.*value.field);
+    std::size_t index = 0;
+    for (const SettingsValue& setting : kSettingsValues) {
+        settings.*setting.field = value(index++, defaults.*setting.field);
     }
     settings.DeriveMinMeldLength();
 
@@ -73,9 +99,10 @@ void LoadSettings(WindowPlacement& placement)
         settings.UpDown = defaults.UpDown;
     }
 
-    for (const PlacementValue& value : kPlacementValues) {
-        placement.*value.field = Read(value.name, value.defaultValue);
+    for (const PlacementValue& place : kPlacementValues) {
+        placement.*place.field = value(index++, place.defaultValue);
     }
+    unreadSettings = stored ? std::nullopt : std::optional(settings);
 }
 
 bool SaveSettings(const WindowPlacement& placement)
@@ -83,9 +110,13 @@ bool SaveSettings(const WindowPlacement& placement)
     RegistryTransaction save(RegistryRoot::CurrentUser);
     save.WriteDword(kTumblewickKey, "FirstBoot", 0);
     for (const SettingsValue& value : kSettingsValues) {
-        save.WriteDword(kTumblewickKey, value.name, settings.*value.field);
+        if (!unreadSettings || (*unreadSettings).*value.field != settings.*value.field) {
+            save.WriteDword(kTumblewickKey, value.name, settings.*value.field);
+        }
     }
-    for (const PlacementValue& value : kPlacementValues) {
+    // The window opened where the defaults put it, not where the player
+    // left it, so where it is now says nothing the store should keep.
+    for (const PlacementValue& value : unreadSettings ? std::span<const PlacementValue>() : kPlacementValues) {
         save.WriteDword(kTumblewickKey, value.name, placement.*value.field);
     }
     return save.Commit();

@@ -15,13 +15,18 @@ struct WindowPlacement {
 };
 
 // Fills the process-wide settings and `placement` from the per-user store,
-// each missing value taking its default. Run once, before the main window is
-// made.
+// each missing value taking its default. A store that cannot be read (locked
+// by another program, or a read the system failed) gives every default too,
+// without holding up the start for longer than a moment. Run once, before
+// the main window is made.
 void LoadSettings(WindowPlacement& placement);
 
 // Writes every stored setting and the placement, and ends the first boot,
 // all at once: a save that fails, or a program killed while saving, leaves
-// the previous save whole. True when written; the player is never told.
+// the previous save whole. After a load that could not read the store it
+// writes only the settings changed since, so defaults never replace values
+// that are stored but were not read. True when written; the player is never
+// told.
 bool SaveSettings(const WindowPlacement& placement);
 
 // True until the first save.

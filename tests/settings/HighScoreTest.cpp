@@ -39,13 +39,15 @@ const Rows kPlayers = {"P0|99000", "P1|98000", "P2|97000", "P3|96000", "P4|4000"
                        "P5|3000",  "P6|2000",  "P7|1000",  "P8|500",   "P9|100"};
 const std::string kStored = "S0 S1 S2 S3 S4 S5 S6 S7 S8 S9", kDefault = "D0 D1 D2 D3 D4 D5 D6 D7 D8 D9";
 
-// Tokens: S<i> stored row i, D<k> default row k, __ the new row.
+// Tokens: S<i> stored row i, D<k> default row k, __ the new row, B_ Bob's.
 Rows Expand(const Rows& stored, const std::string& tokens, const std::string& newRow = "|")
 {
     Rows rows;
     for (std::size_t at = 0; at < tokens.size(); at += 3) {
         const auto i = static_cast<std::size_t>(tokens[at + 1] - '0');
-        rows.push_back(tokens[at] == '_' ? newRow : (tokens[at] == 'S' ? stored : kDefaults).at(i));
+        rows.push_back(tokens[at] == '_'   ? newRow
+                       : tokens[at] == 'B' ? "Bob|97500"
+                                           : (tokens[at] == 'S' ? stored : kDefaults).at(i));
     }
     return rows;
 }
@@ -65,16 +67,18 @@ void Store(const Rows& rows)
     }
 }
 
-// The stored list as the High Score List shows it.
-Rows Loaded()
+// Every stored row in full, the default where a row is missing.
+Rows Stored()
 {
-    FakeDialog dialog = HighScoreFake();
-    FillDefaults(dialog);
-    int unused = -1;
-    LoadHighScores(dialog, false, 0, unused);
-    Rows rows;
-    for (int k = 0; k < kHighScoreRowCount; ++k) {
-        rows.push_back(dialog.GetItemText(kName + k) + '|' + dialog.GetItemText(kFirstHighScoreScoreItem + k));
+    Rows rows = kDefaults;
+    for (std::size_t k = 0; k < rows.size(); ++k) {
+        std::string name, score;
+        const auto read = [&](const char* stem, std::string& text) {
+            return ReadRegistryString(RegistryRoot::CurrentUser, kHighScoresKey, stem + std::to_string(k), text, 1 << 16);
+        };
+        if (read("Name", name) | read("Score", score)) {
+            rows[k] = name + '|' + score;
+        }
     }
     return rows;
 }
@@ -92,37 +96,40 @@ TEST(HighScoreTable, LowestScoreReadsTheStoredLastRowAndSaturates)
     }
 }
 
-// The disk fills up while the list is written: a file that may not grow
-// fails the save once the new, longer rows need more room than it has.
+// The disk fills up while the list is written: a file that may not grow to
+// its full size again tears the write of its last page, where the list is.
 TEST(HighScoreTable, ASaveThatFailsPartwayLeavesTheStoredListAsItWas)
 {
     test::TemporaryStore store;
     Store(kPlayers);
     FakeDialog dialog = HighScoreFake();
-    for (int item = kName; item < kFirstHighScoreScoreItem + kHighScoreRowCount; ++item) {
-        dialog.SetItemText(item, std::string(kHighScoreTextBuffer - 1, '9')); // every name and score
-    }
+    dialog.SetItemText(kName, std::string(kHighScoreTextBuffer - 1, 'n'));
+    dialog.SetItemText(kFirstHighScoreScoreItem, std::string(kHighScoreTextBuffer - 1, '9'));
     rlimit limit {};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
-    const rlimit full = {std::filesystem::file_size(PerUserStorePath()), limit.rlim_max};
+    const rlimit full = {std::filesystem::file_size(PerUserStorePath()) - 100, limit.rlim_max};
     const auto previous = std::signal(SIGXFSZ, SIG_IGN);
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &full), 0);
-    EXPECT_FALSE(SaveHighScores(dialog));
+    EXPECT_FALSE(SaveHighScores(dialog, 0));
     setrlimit(RLIMIT_FSIZE, &limit);
     std::signal(SIGXFSZ, previous);
-    EXPECT_EQ(Loaded(), kPlayers);
+    EXPECT_EQ(Stored(), kPlayers);
 }
 
 // A new score gets the row below every stored score it does not beat, among
 // the stored rows or, below them, the defaults. The first row that does not
-// read whole (a text too long for the buffer) ends the stored list. One
-// handler serves every opening, as in the program, so a row given at one
+// read whole (a text too long for the buffer) ends the list shown; OK never
+// replaces it or the rows after it, it only moves them down to make room.
+// One handler serves every opening, as in the program, so a row given at one
 // opening is still in it at the next.
 TEST(HighScoreDialog, ShowsTheStoredListOpensOneRowForANewScoreAndStoresTheListOnOkOnly)
 {
     const std::string longest(kHighScoreTextBuffer - 1, 'w'), tooLong(kHighScoreTextBuffer, '7');
+    Rows unreadable = kPlayers;
+    unreadable[3] = tooLong + "|96000";
     // Stored list, new entry, score, answer to Reset (0: no Reset), closing button, the rows open for a name
-    // (after any Reset), the stored list afterwards (__ is "Ada" with the new score, "" none).
+    // (after any Reset), the stored list afterwards (__ is "Ada" with the new score, "" none; with B_, another
+    // copy of the game entered Bob's 97500 while the dialog was open).
     const std::vector<std::tuple<Rows, bool, std::int32_t, int, int, std::vector<int>, std::string>> cases = {
         {{}, false, 5000, 0, IdOk, {}, kDefault}, // the first OK stores the defaults
         {{}, true, 100, 0, IdOk, {}, kDefault},
@@ -137,8 +144,12 @@ TEST(HighScoreDialog, ShowsTheStoredListOpensOneRowForANewScoreAndStoresTheListO
         {{"A|100", "B|100"}, true, 60, 0, IdOk, {}, "S0 S1 D2 D3 D4 D5 D6 D7 D8 D9"},
         {{"A|91000", "B|72900", "C|n/a", "D|9"}, true, 5, 0, IdOk, {2}, "S0 S1 __ S2 S3 D5 D6 D7 D8 D9"}, // n/a: 0
         {{"A|91000", "B|72900", "C|56800"}, true, 5000, 0, IdOk, {8}, "S0 S1 S2 D3 D4 D5 D6 D7 __ D9"},
-        {{"A|999999"}, true, 95000, 0, IdOk, {0}, "__ D1 D2 D3 D4 D5 D6 D7 D8 D9"}, // the stored row gives way
-        {{longest + "|1", "B|" + tooLong, "C|3"}, false, 0, 0, IdOk, {}, "S0 D1 D2 D3 D4 D5 D6 D7 D8 D9"},
+        {{"A|999999"}, true, 95000, 0, IdOk, {0}, "S0 __ D2 D3 D4 D5 D6 D7 D8 D9"}, // shown over it, stored below
+        {{longest + "|1", "B|" + tooLong, "C|3"}, false, 0, 0, IdOk, {}, "S0 S1 S2 D3 D4 D5 D6 D7 D8 D9"},
+        {unreadable, false, 0, 0, IdOk, {}, kStored},
+        {unreadable, true, 96500, 0, IdOk, {0}, "S0 S1 S2 __ S3 S4 S5 S6 S7 S8"},
+        {kPlayers, true, 5000, 0, IdOk, {4}, "S0 S1 B_ S2 S3 __ S4 S5 S6 S7"},
+        {kPlayers, false, 0, 0, IdOk, {}, "S0 S1 B_ S2 S3 S4 S5 S6 S7 S8"},
     };
     HighScoreDialog handler;
     for (const auto& [stored, newEntry, score, reset, close, editableRows, after] : cases) {
@@ -164,11 +175,19 @@ TEST(HighScoreDialog, ShowsTheStoredListOpensOneRowForANewScoreAndStoresTheListO
         const std::vector<int> editable = type("Ada");
         EXPECT_EQ(editable, editableRows);
         EXPECT_EQ(dialog.focus, editable.empty() ? -1 : kName + editable[0]);
+        if (after.find('B') != std::string::npos) {
+            HighScoreDialog other;
+            FakeDialog otherDialog = HighScoreFake();
+            other.SetPending(true, 97500);
+            other.OnInitDialog(otherDialog);
+            otherDialog.SetItemText(kName + other.NewEntryRow(), "Bob");
+            other.OnCommand(otherDialog, IdOk);
+        }
         EXPECT_TRUE(handler.OnCommand(dialog, close));
         EXPECT_EQ(dialog.ended, close);
         std::string name;
         EXPECT_EQ(ReadRegistryString(RegistryRoot::CurrentUser, kHighScoresKey, "Name0", name, 256), !after.empty());
-        EXPECT_EQ(Loaded(), after.empty() ? kDefaults : Expand(stored, after, "Ada|" + std::to_string(score)));
+        EXPECT_EQ(Stored(), after.empty() ? kDefaults : Expand(stored, after, "Ada|" + std::to_string(score)));
     }
 }
 
@@ -203,12 +222,12 @@ TEST(HighScoreDialogOnScreen, TakesTheTypedNameUpToTheLimitAndStoresItOnEnter)
     test::TemporaryStore store;
     WhenOpen("high-score-new-entry.png", [](QDialog& dialog) { Type(dialog, QString::fromUtf8("Zo\xC3\xAB Quill")); });
     EXPECT_EQ(ShowHighScoreDialog(nullptr, true, 5000), IdOk);
-    EXPECT_EQ(Loaded()[8], "Zo\xC3\xAB Quill|5000");
+    EXPECT_EQ(Stored()[8], "Zo\xC3\xAB Quill|5000");
 
     WhenOpen("high-score-long-name.png", [](QDialog& dialog) { Type(dialog, QString(200, QChar(0xE9)) + "ab"); });
     EXPECT_EQ(ShowHighScoreDialog(nullptr, true, 100000), IdOk);
-    EXPECT_EQ(QString::fromStdString(Loaded()[0]), QString(127, QChar(0xE9)) + "a|100000");
-    EXPECT_EQ(Loaded()[9], "Zo\xC3\xAB Quill|5000");
+    EXPECT_EQ(QString::fromStdString(Stored()[0]), QString(127, QChar(0xE9)) + "a|100000");
+    EXPECT_EQ(Stored()[9], "Zo\xC3\xAB Quill|5000");
 }
 
 } // namespace

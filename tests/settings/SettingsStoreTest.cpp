@@ -2,13 +2,21 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <bit>
+#include <chrono>
+#include <cstddef>
 #include <fstream>
 #include <random>
-#include <set>
+#include <thread>
 
+#include <linux/filter.h>
+#include <linux/seccomp.h>
 #include <signal.h>
+#include <sqlite3.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -99,38 +107,6 @@ TEST(PerUserStore, LivesInAPrivateFileInAPrivateFolderOrSaysOnceWhyItCannot)
               "Tumblewick: cannot save settings to " + PerUserStorePath().string() + ": Not a directory\n");
 }
 
-TEST(PerUserStore, ADamagedStoreIsMovedAsideAndAFreshOneStarted)
-{
-    for (const std::string how : {"truncated", "cut to its header", "garbage", "from a later version"}) {
-        SCOPED_TRACE(how);
-        test::TemporaryStore store;
-        for (int i = 0; i < 40; ++i) { // several pages' worth
-            ASSERT_TRUE(WriteRegistryString(User, kHighScoresKey, "Name" + std::to_string(i), std::string(300, 'x')));
-        }
-        ASSERT_TRUE(WriteRegistryDword(User, Key, "Beep", 0));
-        const fs::path file = PerUserStorePath();
-        if (how == "garbage") {
-            std::ofstream(file, std::ios::binary | std::ios::trunc) << std::string(8192, '\x5A');
-        } else if (how == "from a later version") { // the header's user_version
-            std::fstream(file, std::ios::binary | std::ios::in | std::ios::out).seekp(60).write("\0\0\0\x02", 4);
-        } else {
-            fs::resize_file(file, how == "truncated" ? fs::file_size(file) / 2 : 100);
-        }
-        const std::vector<std::uintmax_t> damaged = {fs::file_size(file)};
-        EXPECT_EQ(Number("Beep"), Unset);
-        std::vector<std::uintmax_t> movedAside;
-        for (const fs::path& path : fs::directory_iterator(file.parent_path())) {
-            if (path.filename().string().starts_with("tumblewick.sqlite.damaged-")) {
-                movedAside.push_back(fs::file_size(path));
-            }
-        }
-        EXPECT_EQ(movedAside, damaged);
-        EXPECT_TRUE(WriteRegistryDword(User, Key, "Beep", 1));
-        EXPECT_EQ(Number("Beep"), 1);
-        EXPECT_TRUE(PerUserStoreIsIntact());
-    }
-}
-
 // Every field 0, as at process start.
 void ProcessStart(Settings& s) { s = Settings{}; }
 
@@ -147,20 +123,20 @@ template <typename T> T Filled(std::int32_t number)
     return std::bit_cast<T>(fields);
 }
 
+constexpr std::int32_t kEntered = 1'000'000; // above every default score
+
 // A copy of the game saving first, first + 1, ... last, telling `report` (if
 // any) of each save that has returned; it exits with 1 when a save fails.
-// Save k is k as every setting, every number of the placement and every name
-// and score of the high score list, the settings first as in the game.
+// Save k is k as every setting and every number of the placement, and a high
+// score of kEntered + k under that name too, the settings first as in the game.
 pid_t StartSaving(std::int32_t first, std::int32_t last, int report = -1)
 {
     const pid_t child = fork();
     for (std::int32_t k = first; child == 0; ++k) {
         test::FakeDialog rows;
-        for (int item = kFirstHighScoreNameItem; item < kFirstHighScoreScoreItem + kHighScoreRowCount; ++item) {
-            rows.items[item].text = std::to_string(k);
-        }
+        rows.items[kFirstHighScoreNameItem].text = rows.items[kFirstHighScoreScoreItem].text = std::to_string(kEntered + k);
         settings = Filled<Settings>(k);
-        if (!SaveSettings(Filled<WindowPlacement>(k)) || !SaveHighScores(rows) ||
+        if (!SaveSettings(Filled<WindowPlacement>(k)) || !SaveHighScores(rows, 0) ||
             (report >= 0 && write(report, &k, sizeof k) != sizeof k)) {
             _exit(1);
         }
@@ -171,30 +147,42 @@ pid_t StartSaving(std::int32_t first, std::int32_t last, int report = -1)
     return child;
 }
 
-// The older of the saves that the settings (with the placement) and the list
-// come from; -1 when either holds values of more than one save.
-std::int32_t OlderSaveHeld()
+// The save that the settings (with the placement) come from, -1 when they
+// hold values of more than one; and the saves whose entries the list holds,
+// best first, -1 for a row that is not one whole entry.
+std::pair<std::int32_t, std::vector<std::int32_t>> SavesHeld()
 {
     test::SettingsScope scope(ProcessStart);
     WindowPlacement placement;
     LoadSettings(placement);
     const std::int32_t k = placement.top;
-    std::set<std::optional<std::string>> list;
-    for (int row = 0; row < kHighScoreRowCount; ++row) {
-        list.insert(Text("Name" + std::to_string(row), 16, kHighScoresKey));
-        list.insert(Text("Score" + std::to_string(row), 16, kHighScoresKey));
-    }
     // Save k loads as k into 17 of the 20 fields: not the orientation (mended), meld length or drop interval.
     const auto fromSaveK = std::ranges::count(Fields(settings), k) + std::ranges::count(Fields(placement), k);
-    return fromSaveK == 17 && list.size() == 1 && *list.begin() ? std::min(k, std::stoi(**list.begin())) : -1;
+    std::vector<std::int32_t> entries;
+    for (int row = 0; row < kHighScoreRowCount; ++row) {
+        const auto score = Text("Score" + std::to_string(row), 16, kHighScoresKey);
+        const bool whole = score && Text("Name" + std::to_string(row), 16, kHighScoresKey) == score;
+        entries.push_back(whole ? ScoreTextToNumber(*score) - kEntered : -1);
+    }
+    return {fromSaveK == 17 ? k : -1, entries};
+}
+
+// The older of the saves that the settings and the list come from; -1 when
+// either holds values of more than one save.
+std::int32_t OlderSaveHeld()
+{
+    const auto [k, entries] = SavesHeld();
+    const bool oneSave = std::ranges::adjacent_find(entries, [](auto above, auto below) { return below != above - 1; }) ==
+                         entries.end();
+    return oneSave && k >= 0 ? std::min(k, entries[0]) : -1;
 }
 
 // Each copy starts at the save after the older one held.
 TEST(PerUserStore, AGameKilledWhileSavingKeepsEveryFinishedSaveAndNoHalfOfOne)
 {
     test::TemporaryStore store;
-    std::int32_t held = 10;
-    const pid_t first = StartSaving(held, held);
+    std::int32_t held = kHighScoreRowCount;
+    const pid_t first = StartSaving(1, held);
     ASSERT_EQ(waitpid(first, nullptr, 0), first);
     std::mt19937 random(20240611);
     int finishedSaves = 0;
@@ -217,15 +205,113 @@ TEST(PerUserStore, AGameKilledWhileSavingKeepsEveryFinishedSaveAndNoHalfOfOne)
     EXPECT_GT(finishedSaves, 15);
 }
 
+// Each copy enters its score into the list as it is stored at that moment,
+// so the list ends with the best ten of both.
 TEST(PerUserStore, TwoCopiesSavingAtOnceLoseNoSave)
 {
     test::TemporaryStore store;
-    for (const pid_t copy : {StartSaving(10, 60), StartSaving(10, 60)}) {
+    for (const pid_t copy : {StartSaving(1, 60), StartSaving(1, 60)}) {
         int status = 0;
         ASSERT_EQ(waitpid(copy, &status, 0), copy);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the later copy waits for the earlier";
     }
-    EXPECT_EQ(OlderSaveHeld(), 60);
+    EXPECT_EQ(SavesHeld(), std::pair(60, std::vector<std::int32_t>{60, 60, 59, 59, 58, 58, 57, 57, 56, 56}));
+}
+
+// Holds the store as an sqlite3 shell's BEGIN EXCLUSIVE does, and lets it go
+// after three seconds, setting `released` just before.
+std::thread HoldLocked(std::atomic<bool>& released)
+{
+    sqlite3* db = nullptr;
+    sqlite3_open(PerUserStorePath().c_str(), &db);
+    EXPECT_EQ(sqlite3_exec(db, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    return std::thread([db, &released] {
+        std::this_thread::sleep_for(std::chrono::seconds(3));
+        released = true;
+        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+    });
+}
+
+// From now on the system fails this thread's reads of a file past its first
+// 4096 bytes with EIO, as a failing disk does: the store's first page still
+// reads, none of its others.
+void FailReadsPastTheFirstPage()
+{
+    sock_filter filter[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_pread64, 0, 3),
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, args[3])), // the offset's low half
+        BPF_JUMP(BPF_JMP | BPF_JGE | BPF_K, 4096, 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EIO),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+    };
+    const sock_fprog program = {static_cast<unsigned short>(std::size(filter)), filter};
+    ASSERT_EQ(prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0), 0);
+    ASSERT_EQ(prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program), 0); // this thread only
+}
+
+// A store found damaged is moved aside and a fresh one started. One that only
+// cannot be read, held locked or failing its reads (which SQLite reports as a
+// malformed database), stays where it is: the game starts at once on the
+// defaults, and its save at close keeps every stored value but the one the
+// player changed.
+TEST(SettingsStore, ADamagedStoreIsMovedAsideAndOneThatCannotBeReadIsKept)
+{
+    for (const std::string how :
+         {"truncated", "cut to its header", "garbage", "from a later version", "locked", "failing reads"}) {
+        SCOPED_TRACE(how);
+        const bool damaged = how != "locked" && how != "failing reads";
+        test::TemporaryStore store;
+        test::SettingsScope scope([](Settings& s) { s.Beep = 0, s.SwapMode = 1, s.UpDown = -1, s.BackgroundColor = 5; });
+        for (int i = 0; i < 40; ++i) { // several pages' worth
+            ASSERT_TRUE(WriteRegistryString(User, kHighScoresKey, "Name" + std::to_string(i), std::string(300, 'x')));
+        }
+        const WindowPlacement stored = {100, 120, 800, 600, 2}, closed = {5, 5, 700, 500, 0};
+        ASSERT_TRUE(SaveSettings(stored));
+        Settings expected = damaged ? Settings::Defaults() : settings;
+        expected.Music = 0;
+        const fs::path file = PerUserStorePath();
+        if (how == "garbage") {
+            std::ofstream(file, std::ios::binary | std::ios::trunc) << std::string(8192, '\x5A');
+        } else if (how == "from a later version") { // the header's user_version
+            std::fstream(file, std::ios::binary | std::ios::in | std::ios::out).seekp(60).write("\0\0\0\x02", 4);
+        } else if (damaged) {
+            fs::resize_file(file, how == "truncated" ? fs::file_size(file) / 2 : 100);
+        }
+        std::vector<std::uintmax_t> movedAside, expectedAside;
+        if (damaged) {
+            expectedAside.push_back(fs::file_size(file));
+        }
+
+        std::atomic<bool> released = false;
+        std::thread holder = how == "locked" ? HoldLocked(released) : std::thread();
+        WindowPlacement placement;
+        std::thread([&] {
+            if (how == "failing reads") {
+                FailReadsPastTheFirstPage();
+            }
+            LoadSettings(placement);
+        }).join();
+        EXPECT_FALSE(released) << "the start waited for the lock";
+        EXPECT_EQ(std::pair(Fields(settings), Fields(placement)),
+                  std::pair(Fields(Settings::Defaults()), Fields(WindowPlacement{0, 0, 640, 460, 0})));
+        if (holder.joinable()) {
+            holder.join();
+        }
+        for (const fs::path& path : fs::directory_iterator(file.parent_path())) {
+            if (path.filename().string().starts_with("tumblewick.sqlite.damaged-")) {
+                movedAside.push_back(fs::file_size(path));
+            }
+        }
+        EXPECT_EQ(movedAside, expectedAside);
+        settings.Music = 0; // in the Options dialog
+        EXPECT_TRUE(SaveSettings(closed));
+        LoadSettings(placement);
+        EXPECT_EQ(std::pair(Fields(settings), Fields(placement)),
+                  std::pair(Fields(expected), Fields(damaged ? closed : stored)));
+        EXPECT_TRUE(PerUserStoreIsIntact());
+    }
 }
 
 // Whatever the store holds (nothing, odd numbers, strings up to a megabyte,
