@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/TerminationRequests.h"
+
 namespace tw {
 namespace {
 
@@ -89,6 +91,7 @@ private:
 struct GuiSession::Impl {
     Impl(int& argc, char** argv) : application(argc, argv) {}
     QApplication application;
+    TerminationRequests terminationRequests;
 };
 
 GuiSession::GuiSession(int& argc, char** argv)

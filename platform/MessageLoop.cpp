@@ -11,6 +11,7 @@ namespace {
 // A quit asked for while no loop runs waits here for the next loop, as a
 // posted quit message waits in the queue.
 std::optional<int> pendingQuit;
+bool running = false;
 
 } // namespace
 
@@ -31,9 +32,13 @@ int RunMessageLoop()
     // The program ends when its window procedure says so, not when Qt finds
     // the last window gone (the Exit command hides the window first).
     QGuiApplication::setQuitOnLastWindowClosed(false);
+    running = true;
     const int code = QCoreApplication::exec();
+    running = false;
     pendingQuit.reset();
     return code;
 }
+
+bool MessageLoopRuns() { return running; }
 
 } // namespace tw

@@ -10,4 +10,7 @@ void PostQuitMessage(int exitCode);
 // Closing windows alone never ends it.
 int RunMessageLoop();
 
+// Whether RunMessageLoop is running now (start-up's dialogs run before it).
+bool MessageLoopRuns();
+
 } // namespace tw

@@ -3,7 +3,7 @@
 # desktop needs landed where it looks for it, and starts the installed game
 # the way the desktop entry does: by name, from the PATH, from some other
 # folder. The game must come up in its data folder with the installed card
-# module, and still be running when we end it.
+# module, still be running when we end it, and then save and end by itself.
 #
 # install-test.sh <cmake> <build dir> <scratch dir> <app id> <bindir> <libexecdir> <datadir> <game data dir>
 #                 <build data dir>
@@ -94,9 +94,11 @@ kill -0 $game 2>/dev/null || { cat "$scratch/game.log" >&2; fail "the game ended
 [ "$(readlink "/proc/$game/exe")" = "$program" ] || fail "the running program is $(readlink "/proc/$game/exe")"
 [ "$(readlink "/proc/$game/cwd")" = "$data" ] || fail "the game runs in $(readlink "/proc/$game/cwd"), not $data"
 
+# Ended as a desktop ends it, the game closes as by its close box, saving.
 kill -TERM $game
 status=0
 wait $game || status=$?
 trap - EXIT
-[ $status -eq 143 ] || { cat "$scratch/game.log" >&2; fail "the game ended with status $status, not by our signal"; }
+[ $status -eq 0 ] || { cat "$scratch/game.log" >&2; fail "the game ended with status $status on SIGTERM"; }
+[ -s "$home/config/Tumblewick/tumblewick.sqlite" ] || fail "nothing was saved on SIGTERM"
 echo "installed into $prefix and started from there"

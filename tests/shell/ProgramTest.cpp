@@ -10,6 +10,7 @@
 
 #include <sys/wait.h>
 
+#include <csignal>
 #include <cstdio>
 #include <deque>
 #include <functional>
@@ -394,6 +395,35 @@ TEST_F(ProgramOnScreen, OptionsAndPlacementOutliveARunThatClosesButNotOneThatExi
 
     Launch();
     EXPECT_TRUE(settings.LastStack == 0 && Widget()->geometry() == placed) << "nothing kept from the exited run";
+}
+
+// A desktop or the system ending the program with a signal: as the close
+// box, from play or from inside a dialog, which goes first.
+TEST_F(ProgramOnScreen, ATerminatingSignalSavesAsClosingDoes)
+{
+    for (const int signal : {SIGTERM, SIGHUP}) {
+        for (const bool inAbout : {false, true}) {
+            Launch();
+            settings.LastStack = signal == SIGTERM;
+            const QRect placed(40 + inAbout, 30, 700, 500);
+            Widget()->setGeometry(placed);
+            ASSERT_TRUE(QTest::qWaitFor([&] { return Widget()->geometry() == placed; }));
+            EXPECT_EQ(RunUntilTheEnd([&] {
+                if (!inAbout) {
+                    std::raise(signal);
+                    return;
+                }
+                QTimer::singleShot(50, [signal] { std::raise(signal); });
+                QTest::sendKeyEvent(QTest::Click, Client(), Qt::Key_Slash, '/', Qt::AltModifier);
+            }), 0);
+
+            settings.LastStack = 7;
+            Launch();
+            EXPECT_TRUE(settings.LastStack == (signal == SIGTERM) && Widget()->geometry() == placed)
+                << "signal " << signal << (inAbout ? " in About" : "");
+            EXPECT_EQ(RunUntilTheEnd([&] { Key(Qt::Key_X, Qt::ControlModifier); }), 0);
+        }
+    }
 }
 
 // The built program itself, started where there is nothing to draw on: from
