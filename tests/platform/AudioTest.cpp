@@ -4,6 +4,13 @@
 #include <QCoreApplication>
 
 #include <fluidsynth.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -11,6 +18,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -182,6 +190,91 @@ TEST(AudioOutput, WithoutADeviceIsSilentAndBeepStillTakesItsTime)
     }
 }
 
+// Runs the GUI thread's timers until `done`, for at most `seconds`.
+bool PumpUntil(const std::function<bool()>& done, double seconds)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (!done() && std::chrono::steady_clock::now() < end) {
+        QCoreApplication::processEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return done();
+}
+
+// Points the client library at `server` while it lives.
+struct ServerAddress {
+    explicit ServerAddress(const std::filesystem::path& socket)
+    {
+        setenv("PULSE_SERVER", ("unix:" + socket.string()).c_str(), 1);
+    }
+    ~ServerAddress() { unsetenv("PULSE_SERVER"); }
+};
+
+// A socket that takes connections and never answers: a frozen sound server.
+struct StalledServer {
+    StalledServer() : path(std::filesystem::temp_directory_path() / ("tw-stalled-" + std::to_string(getpid())))
+    {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        path.string().copy(address.sun_path, sizeof address.sun_path - 1);
+        bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        listen(fd, 8);
+    }
+    ~StalledServer()
+    {
+        close(fd);
+        std::filesystem::remove(path);
+    }
+    std::filesystem::path path;
+    int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+};
+
+// A PulseAudio server of the test's own, whose null sink consumes sound at
+// a device's pace, and which can be killed as a crash would.
+struct PrivateServer {
+    PrivateServer() : folder(std::filesystem::temp_directory_path() / ("tw-pulse-" + std::to_string(getpid())))
+    {
+        std::filesystem::create_directories(folder);
+    }
+    ~PrivateServer()
+    {
+        Kill();
+        std::filesystem::remove_all(folder);
+    }
+    bool Start()
+    {
+        const std::string home = "HOME=" + folder.string(), runtime = "XDG_RUNTIME_DIR=" + folder.string();
+        const std::string socket = "--load=module-native-protocol-unix auth-anonymous=1 socket=" + Socket().string();
+        std::vector<std::string> args = {"pulseaudio", "--daemonize=no", "-n", "--exit-idle-time=-1",
+                                         "--disable-shm", "--load=module-null-sink", socket};
+        std::vector<char*> argv, envp = {const_cast<char*>(home.c_str()), const_cast<char*>(runtime.c_str()), nullptr};
+        for (std::string& arg : args) {
+            argv.push_back(arg.data());
+        }
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t quiet;
+        posix_spawn_file_actions_init(&quiet);
+        posix_spawn_file_actions_addopen(&quiet, 2, "/dev/null", O_WRONLY, 0);
+        const bool spawned = posix_spawnp(&pid, "pulseaudio", &quiet, nullptr, argv.data(), envp.data()) == 0;
+        posix_spawn_file_actions_destroy(&quiet);
+        return spawned && PumpUntil([&] { return std::filesystem::exists(Socket()); }, 10);
+    }
+    void Kill()
+    {
+        if (pid > 0) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+            pid = 0;
+            std::filesystem::remove(folder / "pulse" / "pid");
+            std::filesystem::remove(Socket());
+        }
+    }
+    std::filesystem::path Socket() const { return folder / "native"; }
+
+    std::filesystem::path folder;
+    pid_t pid = 0;
+};
+
 std::string Bytes(std::initializer_list<int> bytes) { return std::string(bytes.begin(), bytes.end()); }
 
 // A track chunk of the given events (delta times included), ended properly.
@@ -273,13 +366,15 @@ TEST(FluidSequencer, OpensOnlyPlayableMidiFilesAndHasNoOutputWithoutADevice)
     EXPECT_EQ(sequencer.Play(first, [] {}), SequencerBadDevice);
 }
 
-// Without a SoundFont the player still runs through the song, silently and
-// without a word. FluidSynth's own DONE comes seconds after the last tick.
+// With a damaged SoundFont the player still runs through the song, silently
+// and without a word from the libraries that read it. FluidSynth's own DONE
+// comes seconds after the last tick.
 TEST(FluidSequencer, ReportsTheEndOnceAtTheLastTickAndNeverForAClosedSong)
 {
     testing::internal::CaptureStderr();
     Renderer render;
-    FluidSequencer sequencer(render.output, {});
+    const std::string damaged = WriteSong("damaged.sf2", "RIFF\x40\0\0\0sfbkLIST\x30\0\0\0INFOifil\4\0\0\0\2\0\1");
+    FluidSequencer sequencer(render.output, {damaged});
     const std::string file = WriteSong("end-song.mid", Song(Track(Bytes({0, 0x90, 60, 100, 48, 0x80, 60, 0}))));
     std::vector<double> ends;
     int closed = 0, id = 0;
@@ -332,6 +427,54 @@ TEST(FluidSequencer, StartsASongWithItsOwnInstrumentsOnly)
             EXPECT_EQ(fluid_preset_get_banknum(preset), channel == 1 ? 0 : 128) << "channel " << channel;
         }
     }
+}
+
+// A frozen server holds the game up for one deadline, not for the client
+// library's own half minute per stream, and the sound systems that would
+// play through it are not tried after it.
+TEST(SoundServer, ThatNeverAnswersHoldsStartUpForASecondAtMost)
+{
+    const StalledServer stalled;
+    const ServerAddress address(stalled.path);
+    const auto start = std::chrono::steady_clock::now();
+    const AudioOutput output({"pulseaudio", "alsa"});
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2000));
+    EXPECT_FALSE(output.IsOpen());
+}
+
+// Stopped songs' players are freed while the next song plays, between the
+// stream's blocks; and a server that crashed and came back plays the next
+// tone on streams made anew.
+TEST(SoundServer, FreesStoppedPlayersWhileMusicPlaysAndComesBackAfterACrash)
+{
+    PrivateServer server;
+    if (!server.Start()) {
+        GTEST_SKIP() << "no pulseaudio to start";
+    }
+    const ServerAddress address(server.Socket());
+    AudioOutput output({"pulseaudio"});
+    ASSERT_TRUE(output.IsOpen());
+    FluidSequencer sequencer(output, {});
+    const std::string file = WriteSong("server-song.mid", Song(Track(Bytes({0, 0x90, 60, 100, 0x8F, 0, 0x80, 60, 0}))));
+    int id = 0;
+    for (int song = 0; song < 5; ++song) {
+        sequencer.Close(id);
+        ASSERT_EQ(sequencer.Open(file, id), SequencerOk);
+        ASSERT_EQ(sequencer.Play(id, [] {}), SequencerOk);
+        PumpUntil([] { return false; }, 0.2);
+    }
+    EXPECT_GE(AudioOutputAccess::RetiredPlayers(output), 1u);
+    ASSERT_TRUE(PumpUntil([&] { return !output.Resting(); }, 2)) << "the last song plays";
+    EXPECT_TRUE(PumpUntil([&] { return AudioOutputAccess::RetiredPlayers(output) == 0; }, 2));
+    EXPECT_FALSE(output.Resting()) << "freed while the song plays, not once the output rests";
+    sequencer.Close(id);
+
+    ASSERT_TRUE(PumpUntil([&] { return output.Resting(); }, 3));
+    PumpUntil([] { return false; }, 1.5); // the streams pause
+    server.Kill();
+    ASSERT_TRUE(server.Start());
+    output.StartTone(440, 100);
+    EXPECT_TRUE(PumpUntil([&] { return output.Resting(); }, 3)) << "the tone was never played";
 }
 
 // Low enough to render quickly, high enough for the instruments' range.
