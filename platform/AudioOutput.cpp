@@ -21,9 +21,13 @@
 namespace tw {
 namespace {
 
-// About 23 ms, in FluidSynth's own blocks of 64 frames: a tone starts at most
-// this late.
-int ToneBlockFrames(int sampleRate) { return std::max(64, sampleRate * 23 / 1000 / 64 * 64); }
+// About 23 ms, in FluidSynth's own blocks of 64 frames: with a FluidSynth
+// driver, which plays both, a tone starts at most this late.
+int DriverBlockFrames(int sampleRate) { return std::max(64, sampleRate * 23 / 1000 / 64 * 64); }
+// About 10 ms: on a sound server's stream of their own, tones are heard four
+// blocks after they were asked for, and the server runs its device 10 ms
+// deep rather than at its shortest period.
+int ToneBlockFrames(int sampleRate) { return std::max(64, sampleRate * 10 / 1000 / 64 * 64); }
 // About 190 ms: music has no such deadline, and a synthesizer woken this
 // rarely finds its caches warm and renders for a quarter less than in
 // tone-sized blocks; a stopped song's blocks are dropped, not heard out.
@@ -222,7 +226,7 @@ AudioOutput::AudioOutput(const std::vector<std::string>& drivers) : impl(std::ma
         return;
     }
     fluid_settings_setnum(impl->settings, "synth.sample-rate", impl->sampleRate);
-    fluid_settings_setint(impl->settings, "audio.period-size", ToneBlockFrames(impl->sampleRate));
+    fluid_settings_setint(impl->settings, "audio.period-size", DriverBlockFrames(impl->sampleRate));
     fluid_settings_setint(impl->settings, "audio.periods", 2);
     impl->synth = AudioOutputAccess::NewSynth(impl->settings);
     if (!impl->synth) {
@@ -284,10 +288,11 @@ bool AudioOutput::Impl::OpenDriver(const std::string& name)
 // Both lanes connect at once, so a stuck server costs one deadline, not two.
 bool AudioOutput::Impl::ConnectServer(bool wait)
 {
-    musicLane.stream = PulseAudioStream::Connect(sampleRate, MusicBlockFrames(sampleRate), &Impl::RenderMusic, this,
-                                                 kServerDeadline);
-    toneLane.stream = PulseAudioStream::Connect(sampleRate, ToneBlockFrames(sampleRate), &Impl::RenderTones, this,
-                                                kServerDeadline);
+    using Buffering = PulseAudioStream::Buffering;
+    musicLane.stream = PulseAudioStream::Connect(sampleRate, MusicBlockFrames(sampleRate), Buffering::Deep,
+                                                 &Impl::RenderMusic, this, kServerDeadline);
+    toneLane.stream = PulseAudioStream::Connect(sampleRate, ToneBlockFrames(sampleRate), Buffering::Prompt,
+                                                &Impl::RenderTones, this, kServerDeadline);
     for (Lane* lane : {&musicLane, &toneLane}) {
         lane->paused = false;
         lane->restChecks = 0;

@@ -18,6 +18,7 @@ struct PulseAudioStream::Impl {
     void* data = nullptr;
     int sampleRate = 0;
     int blockFrames = 0;
+    Buffering buffering = Buffering::Deep;
     // The server's thread renders into these; made once, never resized there.
     std::vector<float> left, right;
     // Written by the server's thread, read by anyone.
@@ -129,16 +130,19 @@ struct PulseAudioStream::Impl {
         }
         pa_stream_set_state_callback(stream, &OnStreamState, this);
         pa_stream_set_write_callback(stream, &OnWritable, this);
-        // Asked for one block at a time, two ahead. Early requests let the
-        // device run one block deep (with latency adjustment it would be
-        // driven at its shortest period, thousands of wake-ups a second, to
-        // hold exactly two blocks); no timing updates, which would wake the
-        // server's thread on their own.
+        // Asked for one block at a time. The server splits a latency it
+        // adjusts into the device's depth and two requests' room, so four
+        // blocks let the device run one block deep; two would drive it at
+        // its shortest period, thousands of wake-ups a second. Early
+        // requests give the device a block's depth too, with two blocks
+        // queued on top. No timing updates, which would wake the server's
+        // thread on their own.
         const auto block = static_cast<std::uint32_t>(blockFrames * 2 * sizeof(float));
-        const pa_buffer_attr attributes{static_cast<std::uint32_t>(-1), 2 * block, block, block,
+        const bool prompt = buffering == Buffering::Prompt;
+        const pa_buffer_attr attributes{static_cast<std::uint32_t>(-1), (prompt ? 4 : 2) * block, block, block,
                                         static_cast<std::uint32_t>(-1)};
-        return pa_stream_connect_playback(stream, nullptr, &attributes, PA_STREAM_EARLY_REQUESTS, nullptr, nullptr) >=
-               0;
+        const auto flags = prompt ? PA_STREAM_ADJUST_LATENCY : PA_STREAM_EARLY_REQUESTS;
+        return pa_stream_connect_playback(stream, nullptr, &attributes, flags, nullptr, nullptr) >= 0;
     }
 
     // With the loop locked.
@@ -171,10 +175,12 @@ PulseAudioStream::PulseAudioStream(std::unique_ptr<Impl> impl) : impl(std::move(
 
 PulseAudioStream::~PulseAudioStream() = default;
 
-std::unique_ptr<PulseAudioStream> PulseAudioStream::Connect(int sampleRate, int blockFrames, RenderFunction render,
-                                                            void* data, std::chrono::milliseconds deadline)
+std::unique_ptr<PulseAudioStream> PulseAudioStream::Connect(int sampleRate, int blockFrames, Buffering buffering,
+                                                            RenderFunction render, void* data,
+                                                            std::chrono::milliseconds deadline)
 {
     auto impl = std::make_unique<Impl>();
+    impl->buffering = buffering;
     impl->render = render;
     impl->data = data;
     impl->sampleRate = sampleRate;

@@ -16,12 +16,23 @@ public:
     // `out` holds a left/right pair, zeroed before each call.
     using RenderFunction = int (*)(void* data, int frames, int nfx, float* fx[], int nout, float* out[]);
 
+    // How far ahead the stream is filled. Whatever a stream asks for, the
+    // server runs the device as deep as the shallowest stream allows.
+    enum class Buffering {
+        // Two blocks, and the device may run one block deep: for sound that
+        // has no deadline.
+        Deep,
+        // Four blocks in all, the device running one of them deep: what is
+        // asked for is heard four blocks on.
+        Prompt,
+    };
+
     // Starts connecting and returns at once; null only when the client
     // library cannot run. A server that has not let the stream play by
     // `deadline` counts as failed: a frozen one would never say so itself.
-    // Latency is about two blocks.
-    static std::unique_ptr<PulseAudioStream> Connect(int sampleRate, int blockFrames, RenderFunction render,
-                                                     void* data, std::chrono::milliseconds deadline);
+    static std::unique_ptr<PulseAudioStream> Connect(int sampleRate, int blockFrames, Buffering buffering,
+                                                     RenderFunction render, void* data,
+                                                     std::chrono::milliseconds deadline);
     ~PulseAudioStream();
     PulseAudioStream(const PulseAudioStream&) = delete;
     PulseAudioStream& operator=(const PulseAudioStream&) = delete;
