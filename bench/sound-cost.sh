@@ -10,6 +10,8 @@
 #
 #   bench/sound-cost.sh [build dir ...]      (default build/release)
 #
+# BENCH_NEW_GAMES=N adds the memory over N new games with music on.
+#
 # Several build folders (say, one of an older commit) are measured one after
 # the other in the same run, so their figures can be compared side by side.
 #
@@ -165,6 +167,29 @@ if [ "${BENCH_STARTS:-0}" -gt 0 ]; then
       rm -rf "$work/config-start"
     done
     printf "| %-44s | %s ms |\n" "$(basename "$build")" "$(printf '%s\n' "${times[@]}" | sort -n | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }')"
+  done
+fi
+
+# Memory over many new games with music on (each one stops a song and starts
+# the next), answering the "New Game" question each time.
+if [ "${BENCH_NEW_GAMES:-0}" -gt 0 ]; then
+  echo "resident memory (MB) with music on: at start, then after every 100 of $BENCH_NEW_GAMES new games"
+  for build in "${builds[@]}"; do
+    prepare_store "$work/config-games" 1
+    (cd "$build/data" && XDG_CONFIG_HOME="$work/config-games" exec ../bin/tumblewick) >/dev/null 2>&1 &
+    pid=$!
+    pids+=("$pid")
+    window=$(window_of "$pid")
+    sleep "$settle"
+    xdotool windowactivate --sync "$window" 2>/dev/null || true
+    sizes="$(rss_mb "$pid")"
+    for game in $(seq "$BENCH_NEW_GAMES"); do
+      xdotool key F2; sleep 0.2; xdotool key Return; sleep 0.25
+      [ $((game % 100)) = 0 ] && sizes="$sizes, $(rss_mb "$pid")"
+    done
+    printf "| %-44s | %s |\n" "$(basename "$build")" "$sizes"
+    kill "$pid"; wait "$pid" 2>/dev/null || true
+    rm -rf "$work/config-games"
   done
 fi
 

@@ -21,9 +21,13 @@
 namespace tw {
 namespace {
 
-// About 23 ms, in FluidSynth's own blocks of 64 frames: a tone starts at most
-// this late.
-int ToneBlockFrames(int sampleRate) { return std::max(64, sampleRate * 23 / 1000 / 64 * 64); }
+// About 23 ms, in FluidSynth's own blocks of 64 frames: with a FluidSynth
+// driver, which plays both, a tone starts at most this late.
+int DriverBlockFrames(int sampleRate) { return std::max(64, sampleRate * 23 / 1000 / 64 * 64); }
+// About 10 ms: on a sound server's stream of their own, tones are heard four
+// blocks after they were asked for, and the server runs its device 10 ms
+// deep rather than at its shortest period.
+int ToneBlockFrames(int sampleRate) { return std::max(64, sampleRate * 10 / 1000 / 64 * 64); }
 // About 190 ms: music has no such deadline, and a synthesizer woken this
 // rarely finds its caches warm and renders for a quarter less than in
 // tone-sized blocks; a stopped song's blocks are dropped, not heard out.
@@ -39,6 +43,12 @@ constexpr int kRestCheckMilliseconds = 250;
 constexpr int kRestChecksBeforeClosing = 4;
 // A longer gap between two blocks than any block lasts: the stream rested.
 constexpr std::int64_t kRestedNanoseconds = 100'000'000;
+// A sound server answers a local client within milliseconds; one that has not
+// in this long is stuck, and the game carries on without it.
+constexpr std::chrono::milliseconds kServerDeadline{1000};
+// A server that was not there is looked for again at a tone or song, but no
+// more often than this: a run of tones would otherwise knock each time.
+constexpr std::int64_t kServerRetryNanoseconds = 1'000'000'000;
 // Voices beyond these are the quietest, releasing ones; stealing them was not
 // measurable in the songs' loudness and halves the cost of their densest bars.
 constexpr int kPolyphony = 32;
@@ -64,8 +74,11 @@ void DiscardFluidLog(int, const char*, void*) {}
 
 extern "C" void DiscardAlsaError(const char*, int, const char*, int, const char*, ...) {}
 
+extern "C" void DiscardGlibMessage(const char*, int, const char*, void*) {}
+
 // A machine without sound is normal for this game, so neither FluidSynth nor
-// the ALSA library under it may print about a missing device.
+// the ALSA library under it may print about a missing device, nor the
+// libraries under FluidSynth about a damaged SoundFont.
 void SilenceAudioLibraries()
 {
     for (int level = FLUID_PANIC; level <= FLUID_DBG; ++level) {
@@ -80,6 +93,18 @@ void SilenceAudioLibraries()
             set(DiscardAlsaError);
         }
         dlclose(alsa);
+    }
+    // FluidSynth reads SoundFonts through libinstpatch, whose checks of a
+    // damaged file report through GLib's log with no domain of their own.
+    if (void* glib = dlopen("libglib-2.0.so.0", RTLD_NOW | RTLD_NOLOAD)) {
+        using Handler = void (*)(const char*, int, const char*, void*);
+        using SetHandler = unsigned (*)(const char*, int, Handler, void*);
+        // Critical, warning, message, info and debug: all but the fatal errors.
+        constexpr int kNonFatalLevels = 8 | 16 | 32 | 64 | 128;
+        if (auto set = reinterpret_cast<SetHandler>(dlsym(glib, "g_log_set_handler"))) {
+            set(nullptr, kNonFatalLevels, DiscardGlibMessage, nullptr);
+        }
+        dlclose(glib);
     }
 }
 
@@ -128,8 +153,12 @@ struct AudioOutput::Impl {
     Lane musicLane, toneLane;
     fluid_audio_driver_t* driver = nullptr;
     // The sound system that took the output, to reopen it after a rest; empty
-    // when there is none, and the output is silent for good.
+    // when there is none. A sound server is looked for again then (one may
+    // start after the game), the other systems are not.
     std::string driverName;
+    bool serverWanted = false;
+    bool serverStuck = false;
+    std::int64_t nextServerTry = 0;
     // The songs have next to nothing above 16 kHz (67 to 72 dB below the
     // rest), so this rate renders all of them for a quarter less work than
     // 44.1 kHz; the sound server converts to the device's rate, as it must
@@ -153,6 +182,10 @@ struct AudioOutput::Impl {
     bool synthAsleep = false;
 
     bool OpenDriver(const std::string& name);
+    bool ConnectServer(bool wait);
+    void DropServerStreams();
+    bool Reopen();
+    void FreeRetiredPlayers();
     bool Awake() const
     {
         return driver || (musicLane.stream && !musicLane.paused) || (toneLane.stream && !toneLane.paused);
@@ -193,19 +226,25 @@ AudioOutput::AudioOutput(const std::vector<std::string>& drivers) : impl(std::ma
         return;
     }
     fluid_settings_setnum(impl->settings, "synth.sample-rate", impl->sampleRate);
-    fluid_settings_setint(impl->settings, "audio.period-size", ToneBlockFrames(impl->sampleRate));
+    fluid_settings_setint(impl->settings, "audio.period-size", DriverBlockFrames(impl->sampleRate));
     fluid_settings_setint(impl->settings, "audio.periods", 2);
     impl->synth = AudioOutputAccess::NewSynth(impl->settings);
     if (!impl->synth) {
         return;
     }
     for (const std::string& name : drivers) {
+        impl->serverWanted = impl->serverWanted || name == "pulseaudio";
         if (impl->OpenDriver(name)) {
             impl->driverName = name;
             break;
         }
+        // A server that is there but does not answer would hold up the other
+        // systems too: on a desktop they play through it.
+        if (name == "pulseaudio" && impl->serverStuck) {
+            break;
+        }
     }
-    if (impl->Awake() && QCoreApplication::instance()) {
+    if (QCoreApplication::instance()) {
         impl->restTimer = std::make_unique<QTimer>();
         impl->restTimer->setInterval(kRestCheckMilliseconds);
         QObject::connect(impl->restTimer.get(), &QTimer::timeout, [this] { impl->CheckRest(); });
@@ -224,8 +263,8 @@ AudioOutput::~AudioOutput()
     }
     for (auto& [player, callbackData] : impl->retiredPlayers) {
         delete_fluid_player(player);
-        callbackData.reset();
     }
+    impl->retiredPlayers.clear();
     if (impl->synth) {
         delete_fluid_synth(impl->synth);
     }
@@ -237,14 +276,7 @@ AudioOutput::~AudioOutput()
 bool AudioOutput::Impl::OpenDriver(const std::string& name)
 {
     if (name == "pulseaudio") {
-        musicLane.stream = PulseAudioStream::Open(sampleRate, MusicBlockFrames(sampleRate), &Impl::RenderMusic, this);
-        if (musicLane.stream) {
-            toneLane.stream = PulseAudioStream::Open(sampleRate, ToneBlockFrames(sampleRate), &Impl::RenderTones, this);
-        }
-        if (!toneLane.stream) {
-            musicLane.stream.reset();
-        }
-        return toneLane.stream != nullptr;
+        return ConnectServer(true);
     }
     if (fluid_settings_setstr(settings, "audio.driver", name.c_str()) != FLUID_OK) {
         return false;
@@ -253,27 +285,108 @@ bool AudioOutput::Impl::OpenDriver(const std::string& name)
     return driver != nullptr;
 }
 
+// Both lanes connect at once, so a stuck server costs one deadline, not two.
+bool AudioOutput::Impl::ConnectServer(bool wait)
+{
+    using Buffering = PulseAudioStream::Buffering;
+    musicLane.stream = PulseAudioStream::Connect(sampleRate, MusicBlockFrames(sampleRate), Buffering::Deep,
+                                                 &Impl::RenderMusic, this, kServerDeadline);
+    toneLane.stream = PulseAudioStream::Connect(sampleRate, ToneBlockFrames(sampleRate), Buffering::Prompt,
+                                                &Impl::RenderTones, this, kServerDeadline);
+    for (Lane* lane : {&musicLane, &toneLane}) {
+        lane->paused = false;
+        lane->restChecks = 0;
+        lane->resting.store(false, std::memory_order_relaxed);
+    }
+    if (!musicLane.stream || !toneLane.stream ||
+        (wait && !(musicLane.stream->WaitUntilSettled() & toneLane.stream->WaitUntilSettled()))) {
+        serverStuck = (musicLane.stream && musicLane.stream->TimedOut()) ||
+                      (toneLane.stream && toneLane.stream->TimedOut());
+        DropServerStreams();
+        return false;
+    }
+    return true;
+}
+
+// After this no thread of ours renders, so what only renderers touch may be
+// reset, and the tones not yet played are stale.
+void AudioOutput::Impl::DropServerStreams()
+{
+    musicLane.stream.reset();
+    toneLane.stream.reset();
+    tone = SquareWave();
+    previousBlockStart = 0;
+    while (toneRequests.Front()) {
+        toneRequests.Pop();
+    }
+}
+
+// With nothing playing the output: the FluidSynth driver that rested, or a
+// sound server that went away, never answered or was not there.
+bool AudioOutput::Impl::Reopen()
+{
+    if (driverName == "pulseaudio" || (driverName.empty() && serverWanted)) {
+        const std::int64_t now = SteadyNanoseconds();
+        if (now < nextServerTry) {
+            return false;
+        }
+        nextServerTry = now + kServerRetryNanoseconds;
+        return ConnectServer(false);
+    }
+    if (driverName.empty()) {
+        return false;
+    }
+    if (!OpenDriver(driverName)) {
+        driverName.clear(); // the device has gone away since start-up
+        return false;
+    }
+    return true;
+}
+
 void AudioOutput::Impl::Wake(Lane& lane)
 {
-    if (driverName.empty()) {
-        return;
+    // A server that died takes both streams with it; they are not mended
+    // but made anew, once the server is back.
+    if (musicLane.stream && (musicLane.stream->Failed() || toneLane.stream->Failed())) {
+        DropServerStreams();
     }
-    lane.restChecks = 0;
-    if (lane.stream) {
-        if (lane.paused) {
-            lane.resting.store(false, std::memory_order_relaxed);
-            lane.stream->Resume();
-            lane.paused = false;
-        }
-    } else if (!driver) {
+    if (!musicLane.stream && !driver) {
         lane.resting.store(false, std::memory_order_relaxed);
-        if (!OpenDriver(driverName)) {
-            driverName.clear(); // the device has gone away since start-up
+        if (!Reopen()) {
             return;
         }
     }
+    lane.restChecks = 0;
+    if (lane.stream && lane.paused) {
+        lane.resting.store(false, std::memory_order_relaxed);
+        lane.stream->Resume();
+        lane.paused = false;
+    }
     if (restTimer) {
         restTimer->start();
+    }
+}
+
+// FluidSynth forbids deleting a player while its synth renders. A server's
+// music stream is held between two blocks for it; a FluidSynth driver cannot
+// be, so there they wait until it has rested and closed. A stopped player
+// still releases its notes in the next block, so not before that has run.
+void AudioOutput::Impl::FreeRetiredPlayers()
+{
+    if (retiredPlayers.empty() || driver ||
+        silenceDone.load(std::memory_order_acquire) != silenceRequested.load(std::memory_order_relaxed)) {
+        return;
+    }
+    const auto free = [this] {
+        for (auto& [player, callbackData] : retiredPlayers) {
+            delete_fluid_player(player);
+        }
+        retiredPlayers.clear();
+    };
+    if (musicLane.stream) {
+        musicLane.stream->BetweenBlocks(free);
+    } else {
+        free();
     }
 }
 
@@ -301,12 +414,16 @@ void AudioOutput::Impl::CheckRest()
             }
         }
     }
-    if (!Awake()) {
+    FreeRetiredPlayers();
+    if (!Awake() && retiredPlayers.empty()) {
         restTimer->stop();
     }
 }
 
-bool AudioOutput::IsOpen() const { return !impl->driverName.empty(); }
+bool AudioOutput::IsOpen() const
+{
+    return !impl->driverName.empty() || (impl->musicLane.stream && !impl->musicLane.stream->Failed());
+}
 
 int AudioOutput::SampleRate() const { return impl->sampleRate; }
 
@@ -328,8 +445,9 @@ void AudioOutput::Beep(int frequency, int duration)
 void AudioOutput::StartTone(int frequency, int duration)
 {
     if (frequency > 0 && duration > 0) {
-        impl->toneRequests.Push({frequency, duration, SteadyNanoseconds()});
+        // Waking first: a stream made anew starts without stale tones.
         impl->Wake(impl->toneLane);
+        impl->toneRequests.Push({frequency, duration, SteadyNanoseconds()});
     }
 }
 
@@ -447,6 +565,19 @@ fluid_synth_t* AudioOutputAccess::Synth(AudioOutput& output) { return output.imp
 void AudioOutputAccess::RetirePlayer(AudioOutput& output, fluid_player_t* player, std::shared_ptr<void> callbackData)
 {
     output.impl->retiredPlayers.emplace_back(player, std::move(callbackData));
+    if (output.impl->restTimer) {
+        output.impl->restTimer->start();
+    }
+}
+
+std::size_t AudioOutputAccess::RetiredPlayers(AudioOutput& output) { return output.impl->retiredPlayers.size(); }
+
+bool AudioOutputAccess::Reachable(AudioOutput& output)
+{
+    if (!output.IsOpen()) {
+        output.impl->Wake(output.impl->musicLane);
+    }
+    return output.IsOpen();
 }
 
 void AudioOutputAccess::RequestSilence(AudioOutput& output)

@@ -14,10 +14,14 @@ namespace tw {
 // A game is mostly silent, so the output costs nothing while nothing sounds:
 // the synthesizer is not run once its sound has died away, and a second
 // later the device's stream is paused (or closed) until the next tone or
-// song. Blocks are large, so while something sounds the device's threads
-// wake rarely: about 23 ms for the tones, each of which still starts where
-// it was asked for, one block on; on a sound server, which takes the music
-// on a stream of its own, about 190 ms for the music.
+// song. Each tone starts where it was asked for, one block on: on a sound
+// server, which takes tones and music on streams of their own, blocks of
+// about 10 ms for the tones and 190 ms for the music, which wakes its
+// thread rarely; with a FluidSynth driver, 23 ms for both.
+//
+// A sound server that does not answer within a second counts as absent;
+// one that goes away, or was not there, is looked for again at the next
+// tone or song.
 class AudioOutput {
 public:
     // The sound systems tried, in order, when none are named.

@@ -6,6 +6,7 @@
 
 #include <fluidsynth.h>
 
+#include <cstddef>
 #include <memory>
 
 #include "platform/AudioOutput.h"
@@ -22,10 +23,16 @@ struct AudioOutputAccess {
     static fluid_synth_t* Synth(AudioOutput& output);
 
     // FluidSynth forbids deleting a player while its synth renders, and with
-    // a device the synth always renders. So a player that is done with is
-    // stopped and handed here; it is deleted with `callbackData` (what its
-    // callbacks point to) once the device has stopped, when the output goes.
+    // a device the synth may render at any moment. So a player that is done
+    // with is stopped and handed here; it is deleted with `callbackData`
+    // (what its callbacks point to) on the GUI thread between two blocks, once
+    // the block after its stop has run.
     static void RetirePlayer(AudioOutput& output, fluid_player_t* player, std::shared_ptr<void> callbackData);
+    static std::size_t RetiredPlayers(AudioOutput& output);
+
+    // Whether songs can be heard: a sound system plays the output or is
+    // being connected. With none, a sound server is looked for again.
+    static bool Reachable(AudioOutput& output);
 
     // Asks whoever renders to release every note, lift the pedals and reset
     // the controllers before the next block. Doing it there

@@ -170,9 +170,10 @@ struct FluidSequencer::Impl {
             AudioOutputAccess::Hold(output);
             song.started = true;
         } else {
-            // Nothing to play: the song is over as soon as it began.
+            // Nothing to play: the song is over as soon as it began. Even a
+            // player that never played is the synth's until retired.
             if (progress.player) {
-                delete_fluid_player(progress.player);
+                AudioOutputAccess::RetirePlayer(output, progress.player, nullptr);
                 progress.player = nullptr;
             }
             progress.reachedEnd.store(true, std::memory_order_release);
@@ -303,9 +304,10 @@ int FluidSequencer::StatusPort(int deviceId)
         return SequencerBadDevice;
     }
     // Without a device the chain should move on at once rather than wait on
-    // songs nobody hears; checked first, as it costs nothing. A SoundFont
-    // still loading counts as there: its song starts when it is.
-    if (!impl->output.IsOpen()) {
+    // songs nobody hears; a sound server that started since is looked for
+    // first, and one being connected counts as there. So does a SoundFont
+    // still loading: its song starts when it is.
+    if (!AudioOutputAccess::Reachable(impl->output)) {
         return SequencerNoOutput;
     }
     impl->StartLoadingSoundFont();

@@ -3,6 +3,7 @@
 #include <pulse/pulseaudio.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <vector>
 
@@ -12,16 +13,24 @@ struct PulseAudioStream::Impl {
     pa_threaded_mainloop* loop = nullptr;
     pa_context* context = nullptr;
     pa_stream* stream = nullptr;
+    pa_time_event* deadline = nullptr;
     RenderFunction render = nullptr;
     void* data = nullptr;
+    int sampleRate = 0;
     int blockFrames = 0;
+    Buffering buffering = Buffering::Deep;
     // The server's thread renders into these; made once, never resized there.
     std::vector<float> left, right;
+    // Written by the server's thread, read by anyone.
+    std::atomic<bool> playing{false}, failed{false}, timedOut{false};
 
     ~Impl()
     {
         if (loop) {
             pa_threaded_mainloop_stop(loop);
+        }
+        if (deadline) {
+            pa_threaded_mainloop_get_api(loop)->time_free(deadline);
         }
         if (stream) {
             pa_stream_disconnect(stream);
@@ -36,13 +45,57 @@ struct PulseAudioStream::Impl {
         }
     }
 
-    static void Signal(void* loop) { pa_threaded_mainloop_signal(static_cast<pa_threaded_mainloop*>(loop), 0); }
-    static void OnContextState(pa_context*, void* loop) { Signal(loop); }
-    static void OnStreamState(pa_stream*, void* loop) { Signal(loop); }
+    // The callbacks below run on the server's thread with the loop locked.
 
-    // On the server's thread: render as many whole blocks as there is room
-    // for. The server's requests drift by a few frames; answering those
-    // remainders would double the wake-ups, so they wait for the next block.
+    void Fail()
+    {
+        if (failed.exchange(true, std::memory_order_acq_rel)) {
+            return;
+        }
+        playing.store(false, std::memory_order_release);
+        // A server that answers after the deadline must not start a stream
+        // that nobody waits for any more.
+        pa_context_disconnect(context);
+        pa_threaded_mainloop_signal(loop, 0);
+    }
+
+    static void OnDeadline(pa_mainloop_api*, pa_time_event*, const struct timeval*, void* self)
+    {
+        auto* impl = static_cast<Impl*>(self);
+        if (!impl->playing.load(std::memory_order_relaxed) && !impl->failed.load(std::memory_order_relaxed)) {
+            impl->timedOut.store(true, std::memory_order_release);
+            impl->Fail();
+        }
+    }
+
+    static void OnContextState(pa_context* context, void* self)
+    {
+        auto* impl = static_cast<Impl*>(self);
+        const pa_context_state_t state = pa_context_get_state(context);
+        if (state == PA_CONTEXT_READY) {
+            if (!impl->OpenStream()) {
+                impl->Fail();
+            }
+        } else if (!PA_CONTEXT_IS_GOOD(state)) {
+            impl->Fail();
+        }
+    }
+
+    static void OnStreamState(pa_stream* stream, void* self)
+    {
+        auto* impl = static_cast<Impl*>(self);
+        const pa_stream_state_t state = pa_stream_get_state(stream);
+        if (state == PA_STREAM_READY) {
+            impl->playing.store(true, std::memory_order_release);
+            pa_threaded_mainloop_signal(impl->loop, 0);
+        } else if (!PA_STREAM_IS_GOOD(state)) {
+            impl->Fail();
+        }
+    }
+
+    // Render as many whole blocks as there is room for. The server's requests
+    // drift by a few frames; answering those remainders would double the
+    // wake-ups, so they wait for the next block.
     static void OnWritable(pa_stream* stream, std::size_t, void* self)
     {
         auto* impl = static_cast<Impl*>(self);
@@ -68,57 +121,36 @@ struct PulseAudioStream::Impl {
         }
     }
 
-    // With the loop locked: waits until the context is ready or has failed.
-    bool Connect(int sampleRate)
+    bool OpenStream()
     {
-        context = pa_context_new(pa_threaded_mainloop_get_api(loop), "Tumblewick");
-        if (!context) {
-            return false;
-        }
-        pa_context_set_state_callback(context, &OnContextState, loop);
-        if (pa_context_connect(context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
-            return false;
-        }
-        for (;;) {
-            const pa_context_state_t state = pa_context_get_state(context);
-            if (state == PA_CONTEXT_READY) {
-                break;
-            }
-            if (!PA_CONTEXT_IS_GOOD(state)) {
-                return false;
-            }
-            pa_threaded_mainloop_wait(loop);
-        }
         const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, static_cast<std::uint32_t>(sampleRate), 2};
         stream = pa_stream_new(context, "Tumblewick", &format, nullptr);
         if (!stream) {
             return false;
         }
-        pa_stream_set_state_callback(stream, &OnStreamState, loop);
+        pa_stream_set_state_callback(stream, &OnStreamState, this);
         pa_stream_set_write_callback(stream, &OnWritable, this);
-        // Asked for one block at a time, two ahead; no timing updates, which
-        // would wake the server's thread on their own.
+        // Asked for one block at a time. The server splits a latency it
+        // adjusts into the device's depth and two requests' room, so four
+        // blocks let the device run one block deep; two would drive it at
+        // its shortest period, thousands of wake-ups a second. Early
+        // requests give the device a block's depth too, with two blocks
+        // queued on top. No timing updates, which would wake the server's
+        // thread on their own.
         const auto block = static_cast<std::uint32_t>(blockFrames * 2 * sizeof(float));
-        const pa_buffer_attr attributes{static_cast<std::uint32_t>(-1), 2 * block, block, block,
+        const bool prompt = buffering == Buffering::Prompt;
+        const pa_buffer_attr attributes{static_cast<std::uint32_t>(-1), (prompt ? 4 : 2) * block, block, block,
                                         static_cast<std::uint32_t>(-1)};
-        if (pa_stream_connect_playback(stream, nullptr, &attributes, PA_STREAM_ADJUST_LATENCY, nullptr, nullptr) < 0) {
-            return false;
-        }
-        for (;;) {
-            const pa_stream_state_t state = pa_stream_get_state(stream);
-            if (state == PA_STREAM_READY) {
-                return true;
-            }
-            if (!PA_STREAM_IS_GOOD(state)) {
-                return false;
-            }
-            pa_threaded_mainloop_wait(loop);
-        }
+        const auto flags = prompt ? PA_STREAM_ADJUST_LATENCY : PA_STREAM_EARLY_REQUESTS;
+        return pa_stream_connect_playback(stream, nullptr, &attributes, flags, nullptr, nullptr) >= 0;
     }
 
     // With the loop locked.
     void Flush()
     {
+        if (!playing.load(std::memory_order_acquire)) {
+            return;
+        }
         if (pa_operation* flush = pa_stream_flush(stream, nullptr, nullptr)) {
             pa_operation_unref(flush);
         }
@@ -127,11 +159,13 @@ struct PulseAudioStream::Impl {
     void Cork(bool paused)
     {
         pa_threaded_mainloop_lock(loop);
-        if (!paused) {
-            Flush();
-        }
-        if (pa_operation* cork = pa_stream_cork(stream, paused ? 1 : 0, nullptr, nullptr)) {
-            pa_operation_unref(cork);
+        if (playing.load(std::memory_order_acquire)) {
+            if (!paused) {
+                Flush();
+            }
+            if (pa_operation* cork = pa_stream_cork(stream, paused ? 1 : 0, nullptr, nullptr)) {
+                pa_operation_unref(cork);
+            }
         }
         pa_threaded_mainloop_unlock(loop);
     }
@@ -141,27 +175,51 @@ PulseAudioStream::PulseAudioStream(std::unique_ptr<Impl> impl) : impl(std::move(
 
 PulseAudioStream::~PulseAudioStream() = default;
 
-std::unique_ptr<PulseAudioStream> PulseAudioStream::Open(int sampleRate, int blockFrames, RenderFunction render,
-                                                         void* data)
+std::unique_ptr<PulseAudioStream> PulseAudioStream::Connect(int sampleRate, int blockFrames, Buffering buffering,
+                                                            RenderFunction render, void* data,
+                                                            std::chrono::milliseconds deadline)
 {
     auto impl = std::make_unique<Impl>();
+    impl->buffering = buffering;
     impl->render = render;
     impl->data = data;
+    impl->sampleRate = sampleRate;
     impl->blockFrames = blockFrames;
     impl->left.resize(std::size_t(blockFrames));
     impl->right.resize(std::size_t(blockFrames));
     impl->loop = pa_threaded_mainloop_new();
-    if (!impl->loop || pa_threaded_mainloop_start(impl->loop) < 0) {
+    if (!impl->loop) {
         return nullptr;
     }
-    pa_threaded_mainloop_lock(impl->loop);
-    const bool connected = impl->Connect(sampleRate);
-    pa_threaded_mainloop_unlock(impl->loop);
-    if (!connected) {
+    impl->context = pa_context_new(pa_threaded_mainloop_get_api(impl->loop), "Tumblewick");
+    if (!impl->context) {
+        return nullptr;
+    }
+    pa_context_set_state_callback(impl->context, &Impl::OnContextState, impl.get());
+    const auto micros = std::chrono::duration_cast<std::chrono::microseconds>(deadline).count();
+    impl->deadline = pa_context_rttime_new(impl->context, pa_rtclock_now() + pa_usec_t(micros), &Impl::OnDeadline,
+                                           impl.get());
+    if (pa_context_connect(impl->context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
+        impl->failed = true;
+    } else if (pa_threaded_mainloop_start(impl->loop) < 0) {
         return nullptr;
     }
     return std::make_unique<PulseAudioStream>(std::move(impl));
 }
+
+bool PulseAudioStream::WaitUntilSettled()
+{
+    pa_threaded_mainloop_lock(impl->loop);
+    while (!impl->playing.load() && !impl->failed.load()) {
+        pa_threaded_mainloop_wait(impl->loop);
+    }
+    pa_threaded_mainloop_unlock(impl->loop);
+    return !Failed();
+}
+
+bool PulseAudioStream::Failed() const { return impl->failed.load(std::memory_order_acquire); }
+
+bool PulseAudioStream::TimedOut() const { return impl->timedOut.load(std::memory_order_acquire); }
 
 void PulseAudioStream::Pause() { impl->Cork(true); }
 
@@ -170,8 +228,13 @@ void PulseAudioStream::Resume() { impl->Cork(false); }
 void PulseAudioStream::Discard()
 {
     // Taking the lock waits out a block being rendered, so that block goes too.
+    BetweenBlocks([this] { impl->Flush(); });
+}
+
+void PulseAudioStream::BetweenBlocks(const std::function<void()>& job)
+{
     pa_threaded_mainloop_lock(impl->loop);
-    impl->Flush();
+    job();
     pa_threaded_mainloop_unlock(impl->loop);
 }
 

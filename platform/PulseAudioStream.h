@@ -4,6 +4,8 @@
 // server, which calls back for each block from its own thread and can be
 // paused without closing, so that a silent game costs nothing at all.
 
+#include <chrono>
+#include <functional>
 #include <memory>
 
 namespace tw {
@@ -14,12 +16,34 @@ public:
     // `out` holds a left/right pair, zeroed before each call.
     using RenderFunction = int (*)(void* data, int frames, int nfx, float* fx[], int nout, float* out[]);
 
-    // Null when no sound server answers. Latency is about two blocks.
-    static std::unique_ptr<PulseAudioStream> Open(int sampleRate, int blockFrames, RenderFunction render,
-                                                  void* data);
+    // How far ahead the stream is filled. Whatever a stream asks for, the
+    // server runs the device as deep as the shallowest stream allows.
+    enum class Buffering {
+        // Two blocks, and the device may run one block deep: for sound that
+        // has no deadline.
+        Deep,
+        // Four blocks in all, the device running one of them deep: what is
+        // asked for is heard four blocks on.
+        Prompt,
+    };
+
+    // Starts connecting and returns at once; null only when the client
+    // library cannot run. A server that has not let the stream play by
+    // `deadline` counts as failed: a frozen one would never say so itself.
+    static std::unique_ptr<PulseAudioStream> Connect(int sampleRate, int blockFrames, Buffering buffering,
+                                                     RenderFunction render, void* data,
+                                                     std::chrono::milliseconds deadline);
     ~PulseAudioStream();
     PulseAudioStream(const PulseAudioStream&) = delete;
     PulseAudioStream& operator=(const PulseAudioStream&) = delete;
+
+    // Waits until the stream plays or has failed; whether it plays.
+    bool WaitUntilSettled();
+    // The server refused the stream, did not answer in time or has gone away
+    // since: nothing will be rendered any more.
+    bool Failed() const;
+    // It failed because the server did not answer by the deadline.
+    bool TimedOut() const;
 
     // A paused stream asks for nothing; resuming drops what it still held,
     // so the next block rendered is the next one heard.
@@ -27,8 +51,10 @@ public:
     void Resume();
     // Drops what was written but not yet heard; the stream asks for it anew.
     void Discard();
+    // Runs `job` between two blocks: no block is rendered meanwhile.
+    void BetweenBlocks(const std::function<void()>& job);
 
-    struct Impl; // made only by Open
+    struct Impl; // made only by Connect
     explicit PulseAudioStream(std::unique_ptr<Impl> impl);
 
 private:

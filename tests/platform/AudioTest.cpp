@@ -4,6 +4,12 @@
 #include <QCoreApplication>
 
 #include <fluidsynth.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -11,6 +17,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -28,6 +35,8 @@ namespace {
 
 using ::testing::FloatNear;
 using ::testing::Pointwise;
+
+template <class T> using Owned = std::unique_ptr<T, void (*)(T*)>;
 
 std::vector<float> Samples(SquareWave wave)
 {
@@ -168,19 +177,69 @@ TEST(AudioOutput, RestsOnceNothingSoundsUntilAToneOrASong)
     EXPECT_TRUE(render.output.Resting());
 }
 
-TEST(AudioOutput, WithoutADeviceIsSilentAndBeepStillTakesItsTime)
+// Runs the GUI thread's timers until `done`, for at most `seconds`.
+bool PumpUntil(const std::function<bool()>& done, double seconds)
 {
-    testing::internal::CaptureStderr();
-    { AudioOutput defaultOutput; }
-    Renderer render;
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-    EXPECT_FALSE(render.output.IsOpen());
-    for (int frequency : {440, 0}) {
-        const auto start = std::chrono::steady_clock::now();
-        render.output.Beep(frequency, 50);
-        EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(50)) << frequency;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (!done() && std::chrono::steady_clock::now() < end) {
+        QCoreApplication::processEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
+    return done();
 }
+
+// A sound server of the test's own at a socket that the client library is
+// pointed at while it lives: one that takes connections and never answers,
+// as a frozen server does, or a PulseAudio server whose null sink consumes
+// sound at a device's pace, which can be killed as a crash would.
+struct TestServer {
+    explicit TestServer(bool frozen)
+        : folder(std::filesystem::temp_directory_path() / ("tw-pulse-" + std::to_string(getpid())))
+    {
+        std::filesystem::create_directories(folder);
+        setenv("PULSE_SERVER", ("unix:" + Socket().string()).c_str(), 1);
+        if (frozen) {
+            sockaddr_un address{AF_UNIX, {}};
+            Socket().string().copy(address.sun_path, sizeof address.sun_path - 1);
+            bind(stalled, reinterpret_cast<sockaddr*>(&address), sizeof address);
+            listen(stalled, 8);
+        }
+    }
+    ~TestServer()
+    {
+        Kill();
+        close(stalled);
+        unsetenv("PULSE_SERVER");
+        std::filesystem::remove_all(folder);
+    }
+    bool Start()
+    {
+        const std::string home = "HOME=" + folder.string(), runtime = "XDG_RUNTIME_DIR=" + folder.string();
+        const std::string socket = "--load=module-native-protocol-unix auth-anonymous=1 socket=" + Socket().string();
+        if ((pid = fork()) == 0) {
+            dup2(open("/dev/null", O_WRONLY), 2);
+            const char* const environment[] = {home.c_str(), runtime.c_str(), nullptr};
+            execle("/usr/bin/pulseaudio", "pulseaudio", "--daemonize=no", "-n", "--exit-idle-time=-1", "--disable-shm",
+                   "--load=module-null-sink", socket.c_str(), nullptr, environment);
+            _exit(127);
+        }
+        return PumpUntil([&] { return std::filesystem::exists(Socket()); }, 10);
+    }
+    void Kill()
+    {
+        if (pid > 0) {
+            kill(pid, SIGKILL);
+            waitpid(std::exchange(pid, 0), nullptr, 0);
+            std::filesystem::remove(folder / "pulse" / "pid");
+            std::filesystem::remove(Socket());
+        }
+    }
+    std::filesystem::path Socket() const { return folder / "native"; }
+
+    std::filesystem::path folder;
+    int stalled = socket(AF_UNIX, SOCK_STREAM, 0);
+    pid_t pid = 0;
+};
 
 std::string Bytes(std::initializer_list<int> bytes) { return std::string(bytes.begin(), bytes.end()); }
 
@@ -273,13 +332,15 @@ TEST(FluidSequencer, OpensOnlyPlayableMidiFilesAndHasNoOutputWithoutADevice)
     EXPECT_EQ(sequencer.Play(first, [] {}), SequencerBadDevice);
 }
 
-// Without a SoundFont the player still runs through the song, silently and
-// without a word. FluidSynth's own DONE comes seconds after the last tick.
+// With a damaged SoundFont the player still runs through the song, silently
+// and without a word from the libraries that read it. FluidSynth's own DONE
+// comes seconds after the last tick.
 TEST(FluidSequencer, ReportsTheEndOnceAtTheLastTickAndNeverForAClosedSong)
 {
     testing::internal::CaptureStderr();
     Renderer render;
-    FluidSequencer sequencer(render.output, {});
+    const std::string damaged = WriteSong("damaged.sf2", "RIFF\x40\0\0\0sfbkLIST\x30\0\0\0INFOifil\4\0\0\0\2\0\1");
+    FluidSequencer sequencer(render.output, {damaged});
     const std::string file = WriteSong("end-song.mid", Song(Track(Bytes({0, 0x90, 60, 100, 48, 0x80, 60, 0}))));
     std::vector<double> ends;
     int closed = 0, id = 0;
@@ -334,6 +395,71 @@ TEST(FluidSequencer, StartsASongWithItsOwnInstrumentsOnly)
     }
 }
 
+// A frozen server holds the game up for one deadline, not for the client
+// library's own half minute per stream, and the sound systems that would
+// play through it are not tried after it. Without a device, or with such a
+// server, the output is silent, says nothing and still takes a tone's time.
+TEST(AudioOutput, WithoutADeviceOrWithAFrozenServerIsSilentAndBeepStillTakesItsTime)
+{
+    testing::internal::CaptureStderr();
+    { AudioOutput defaultOutput; }
+    Renderer render;
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_FALSE(render.output.IsOpen());
+    for (int frequency : {440, 0}) {
+        const auto start = std::chrono::steady_clock::now();
+        render.output.Beep(frequency, 50);
+        EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(50)) << frequency;
+    }
+    const TestServer frozen(true);
+    const auto start = std::chrono::steady_clock::now();
+    const AudioOutput output({"pulseaudio", "alsa"});
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2000));
+    EXPECT_FALSE(output.IsOpen());
+}
+
+// Stopped songs' players are freed while the next song plays, between the
+// stream's blocks; and a server that crashed and came back plays the next
+// tone on streams made anew.
+TEST(SoundServer, FreesStoppedPlayersWhileMusicPlaysAndComesBackAfterACrash)
+{
+    TestServer server(false);
+    if (!server.Start()) {
+        GTEST_SKIP() << "no pulseaudio to start";
+    }
+    AudioOutput output({"pulseaudio"});
+    ASSERT_TRUE(output.IsOpen());
+    // Driven at its shortest period, the server would wake 2,000 times a second.
+    std::array<char, 8192> sinks{};
+    const Owned<FILE> pactl(popen("pactl list sinks 2>/dev/null", "r"), [](FILE* file) { pclose(file); });
+    const std::string listing(sinks.data(), fread(sinks.data(), 1, sinks.size() - 1, pactl.get()));
+    const auto configured = listing.find("configured ");
+    if (configured != listing.npos) {
+        EXPECT_GE(std::stoi(listing.substr(configured + 11)), 5000) << "device latency in µs";
+    }
+    FluidSequencer sequencer(output, {});
+    const std::string file = WriteSong("server-song.mid", Song(Track(Bytes({0, 0x90, 60, 100, 0x8F, 0, 0x80, 60, 0}))));
+    int id = 0;
+    for (int song = 0; song < 5; ++song) {
+        sequencer.Close(id);
+        ASSERT_EQ(sequencer.Open(file, id), SequencerOk);
+        ASSERT_EQ(sequencer.Play(id, [] {}), SequencerOk);
+        PumpUntil([] { return false; }, 0.2);
+    }
+    EXPECT_GE(AudioOutputAccess::RetiredPlayers(output), 1u);
+    ASSERT_TRUE(PumpUntil([&] { return !output.Resting(); }, 2)) << "the last song plays";
+    EXPECT_TRUE(PumpUntil([&] { return AudioOutputAccess::RetiredPlayers(output) == 0; }, 2));
+    EXPECT_FALSE(output.Resting()) << "freed while the song plays, not once the output rests";
+    sequencer.Close(id);
+
+    ASSERT_TRUE(PumpUntil([&] { return output.Resting(); }, 3));
+    PumpUntil([] { return false; }, 1.5); // the streams pause
+    server.Kill();
+    ASSERT_TRUE(server.Start());
+    output.StartTone(440, 100);
+    EXPECT_TRUE(PumpUntil([&] { return output.Resting(); }, 3)) << "the tone was never played";
+}
+
 // Low enough to render quickly, high enough for the instruments' range.
 constexpr int kSampleRate = 22050;
 // Rendered 50 ms at a time; a block quieter than kSilenceDb counts as silence.
@@ -341,7 +467,6 @@ constexpr int kBlock = kSampleRate / 20;
 constexpr double kSilenceDb = -60;
 
 double Db(double level) { return 20 * std::log10(std::max(level, 1e-9)); }
-template <class T> using Owned = std::unique_ptr<T, void (*)(T*)>;
 
 struct Rendering {
     fluid_player_t* player = nullptr;
