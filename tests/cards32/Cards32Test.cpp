@@ -204,6 +204,42 @@ TEST(Cards32Art, EveryFaceHighlightAndBackDiffersAndSuitsUseTheirColours)
     }
 }
 
+// A covered card in a stack shows only its upside-down index: a six turned
+// half a turn must not look like a nine, nor a nine like a six. Each carries
+// a bar under its numeral, its edges on whole pixels, so the two differ by at
+// least both bars at every scale.
+TEST(Cards32Art, ASixTurnedUpsideDownDiffersFromANineByItsBar)
+{
+    const auto ink = [](QRgb p) { return qGreen(p) < 128; };
+    for (int scale = 1; scale <= 4; ++scale) {
+        for (int suit = 0; suit < 4; ++suit) {
+            const QImage six = CardRenderer::render(ImageKind::Face, 5 * 4 + suit, scale);
+            const QImage nine = CardRenderer::render(ImageKind::Face, 8 * 4 + suit, scale);
+            // The numeral's area of the top index, [3, 10) by [3, 15), turned
+            // about its centre.
+            int differ = 0;
+            for (int y = 3 * scale; y < 15 * scale; ++y) {
+                for (int x = 3 * scale; x < 10 * scale; ++x) {
+                    differ += ink(six.pixel(x, y)) != ink(nine.pixel(13 * scale - 1 - x, 18 * scale - 1 - y));
+                }
+            }
+            EXPECT_GE(differ, 2 * 5 * scale * scale) << "suit " << suit << " at " << scale;
+            // The bar, [4, 9) by [14, 15), is solid ink with a clear row above and below.
+            const QRgb colour = suit == 1 || suit == 2 ? qRgb(0xC8, 0x10, 0x2E) : qRgb(0x10, 0x10, 0x10);
+            int solid = 0, clear = 0;
+            for (const QImage* card : {&six, &nine}) {
+                for (int x = 4 * scale; x < 9 * scale; ++x) {
+                    for (int y = 14 * scale; y < 15 * scale; ++y) {
+                        solid += card->pixel(x, y) == colour;
+                    }
+                    clear += !ink(card->pixel(x, 14 * scale - 1)) && !ink(card->pixel(x, 15 * scale));
+                }
+            }
+            EXPECT_EQ(std::pair(solid, clear), std::pair(2 * 5 * scale * scale, 2 * 5 * scale)) << "suit " << suit << " at " << scale;
+        }
+    }
+}
+
 TEST(Cards32Art, HighlightInvertsTheFaceAndKeepsItsShape)
 {
     const QImage face = CardRenderer::render(ImageKind::Face, 20, 1);
