@@ -65,8 +65,10 @@ std::vector<std::uint32_t> Drawn(int card, int mode)
 }
 
 // Outside the rounded corners the background stays; the middle of an edge is
-// the dark outline, and the face is plain white.
-TEST(Cards32Draw, AFaceKeepsTheBackgroundOutsideItsRoundedCorners)
+// the dark outline, and the face is plain white. At every scale faces,
+// highlights and backs cover their whole rectangle but within CDT_CORNER of
+// its corners, as the falling card's save-under relies on.
+TEST(Cards32Draw, AFaceKeepsTheBackgroundOutsideItsRoundedCornersOnly)
 {
     const std::vector<std::uint32_t> face = Drawn(kAceOfSpades, CDT_FACES);
     for (const int corner : {0, 70, 95 * 71, 95 * 71 + 70}) {
@@ -74,6 +76,20 @@ TEST(Cards32Draw, AFaceKeepsTheBackgroundOutsideItsRoundedCorners)
     }
     EXPECT_LT(face[35] & 0xFF, 0x40u);
     EXPECT_EQ(face[70 * 71 + 20], 0xFFFFFFFFu);
+    for (auto [kind, index] : {std::pair{ImageKind::Face, kAceOfSpades}, {ImageKind::Highlight, kKingOfHearts}, {ImageKind::Back, kBack}}) {
+        for (int scale = 1; scale <= 8; ++scale) {
+            const QImage image = CardRenderer::render(kind, index, scale);
+            const int corner = CDT_CORNER * scale, width = image.width(), height = image.height();
+            int seeThroughElsewhere = 0;
+            for (int y = 0; y < height; ++y) {
+                for (int x = 0; x < width; ++x) {
+                    const bool inCorner = (x < corner || x >= width - corner) && (y < corner || y >= height - corner);
+                    seeThroughElsewhere += qAlpha(image.pixel(x, y)) != 255 && !inCorner;
+                }
+            }
+            EXPECT_EQ(std::pair(seeThroughElsewhere, qAlpha(image.pixel(0, height - 1))), std::pair(0, 0)) << index << " at " << scale;
+        }
+    }
 }
 
 TEST(Cards32Draw, RefusesUnknownCardsDesignsModesAndUnusableTargets)
