@@ -1,11 +1,16 @@
 #include "cards32/CardBlank.h"
 
 #include "cards32/CardMetrics.h"
+#include "cards32/cards32.h"
 
 #include <QPainter>
 #include <QPen>
 
 namespace cards32 {
+
+// The falling card's save-under relies on the see-through part of a card
+// staying in its corners.
+static_assert(kCornerRadius <= CDT_CORNER);
 
 QPainterPath CardBlank::edgePath()
 {

@@ -19,16 +19,17 @@ QPainterPath ellipse(double cx, double cy, double rx, double ry)
     return p;
 }
 
+// Raised by a whole pixel above the other numerals, so it stays as sharp.
 QPainterPath six()
 {
     QPainterPath p;
-    p.moveTo(5.9, 2.1);
-    p.cubicTo(5.4, 1.3, 4.6, 1.0, 3.7, 1.0);
-    p.cubicTo(1.9, 1.0, 1.0, 2.8, 1.0, 5.4);
-    p.cubicTo(1.0, 8.0, 2.1, 9.0, 3.6, 9.0);
-    p.cubicTo(5.1, 9.0, 6.1, 8.0, 6.1, 6.6);
-    p.cubicTo(6.1, 5.2, 5.1, 4.3, 3.6, 4.3);
-    p.cubicTo(2.3, 4.3, 1.4, 5.0, 1.0, 6.0);
+    p.moveTo(5.9, 1.1);
+    p.cubicTo(5.4, 0.3, 4.6, 0.0, 3.7, 0.0);
+    p.cubicTo(1.9, 0.0, 1.0, 1.8, 1.0, 4.4);
+    p.cubicTo(1.0, 7.0, 2.1, 8.0, 3.6, 8.0);
+    p.cubicTo(5.1, 8.0, 6.1, 7.0, 6.1, 5.6);
+    p.cubicTo(6.1, 4.2, 5.1, 3.3, 3.6, 3.3);
+    p.cubicTo(2.3, 3.3, 1.4, 4.0, 1.0, 5.0);
     return p;
 }
 
@@ -51,6 +52,16 @@ QPainterPath RankGlyphs::centerLine(int rank)
     }
 }
 
+QPainterPath RankGlyphs::underline(int rank)
+{
+    QPainterPath p;
+    if (rank == 5 || rank == 8) {
+        // Edges on whole pixels: one pixel thick and sharp at every scale.
+        p.addRect(QRectF(1.0, 10.0, 5.0, 1.0));
+    }
+    return p;
+}
+
 void RankGlyphs::draw(QPainter& painter, int rank, double centerX, double top,
                       const QColor& color)
 {
@@ -64,6 +75,7 @@ void RankGlyphs::draw(QPainter& painter, int rank, double centerX, double top,
     painter.setBrush(Qt::NoBrush);
     painter.translate(left, top);
     painter.drawPath(centerLine(rank));
+    painter.fillPath(underline(rank), color);
     painter.restore();
 }
 
@@ -126,11 +138,11 @@ QPainterPath RankGlyphs::digit(int value)
         p.addPath(ellipse(3.5, 7.0, 2.6, 2.0));
         break;
     case 9: {
-        // A nine is a six turned half a turn about the box centre.
+        // A nine is a six turned half a turn about the six's own centre.
         QTransform turn;
-        turn.translate(3.5, 5.0);
+        turn.translate(3.5, 4.0);
         turn.rotate(180.0);
-        turn.translate(-3.5, -5.0);
+        turn.translate(-3.5, -4.0);
         p = turn.map(six());
         break;
     }

@@ -24,10 +24,17 @@ public:
     // Centre line of rank 0 (ace) to 12 (king), origin at the box's top left.
     static QPainterPath centerLine(int rank);
 
+    // The bar under a six and a nine, filled, in the same box as the centre
+    // line: upside down, as a covered card in a stack shows its index, a six
+    // reads as a nine and a nine as a six but for it. Empty for the other
+    // ranks. The two numerals sit a pixel higher to make room, so the bar
+    // keeps a pixel clear of the numeral above and the suit below.
+    static QPainterPath underline(int rank);
+
     // Width of the rank's box; the ten is wider than the rest.
     static double width(int rank);
 
-    // Strokes the rank with its box centred horizontally on centerX and its
+    // Strokes the rank, and fills its underline, with its box centred horizontally on centerX and its
     // top at top.
     static void draw(QPainter& painter, int rank, double centerX, double top,
                      const QColor& color);

@@ -38,6 +38,10 @@ enum {
     CDT_REMOVE = 4     /* the card's rectangle filled with the colour */
 };
 
+/* Faces and backs are opaque but within CDT_CORNER logical pixels of each
+ * corner, where they are rounded and leave the target showing through. */
+enum { CDT_CORNER = 4 };
+
 /* The first and last back design numbers. */
 enum { CDT_FIRST_BACK = 53, CDT_LAST_BACK = 68 };
 

@@ -18,9 +18,12 @@ void CardSprite::SetPosition(std::int32_t newX, std::int32_t newY)
 
 void CardSprite::SetCard(std::unique_ptr<Card> newCard) { card = std::move(newCard); }
 
-void CardSprite::CopyRows(GameDC& dc, std::int32_t first, std::int32_t count, Towards towards)
+void CardSprite::CopyBlock(GameDC& dc, std::int32_t first, std::int32_t count, std::int32_t left,
+                           std::int32_t columns, Towards towards)
 {
-    const std::int32_t width = dc.cards.CardWidth();
+    if (count <= 0) {
+        return;
+    }
     const std::int32_t height = dc.cards.CardHeight();
     MemoryDC memory(dc.dc);
     memory.SelectBitmap(&*background);
@@ -29,13 +32,18 @@ void CardSprite::CopyRows(GameDC& dc, std::int32_t first, std::int32_t count, To
         const std::int32_t savedRow = (topRow + first) % height;
         const std::int32_t rows = std::min(count, height - savedRow);
         if (towards == Towards::Saved) {
-            memory.BitBlt(0, savedRow, width, rows, dc.dc, x, y + first, RasterOp::SrcCopy);
+            memory.BitBlt(left, savedRow, columns, rows, dc.dc, x + left, y + first, RasterOp::SrcCopy);
         } else {
-            dc.dc.BitBlt(x, y + first, width, rows, memory, 0, savedRow, RasterOp::SrcCopy);
+            dc.dc.BitBlt(x + left, y + first, columns, rows, memory, left, savedRow, RasterOp::SrcCopy);
         }
         first += rows;
         count -= rows;
     }
+}
+
+void CardSprite::CopyRows(GameDC& dc, std::int32_t first, std::int32_t count, Towards towards)
+{
+    CopyBlock(dc, first, count, 0, dc.cards.CardWidth(), towards);
 }
 
 void CardSprite::SaveWhole(GameDC& dc)
@@ -103,6 +111,28 @@ void CardSprite::Step(GameDC& dc, std::int32_t dy)
     y += dy;
     topRow = ((topRow + dy) % height + height) % height;
     CopyRows(dc, dy > 0 ? height - rows : 0, rows, Towards::Saved);
+    PutBackCornersOverOldPicture(dc, dy);
+}
+
+// The card's rounded corners let the screen show through. Where the card,
+// after a step of dy, still lies over its last picture, the saved pixels go
+// back under those corners first: else the trailing corners would keep a
+// patch of the old card. Only the corners, not the rows: a tick stays a strip.
+void CardSprite::PutBackCornersOverOldPicture(GameDC& dc, std::int32_t dy)
+{
+    const std::int32_t width = dc.cards.CardWidth();
+    const std::int32_t height = dc.cards.CardHeight();
+    const std::int32_t corner = dc.cards.CornerSize();
+    // The card's rows [over, overEnd) lay over its last picture.
+    const std::int32_t over = dy > 0 ? 0 : -dy;
+    const std::int32_t overEnd = dy > 0 ? height - dy : height;
+    const auto putBack = [&](std::int32_t first, std::int32_t end) {
+        for (const std::int32_t left : {0, width - corner}) {
+            CopyBlock(dc, first, end - first, left, corner, Towards::Screen);
+        }
+    };
+    putBack(over, std::min(overEnd, corner));
+    putBack(std::max(over, height - corner), overEnd);
 }
 
 void CardSprite::MoveTo(std::int32_t newX, std::int32_t newY, GameDC* dc)

@@ -52,13 +52,17 @@ public:
     std::unique_ptr<Card> TakeCard();
 
 private:
-    // Card rows [first, first + count) between the screen at the card's place
-    // and the saved bitmap, in either direction.
+    // Card rows [first, first + count), columns [left, left + columns),
+    // between the screen at the card's place and the saved bitmap, in either
+    // direction.
     enum class Towards { Saved, Screen };
+    void CopyBlock(GameDC& dc, std::int32_t first, std::int32_t count, std::int32_t left, std::int32_t columns,
+                   Towards towards);
     void CopyRows(GameDC& dc, std::int32_t first, std::int32_t count, Towards towards);
     void SaveWhole(GameDC& dc);
     void PutBackWhole(GameDC& dc);
     void Step(GameDC& dc, std::int32_t dy);
+    void PutBackCornersOverOldPicture(GameDC& dc, std::int32_t dy);
     void DrawCard(GameDC& dc) const;
 
     std::int32_t x = 0;

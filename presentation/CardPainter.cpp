@@ -16,6 +16,8 @@ int CardPainter::CardWidth() const { return library.GetCardWidth(); }
 
 int CardPainter::CardHeight() const { return library.GetCardHeight(); }
 
+int CardPainter::CornerSize() const { return CDT_CORNER; }
+
 void CardPainter::Draw(DeviceContext& dc, int x, int y, std::int32_t code, std::int32_t drawMode,
                        std::int32_t backDesign, bool visible) const
 {

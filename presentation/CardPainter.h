@@ -22,6 +22,9 @@ public:
 
     int CardWidth() const;
     int CardHeight() const;
+    // How far from each corner a face or back may leave what lies beneath
+    // showing: the rest of its rectangle is wholly covered.
+    int CornerSize() const;
 
     // Draws the card with its top-left corner at (x, y), or, when not
     // visible, fills its rectangle with the background colour.

@@ -65,8 +65,10 @@ std::vector<std::uint32_t> Drawn(int card, int mode)
 }
 
 // Outside the rounded corners the background stays; the middle of an edge is
-// the dark outline, and the face is plain white.
-TEST(Cards32Draw, AFaceKeepsTheBackgroundOutsideItsRoundedCorners)
+// the dark outline, and the face is plain white. At every scale faces,
+// highlights and backs cover their whole rectangle but within CDT_CORNER of
+// its corners, as the falling card's save-under relies on.
+TEST(Cards32Draw, AFaceKeepsTheBackgroundOutsideItsRoundedCornersOnly)
 {
     const std::vector<std::uint32_t> face = Drawn(kAceOfSpades, CDT_FACES);
     for (const int corner : {0, 70, 95 * 71, 95 * 71 + 70}) {
@@ -74,6 +76,20 @@ TEST(Cards32Draw, AFaceKeepsTheBackgroundOutsideItsRoundedCorners)
     }
     EXPECT_LT(face[35] & 0xFF, 0x40u);
     EXPECT_EQ(face[70 * 71 + 20], 0xFFFFFFFFu);
+    for (auto [kind, index] : {std::pair{ImageKind::Face, kAceOfSpades}, {ImageKind::Highlight, kKingOfHearts}, {ImageKind::Back, kBack}}) {
+        for (int scale = 1; scale <= 8; ++scale) {
+            const QImage image = CardRenderer::render(kind, index, scale);
+            const int corner = CDT_CORNER * scale, width = image.width(), height = image.height();
+            int seeThroughElsewhere = 0;
+            for (int y = 0; y < height; ++y) {
+                for (int x = 0; x < width; ++x) {
+                    const bool inCorner = (x < corner || x >= width - corner) && (y < corner || y >= height - corner);
+                    seeThroughElsewhere += qAlpha(image.pixel(x, y)) != 255 && !inCorner;
+                }
+            }
+            EXPECT_EQ(std::pair(seeThroughElsewhere, qAlpha(image.pixel(0, height - 1))), std::pair(0, 0)) << index << " at " << scale;
+        }
+    }
 }
 
 TEST(Cards32Draw, RefusesUnknownCardsDesignsModesAndUnusableTargets)
@@ -200,6 +216,42 @@ TEST(Cards32Art, EveryFaceHighlightAndBackDiffersAndSuitsUseTheirColours)
     for (std::size_t a = 0; a < images.size(); ++a) {
         for (std::size_t b = a + 1; b < images.size(); ++b) {
             EXPECT_NE(images[a], images[b]) << "images " << a << " and " << b;
+        }
+    }
+}
+
+// A covered card in a stack shows only its upside-down index: a six turned
+// half a turn must not look like a nine, nor a nine like a six. Each carries
+// a bar under its numeral, its edges on whole pixels, so the two differ by at
+// least both bars at every scale.
+TEST(Cards32Art, ASixTurnedUpsideDownDiffersFromANineByItsBar)
+{
+    const auto ink = [](QRgb p) { return qGreen(p) < 128; };
+    for (int scale = 1; scale <= 4; ++scale) {
+        for (int suit = 0; suit < 4; ++suit) {
+            const QImage six = CardRenderer::render(ImageKind::Face, 5 * 4 + suit, scale);
+            const QImage nine = CardRenderer::render(ImageKind::Face, 8 * 4 + suit, scale);
+            // The numeral's area of the top index, [3, 10) by [3, 15), turned
+            // about its centre.
+            int differ = 0;
+            for (int y = 3 * scale; y < 15 * scale; ++y) {
+                for (int x = 3 * scale; x < 10 * scale; ++x) {
+                    differ += ink(six.pixel(x, y)) != ink(nine.pixel(13 * scale - 1 - x, 18 * scale - 1 - y));
+                }
+            }
+            EXPECT_GE(differ, 2 * 5 * scale * scale) << "suit " << suit << " at " << scale;
+            // The bar, [4, 9) by [14, 15), is solid ink with a clear row above and below.
+            const QRgb colour = suit == 1 || suit == 2 ? qRgb(0xC8, 0x10, 0x2E) : qRgb(0x10, 0x10, 0x10);
+            int solid = 0, clear = 0;
+            for (const QImage* card : {&six, &nine}) {
+                for (int x = 4 * scale; x < 9 * scale; ++x) {
+                    for (int y = 14 * scale; y < 15 * scale; ++y) {
+                        solid += card->pixel(x, y) == colour;
+                    }
+                    clear += !ink(card->pixel(x, 14 * scale - 1)) && !ink(card->pixel(x, 15 * scale));
+                }
+            }
+            EXPECT_EQ(std::pair(solid, clear), std::pair(2 * 5 * scale * scale, 2 * 5 * scale)) << "suit " << suit << " at " << scale;
         }
     }
 }

@@ -173,15 +173,16 @@ struct Playfield {
 };
 
 // Moves without a context draw nothing. Whatever else the sprite does, at
-// either scale, it holds one save-under bitmap at most and gives back the
-// playfield bit for bit; a second Show keeps the first pixels saved. A swapped
-// card is redrawn over the pixels saved for the first. Taking the card leaves
-// it pictured where it lies, and the save-under goes with it.
+// any scale, it holds one save-under bitmap at most and gives back the
+// playfield bit for bit; after every step the screen is what Erase then Show
+// would give, rounded corners included; a second Show keeps the first pixels
+// saved. A swapped card is redrawn over the pixels saved for the first. Taking
+// the card leaves it pictured where it lies, and the save-under goes with it.
 TEST(FallingCard, LeavesThePlayfieldAsItWasRedrawsASwapAndHoldsOneBitmapAtMost)
 {
-    for (const int scale : {1, 2}) {
+    for (const int scale : {1, 4}) {
         SCOPED_TRACE(scale);
-        Playfield f(scale);
+        Playfield f(scale), shownAfresh(scale);
         const Bitmap before = f.table.Snapshot();
         const int bitmaps = Bitmap::LiveCount();
         f.sprite.MoveTo(220, 204, nullptr);
@@ -191,11 +192,16 @@ TEST(FallingCard, LeavesThePlayfieldAsItWasRedrawsASwapAndHoldsOneBitmapAtMost)
         EXPECT_TRUE(f.table.screen.presented.empty()) << "nothing saved, nothing drawn";
         f.sprite.Show(f.table.gameDc);
         f.sprite.Show(f.table.gameDc);
-        // Down over the stacks, back up (the upside-down fall), and up past
-        // the top edge: each step reuses the saved rows it uncovers.
-        for (auto [steps, dy] : {std::pair{24, 12}, {10, -7}, {2, -200}, {3, -12}, {2, 20}}) {
+        // Down over the stacks, back up (the upside-down fall), up past the
+        // top edge, dropping either way, and steps shorter than a corner:
+        // each step reuses the saved rows it uncovers.
+        for (auto [steps, dy] : {std::pair{24, 12}, {10, -7}, {2, -200}, {3, -12}, {2, 20}, {3, 48}, {3, -48}, {2, 3}, {2, -3}}) {
             for (int step = 0; step < steps; ++step) {
                 f.sprite.MoveBy(0, dy, &f.table.gameDc);
+                shownAfresh.sprite.SetPosition(f.sprite.GetX(), f.sprite.GetY());
+                shownAfresh.sprite.Show(shownAfresh.table.gameDc);
+                EXPECT_TRUE(f.ScreenIs(shownAfresh.table.screen.image)) << "step of " << dy << " to " << f.sprite.GetY();
+                shownAfresh.sprite.Erase(shownAfresh.table.gameDc);
             }
         }
         EXPECT_EQ(Bitmap::LiveCount(), bitmaps + 1);
