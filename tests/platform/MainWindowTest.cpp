@@ -79,7 +79,7 @@ TEST_F(MainWindowTest, KeysGiveKeyCodesAndAcceleratorsGiveCommands)
     const Case cases[] = {
         {Qt::Key_Left, kNone, "", true, "key 37"},   {Qt::Key_Down, kNone, "", false, "key 40"},
         {Qt::Key_Space, kNone, " ", true, "key 32"}, {Qt::Key_7, kNone, "7", false, "key 55"},
-        {Qt::Key_2, kPad, "2", false, "key 98"},     {Qt::Key_4, kPad, "4", true, "key 100"},
+        {Qt::Key_2, kPad, "2", false, "key 98"},     {Qt::Key_4, kPad, "4", true, "key 100"}, {Qt::Key_6, kPad, "6", false, "key 102"},
         {Qt::Key_Left, kPad, "", false, "key 37"},   {Qt::Key_Down, kPad, "", true, "key 40"},
         {Qt::Key_Exclam, kShift, "!", false, ""},    {Qt::Key_Left, kAlt, "", false, ""},
         {Qt::Key_N, kCtrl, "\x0e", false, "command 32773"}, {Qt::Key_F2, kNone, "", false, "command 32773"},
