@@ -141,15 +141,7 @@ void QtMainWindow::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::ActivationChange) {
-        // The keyboard focus lives in the active window; a modal dialog or
-        // message box over this one takes it away.
-        const bool nowActive = isActiveWindow();
-        if (nowActive != active) {
-            active = nowActive;
-            if (WindowHandler* target = Handler()) {
-                active ? target->OnSetFocus() : target->OnKillFocus();
-            }
-        }
+        SyncFocusAndMenu();
     } else if (event->type() == QEvent::WindowStateChange) {
         FrameMayHaveChanged();
     }

@@ -112,8 +112,10 @@ protected:
 
 private:
     void BuildMenu(const MenuTemplate& menu);
-    void MenuOpening();
-    void MenuMayHaveClosed();
+    // Tells the handler what became of the activation and the menu session
+    // since it last heard, in the order Windows tells it.
+    void SyncFocusAndMenu(bool popupOpening = false);
+    void SyncFocusAndMenuLater();
     void MenuChosen(int id);
     QMargins Frame() const;
     void ApplyNormalRect(const Rect& normal);

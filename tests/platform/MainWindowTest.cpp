@@ -76,7 +76,7 @@ TEST_F(MainWindowTest, KeysGiveKeyCodesAndAcceleratorsGiveCommands)
     const Case cases[] = {
         {Qt::Key_Left, kNone, "", true, "key 37"},   {Qt::Key_Down, kNone, "", false, "key 40"},
         {Qt::Key_Space, kNone, " ", true, "key 32"}, {Qt::Key_7, kNone, "7", false, "key 55"},
-        {Qt::Key_2, kPad, "2", false, "key 98"},     {Qt::Key_4, kPad, "4", true, "key 100"},
+        {Qt::Key_2, kPad, "2", false, "key 98"},     {Qt::Key_4, kPad, "4", true, "key 100"}, {Qt::Key_6, kPad, "6", false, "key 102"},
         {Qt::Key_Left, kPad, "", false, "key 37"},   {Qt::Key_Down, kPad, "", true, "key 40"},
         {Qt::Key_Exclam, kShift, "!", false, ""},    {Qt::Key_Left, kAlt, "", false, ""},
         {Qt::Key_N, kCtrl, "\x0e", false, "command 32773"}, {Qt::Key_F2, kNone, "", false, "command 32773"},
@@ -145,36 +145,94 @@ TEST_F(MainWindowTest, MenuSessionsOpenOnceAndCloseBeforeTheCommand)
 {
     ShowActive();
     QMenuBar* bar = Widget()->menuBar();
-    const auto shown = [](QMenu* menu) { return QTest::qWaitFor([menu] { return menu->isVisible(); }); };
-    // The offscreen platform moves the activation around a popup opened from
-    // the keyboard, which X11 does not; those messages are left out.
-    const auto menuLog = [&] {
-        Log log = handler.Take();
-        std::erase_if(log, [](const std::string& line) { return line.ends_with("focus"); });
-        return log;
-    };
-
     QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(bar->actions()[0]).center());
-    ASSERT_TRUE(shown(Popup(0)));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Popup(0)->isVisible(); }));
     QTest::keyClick(Popup(0), Qt::Key_Right);
-    ASSERT_TRUE(shown(Popup(1)));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Popup(1)->isVisible(); }));
     QCoreApplication::processEvents();
     EXPECT_EQ(handler.Take(), Log{"initmenu"});
     QTest::mouseClick(Popup(1), Qt::LeftButton, {}, Popup(1)->actionGeometry(Popup(1)->actions()[3]).center());
     QCoreApplication::processEvents();
     EXPECT_EQ(handler.Take(), (Log{"menuclosed", "command 104"}));
+}
 
-    QTest::keyClick(Client(), Qt::Key_G, kAlt);
-    ASSERT_TRUE(shown(Popup(0)));
-    // Esc leaves the popup for the menu bar, which keeps the keys until they
-    // go elsewhere.
-    QTest::keyClick(Popup(0), Qt::Key_Escape);
-    QTest::qWait(10);
-    EXPECT_EQ(menuLog(), (Log{"initmenu"}));
-    Widget()->activateWindow();
-    Client()->setFocus(Qt::MouseFocusReason);
-    QTest::qWait(10);
-    EXPECT_EQ(menuLog(), (Log{"menuclosed"}));
+// The menu session and the focus as the handler hears them match what the
+// player has in front of him after every step, whatever the order: a menu
+// closes before the focus leaves, an inactive window holds no menu, and the
+// bar that holds the keys (after Alt alone, or Esc out of a popup) shows its
+// item highlighted. The popups are opened with the mouse: the offscreen
+// platform moves the activation to a popup opened from the keyboard.
+TEST_F(MainWindowTest, MenuSessionAndFocusAgreeWithTheScreenInEveryOrder)
+{
+    const struct { std::vector<std::string> steps; Log heard; } cases[] = {
+        {{"away", "back"}, {"killfocus", "setfocus"}},
+        {{"alt", "away", "back", "down"}, {"initmenu", "menuclosed", "killfocus", "setfocus", "key 40"}},
+        {{"alt", "esc", "down"}, {"initmenu", "menuclosed", "key 40"}},
+        {{"alt", "click", "down"}, {"initmenu", "menuclosed", "key 40"}},
+        {{"alt", "dialog", "down"}, {"initmenu", "menuclosed", "killfocus", "setfocus", "key 40"}},
+        {{"popup", "esc", "away", "back", "down"}, {"initmenu", "menuclosed", "killfocus", "setfocus", "key 40"}},
+        {{"popup", "esc", "esc", "down"}, {"initmenu", "menuclosed", "key 40"}},
+        {{"popup", "esc", "click"}, {"initmenu", "menuclosed"}},
+        {{"popup", "esc", "down", "esc", "esc"}, {"initmenu", "menuclosed"}}, // the bar's Down opens the popup
+        {{"popup", "dialog", "down"}, {"initmenu", "menuclosed", "killfocus", "setfocus", "key 40"}},
+    };
+    QWidget other;
+    other.setGeometry(900, 50, 200, 200);
+    QMenuBar* bar = nullptr;
+    const auto activate = [](QWidget& widget) {
+        widget.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&widget));
+    };
+    const auto highlighted = [&] {
+        const QImage image = bar->grab().toImage();
+        const QRect item = bar->actionGeometry(bar->actions()[0]);
+        return image.pixelColor(item.left() + 2, item.center().y()) == bar->palette().color(QPalette::Highlight);
+    };
+    for (const auto& [steps, heard] : cases) {
+        SCOPED_TRACE(testing::PrintToString(steps));
+        Make();
+        ShowActive();
+        bar = Widget()->menuBar();
+        Log all;
+        bool inMenu = false, focused = true;
+        for (const std::string& step : steps) {
+            QWidget* keys = QApplication::activePopupWidget() ? QApplication::activePopupWidget()
+                                                              : QApplication::focusWidget();
+            if (step == "alt") {
+                QTest::keyClick(keys, Qt::Key_Alt, kAlt);
+            } else if (step == "esc" || step == "down") {
+                QTest::keyClick(keys, step == "esc" ? Qt::Key_Escape : Qt::Key_Down);
+            } else if (step == "popup") {
+                QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(bar->actions()[0]).center());
+            } else if (step == "click") {
+                QTest::mouseClick(Client(), Qt::LeftButton);
+            } else if (step == "away") {
+                other.show();
+                activate(other);
+            } else if (step == "back") {
+                activate(*Widget());
+            } else if (step == "dialog") {
+                QWidget dialog(Widget(), Qt::Dialog);
+                dialog.setWindowModality(Qt::WindowModal);
+                dialog.show();
+                activate(dialog);
+                dialog.close();
+                activate(*Widget());
+            }
+            QTest::qWait(20);
+            SCOPED_TRACE("after " + step);
+            for (const std::string& line : handler.Take()) {
+                all.push_back(line);
+                inMenu = line == "initmenu" || (inMenu && line != "menuclosed");
+                focused = line == "setfocus" || (focused && line != "killfocus");
+            }
+            const bool barHoldsKeys = bar->hasFocus();
+            EXPECT_EQ(inMenu, barHoldsKeys || QApplication::activePopupWidget() != nullptr);
+            EXPECT_EQ(focused, Widget()->isActiveWindow());
+            EXPECT_EQ(highlighted(), barHoldsKeys || Popup(0)->isVisible());
+        }
+        EXPECT_EQ(all, heard);
+    }
 }
 
 // The drop timer's ticking and stopping are ProgramOnScreen's, with F3.
