@@ -10,7 +10,7 @@ namespace cards32 {
 
 // The falling card's save-under relies on the see-through part of a card
 // staying in its corners.
-static_assert(kCornerRadius <= CDT_CORNER);
+static_assert(kCornerRadius <= static_cast<double>(CDT_CORNER));
 
 QPainterPath CardBlank::edgePath()
 {

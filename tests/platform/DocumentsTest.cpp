@@ -2,6 +2,7 @@
 
 #include <sys/wait.h>
 
+#include <chrono>
 #include <csignal>
 
 #include <cstdlib>
@@ -9,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 
 #include "platform/Documents.h"
 
@@ -37,8 +39,12 @@ protected:
                               << then << "\n";
         fs::permissions(opener, fs::perms::owner_all);
     }
+    // An opener still running may not have got as far as noting it yet.
     std::string Given() const
     {
+        for (int waited = 0; !fs::exists(given) && waited < 1000; ++waited) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
         std::ifstream file(given);
         return {std::istreambuf_iterator<char>(file), {}};
     }
@@ -98,6 +104,7 @@ TEST_F(DocumentsTest, AnOpenerThatFinishesWellOrKeepsRunningHasOpenedTheDocument
     for (const char* then : {"exit 0", "exec /bin/sleep 30"}) {
         for (const std::string& target : {help.string(), web}) {
             InstallOpener(then);
+            fs::remove(given);
             std::string error = "untouched";
             EXPECT_TRUE(OpenDocument(target, error)) << target << " with " << then;
             EXPECT_EQ(error, "untouched");
