@@ -29,44 +29,51 @@ protected:
         std::ofstream(help) << "<html></html>";
     }
     void TearDown() override { fs::remove_all(folder); }
+    static fs::path MakeFolder()
+    {
+        std::string pattern = (fs::path(testing::TempDir()) / "documents-XXXXXX").string();
+        return mkdtemp(pattern.data());
+    }
 
-    // The opener notes what it was given, then behaves as `then` says.
+    // The opener notes what it was given and who it is, each run in files of
+    // its own, then behaves as `then` says.
     void InstallOpener(const std::string& then)
     {
+        ++run;
         const fs::path opener = bin / "xdg-open";
-        std::ofstream(opener) << "#!/bin/sh\nprintf '%s' \"$1\" > '" << given.string() << "'\necho $$ > '"
-                              << (folder / "pid").string() << "'\n"
+        std::ofstream(opener) << "#!/bin/sh\necho $$ > '" << Noted("pid") << ".new'; /bin/mv '" << Noted("pid") << ".new' '"
+                              << Noted("pid") << "'\nprintf '%s' \"$1\" > '" << Noted("given") << ".new'; /bin/mv '"
+                              << Noted("given") << ".new' '" << Noted("given") << "'\n"
                               << then << "\n";
         fs::permissions(opener, fs::perms::owner_all);
     }
-    // An opener still running may not have got as far as noting it yet.
-    std::string Given() const
+    // What this run's opener noted; it may not have got that far yet when
+    // it is still running.
+    std::string Noted(const std::string& what) const { return (folder / (what + std::to_string(run))).string(); }
+    std::string Read(const std::string& what) const
     {
-        for (int waited = 0; !fs::exists(given) && waited < 1000; ++waited) {
+        for (int waited = 0; !fs::exists(Noted(what)) && waited < 2000; ++waited) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
-        std::ifstream file(given);
+        std::ifstream file(Noted(what));
         return {std::istreambuf_iterator<char>(file), {}};
     }
     void EndOpener() const
     {
-        pid_t pid = 0;
-        std::ifstream(folder / "pid") >> pid;
-        if (pid > 0) {
+        if (const pid_t pid = std::atoi(Read("pid").c_str()); pid > 0) {
             kill(pid, SIGKILL);
         }
     }
 
-    const fs::path folder =
-        fs::path(testing::TempDir()) / testing::UnitTest::GetInstance()->current_test_info()->name();
+    const fs::path folder = MakeFolder();
     const fs::path bin = folder / "bin";
-    const fs::path given = folder / "given";
     const fs::path help = folder / "PresentHelp.htm";
     const std::string web = "https://tw.example/";
     const std::string fix = " Installing a web browser and the xdg-utils package may fix this.";
     const std::string noProgramForHelp = "There is no program set up to open PresentHelp.htm." + fix;
     const std::string noProgramForWeb =
         "There is no program set up to open web pages, so https://tw.example/ could not be opened." + fix;
+    int run = 0;
 };
 
 // An opener that is missing or gives up (xdg-open without a browser says "no
@@ -104,11 +111,10 @@ TEST_F(DocumentsTest, AnOpenerThatFinishesWellOrKeepsRunningHasOpenedTheDocument
     for (const char* then : {"exit 0", "exec /bin/sleep 30"}) {
         for (const std::string& target : {help.string(), web}) {
             InstallOpener(then);
-            fs::remove(given);
             std::string error = "untouched";
             EXPECT_TRUE(OpenDocument(target, error)) << target << " with " << then;
             EXPECT_EQ(error, "untouched");
-            EXPECT_EQ(Given(), target);
+            EXPECT_EQ(Read("given"), target);
             EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1) << "a child is left behind";
             EndOpener();
         }
