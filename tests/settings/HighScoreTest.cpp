@@ -7,8 +7,8 @@
 #include <QTimer>
 
 #include <csignal>
+#include <cstdint>
 #include <functional>
-#include <limits>
 
 #include <sys/resource.h>
 
@@ -87,10 +87,9 @@ TEST(HighScoreTable, LowestScoreReadsTheStoredLastRowAndSaturates)
 {
     test::TemporaryStore store;
     EXPECT_EQ(LowestHighScore(), 100);
-    constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
     for (const auto& [text, number] : std::vector<std::pair<std::string, std::int32_t>>{
-             {"250", 250}, {" \t+17 points", 17}, {"abc", 0}, {"2147483648", kMax}, {std::string(254, '7'), kMax},
-             {"-99999999999999", std::numeric_limits<std::int32_t>::min()}, {std::string(255, '7'), 100}}) {
+             {"250", 250}, {" \t+17 points", 17}, {"abc", 0}, {"2147483648", INT32_MAX},
+             {std::string(254, '7'), INT32_MAX}, {"-99999999999999", INT32_MIN}, {std::string(255, '7'), 100}}) {
         Write("Score9", text);
         EXPECT_EQ(LowestHighScore(), number) << text; // read as "score9"
     }

@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cstdint>
 #include <functional>
-#include <limits>
 
 #include "platform/Dialog.h"
 #include "platform/QtDialog.h"
@@ -55,7 +55,7 @@ TEST(OptionsDialog, OkStoresTheWorkingCopyAndAsksForANewGameOnlyForRuleChanges)
         {none, {O::StuffCollapsedBox, IdOk}, 1, [](Settings& s) { s.OneDeck = 1; }},
         {upsideDown, {O::UpsideDownBox, IdOk}, 1, [](Settings& s) { s.UpDown = 1; }}, {upsideDown, {IdOk}, 2, none},
         // No radio button for it, and too far off to work out one's id.
-        {[](Settings& s) { s.SwapMode = std::numeric_limits<std::int32_t>::max(); }, {IdOk}, 2, none},
+        {[](Settings& s) { s.SwapMode = INT32_MAX; }, {IdOk}, 2, none},
         {none, {O::SwapCompanionRadio, IdOk}, 1, [](Settings& s) { s.SwapMode = 2; }},
         {none, {O::ShowWelcomeBox, IdOk}, 1, [](Settings& s) { s.ShowNagDlg = 0; }},
         // Presets leave the preferences as they are.
