@@ -13,6 +13,8 @@
 namespace tw {
 namespace {
 
+using std::to_string;
+
 std::string Hex(int value) { return {"0123456789abcdef"[(value >> 4) & 15], "0123456789abcdef"[value & 15]}; }
 
 // Writes down everything asked of the machine, one "; "-separated step each.
@@ -20,11 +22,8 @@ std::string Hex(int value) { return {"0123456789abcdef"[(value >> 4) & 15], "012
 // unrelated bits set, so that the tests see those bits survive.
 class RecordingDevice : public ToneDevice {
 public:
-    void Beep(int frequency, int duration) override
-    {
-        Log("beep " + std::to_string(frequency) + " " + std::to_string(duration));
-    }
-    void Sleep(int milliseconds) override { Log("sleep " + std::to_string(milliseconds)); }
+    void Beep(int frequency, int duration) override { Log("beep " + to_string(frequency) + " " + to_string(duration)); }
+    void Sleep(int milliseconds) override { Log("sleep " + to_string(milliseconds)); }
     std::uint8_t PortIn(std::uint16_t port) override
     {
         Log("in " + Hex(port));
