@@ -33,8 +33,7 @@
 namespace tw {
 namespace {
 
-using ::testing::FloatNear;
-using ::testing::Pointwise;
+using ::testing::AllOf, ::testing::FloatNear, ::testing::Ge, ::testing::Le, ::testing::Pointwise;
 
 template <class T> using Owned = std::unique_ptr<T, void (*)(T*)>;
 
@@ -237,8 +236,7 @@ std::string Bytes(std::initializer_list<int> bytes) { return std::string(bytes.b
 std::string Track(const std::string& events)
 {
     const std::string body = events + Bytes({0, 0xFF, 0x2F, 0});
-    const auto size = body.size();
-    return "MTrk" + Bytes({0, 0, int(size >> 8 & 0xFF), int(size & 0xFF)}) + body;
+    return "MTrk" + Bytes({0, 0, int(body.size() >> 8 & 0xFF), int(body.size() & 0xFF)}) + body;
 }
 
 // 96 ticks a quarter note, half a second at the default tempo.
@@ -257,11 +255,7 @@ std::string WriteSong(const std::string& name, const std::string& song)
 // refused at once.
 TEST(MidiFile, GivesEachChannelsFirstProgramAndWhetherTheSongPlays)
 {
-    const struct {
-        const char* what;
-        std::string file, programs;
-        bool playable;
-    } cases[] = {
+    const struct { const char* what; std::string file, programs; bool playable; } cases[] = {
         {"program, then a note", Song({0, 0xC0, 8, 0, 0x90, 60, 100}), "0:8 ", true},
         {"notes without a program play the piano", Song({0, 0x93, 60, 100}), "3:0 ", true},
         {"drums too start on their first kit", Song({0, 0x99, 36, 100}), "9:0 ", true},
@@ -510,7 +504,6 @@ TEST(Songs, AreBalancedAndKeepPlayingAsTheGameHearsThem)
              file = std::filesystem::path(TW_DATA_DIR) / ("song" + std::to_string(songs + 1) + ".mid"));) {
         const Rendering song = Render(synth.get(), file.string());
         SCOPED_TRACE(file.string());
-        using ::testing::AllOf, ::testing::Ge, ::testing::Le;
         EXPECT_THAT(song.seconds, AllOf(Ge(60), Le(240)));
         EXPECT_THAT(song.rmsDb, AllOf(Ge(-30), Le(-14))) << "RMS dBFS";
         EXPECT_LT(song.peak, 1 - SquareWave::kAmplitude) << "room for the tones on top";

@@ -82,8 +82,7 @@ public:
         if (!files.contains(file)) {
             return SequencerFileNotFound;
         }
-        deviceId = ++lastId;
-        open[deviceId] = file;
+        open[deviceId = ++lastId] = file;
         maxOpen = std::max(maxOpen, static_cast<int>(open.size()));
         return SequencerOk;
     }
@@ -113,13 +112,7 @@ public:
 // on), e the open song ends, g game over, a the stopped song reports its abort.
 TEST(MusicChain, PlaysTheSongsInTurnAndStartsAgainAtTheFirstThatFails)
 {
-    struct Case {
-        const char* name;
-        Files files;
-        int firstNumber;
-        std::string events, opened;
-        int songNumber, music = 1;
-    };
+    struct Case { const char* name; Files files; int first; std::string events, opened; int songNumber, music = 1; };
     const auto two = [](const char* failing = "") { return Files{{"song1.mid", ""}, {"song2.mid", failing}}; };
     const Files three{{"song1.mid", ""}, {"song2.mid", ""}, {"song3.mid", ""}};
     const Case cases[] = {
@@ -141,7 +134,7 @@ TEST(MusicChain, PlaysTheSongsInTurnAndStartsAgainAtTheFirstThatFails)
         FakeSequencer sequencer;
         sequencer.files = test.files;
         MusicChain chain(sequencer);
-        chain.songNumber = test.firstNumber;
+        chain.songNumber = test.first;
         for (char event : test.events) {
             switch (event) {
             case 'n': chain.MusicPlayNext(); break;
