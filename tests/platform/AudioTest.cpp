@@ -457,9 +457,8 @@ Rendering Render(fluid_synth_t* synth, const std::string& file)
     const Owned<fluid_player_t> player(new_fluid_player(synth), &delete_fluid_player);
     fluid_player_add(player.get(), file.c_str());
     fluid_player_play(player.get());
-    Rendering song;
     long rendered = 0, endFrame = -1;
-    double sumSquares = 0, gap = 0, longest = 0; // gaps in blocks
+    double peak = 0, sumSquares = 0, gap = 0, longest = 0; // gaps in blocks
     std::vector<float> left(kBlock), right(kBlock);
     // A player stuck on a broken file must not hang the test.
     while (fluid_player_get_status(player.get()) == FLUID_PLAYER_PLAYING && rendered < 600L * kSampleRate) {
@@ -468,7 +467,7 @@ Rendering Render(fluid_synth_t* synth, const std::string& file)
         endFrame = endFrame < 0 && ended ? rendered : endFrame;
         double blockSquares = 0;
         for (int i = 0; i < kBlock; ++i) {
-            song.peak = std::max({song.peak, double(std::fabs(left[i])), double(std::fabs(right[i]))});
+            peak = std::max({peak, double(std::fabs(left[i])), double(std::fabs(right[i]))});
             blockSquares += std::pow((double(left[i]) + right[i]) / 2, 2);
             sumSquares += endFrame < 0 ? double(left[i]) * left[i] + double(right[i]) * right[i] : 0;
         }
@@ -479,10 +478,8 @@ Rendering Render(fluid_synth_t* synth, const std::string& file)
         rendered += kBlock;
     }
     endFrame = endFrame < 0 ? rendered : endFrame;
-    song.seconds = double(endFrame) / kSampleRate;
-    song.rmsDb = Db(std::sqrt(sumSquares / std::max(2.0 * endFrame, 1.0)));
-    song.longestGap = longest * kBlock / kSampleRate;
-    return song;
+    return {double(endFrame) / kSampleRate, Db(std::sqrt(sumSquares / std::max(2.0 * endFrame, 1.0))), peak,
+            longest * kBlock / kSampleRate};
 }
 
 TEST(Songs, AreBalancedAndKeepPlayingAsTheGameHearsThem)
