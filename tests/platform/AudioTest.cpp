@@ -356,7 +356,8 @@ TEST(FluidSequencer, StartsASongWithItsOwnInstrumentsOnly)
     FluidSequencer sequencer(render.output, {GeneralMidi()});
     bool ended = false;
     const std::string song = Song({0, 0xC1, 73, 0, 0x91, 60, 100, 0, 0x99, 36, 100, 48, 0x81, 60, 0});
-    StartSong(sequencer, WriteSong("instruments-song.mid", song), [&] { ended = true; });
+    const int id = StartSong(sequencer, WriteSong("instruments-song.mid", song), [&] { ended = true; });
+    EXPECT_EQ(sequencer.StatusPort(id), SequencerNoOutput) << "a SoundFont but no device";
     for (int tries = 0; tries < 100 && !ended; ++tries) {
         render.Seconds(0.05, true);
     }
