@@ -13,6 +13,8 @@
 namespace tw {
 namespace {
 
+using std::to_string;
+
 std::string Hex(int value) { return {"0123456789abcdef"[(value >> 4) & 15], "0123456789abcdef"[value & 15]}; }
 
 // Writes down everything asked of the machine, one "; "-separated step each.
@@ -20,11 +22,8 @@ std::string Hex(int value) { return {"0123456789abcdef"[(value >> 4) & 15], "012
 // unrelated bits set, so that the tests see those bits survive.
 class RecordingDevice : public ToneDevice {
 public:
-    void Beep(int frequency, int duration) override
-    {
-        Log("beep " + std::to_string(frequency) + " " + std::to_string(duration));
-    }
-    void Sleep(int milliseconds) override { Log("sleep " + std::to_string(milliseconds)); }
+    void Beep(int frequency, int duration) override { Log("beep " + to_string(frequency) + " " + to_string(duration)); }
+    void Sleep(int milliseconds) override { Log("sleep " + to_string(milliseconds)); }
     std::uint8_t PortIn(std::uint16_t port) override
     {
         Log("in " + Hex(port));
@@ -83,8 +82,7 @@ public:
         if (!files.contains(file)) {
             return SequencerFileNotFound;
         }
-        deviceId = ++lastId;
-        open[deviceId] = file;
+        open[deviceId = ++lastId] = file;
         maxOpen = std::max(maxOpen, static_cast<int>(open.size()));
         return SequencerOk;
     }
@@ -114,13 +112,7 @@ public:
 // on), e the open song ends, g game over, a the stopped song reports its abort.
 TEST(MusicChain, PlaysTheSongsInTurnAndStartsAgainAtTheFirstThatFails)
 {
-    struct Case {
-        const char* name;
-        Files files;
-        int firstNumber;
-        std::string events, opened;
-        int songNumber, music = 1;
-    };
+    struct Case { const char* name; Files files; int first; std::string events, opened; int songNumber, music = 1; };
     const auto two = [](const char* failing = "") { return Files{{"song1.mid", ""}, {"song2.mid", failing}}; };
     const Files three{{"song1.mid", ""}, {"song2.mid", ""}, {"song3.mid", ""}};
     const Case cases[] = {
@@ -142,7 +134,7 @@ TEST(MusicChain, PlaysTheSongsInTurnAndStartsAgainAtTheFirstThatFails)
         FakeSequencer sequencer;
         sequencer.files = test.files;
         MusicChain chain(sequencer);
-        chain.songNumber = test.firstNumber;
+        chain.songNumber = test.first;
         for (char event : test.events) {
             switch (event) {
             case 'n': chain.MusicPlayNext(); break;

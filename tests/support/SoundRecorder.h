@@ -7,9 +7,7 @@
 namespace tw::test {
 
 struct Tone {
-    int frequency = 0;
-    int duration = 0;
-    int on = 0;
+    int frequency = 0, duration = 0, on = 0;
     friend bool operator==(const Tone&, const Tone&) = default;
 };
 
