@@ -206,17 +206,20 @@ void QtMainWindow::FrameMayHaveChanged()
     }
     const QMargins frame = Frame();
     const bool normalState = !(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen));
+    // The minimum first: one that still counts no frame is a frame's height
+    // too tall, and the window manager would hold the size below to it.
+    const QSize sizeBefore = size();
+    if (frame != minimumWithFrame) {
+        minimumWithFrame = frame;
+        ApplyMinimumSize();
+    }
     // The frame came after the size was set: once the window shows in its
     // normal state, make it what was asked for, frame included. A size the
     // player or the window manager chose in between is theirs to keep.
     if (!placementSettled && normalState && isVisible() && frame != placedWithFrame
-        && size() == requestedClientSize) {
+        && sizeBefore == requestedClientSize) {
         placementSettled = true;
         ApplyNormalRect(requestedNormal);
-    }
-    if (frame != minimumWithFrame) {
-        minimumWithFrame = frame;
-        ApplyMinimumSize();
     }
     if (normalState && isVisible()) {
         normalClient = geometry();
