@@ -1,11 +1,10 @@
 #pragma once
 
-#include <QImage>
 #include <QPaintEvent>
-#include <QPainter>
+#include <QPoint>
+#include <QRect>
+#include <QSize>
 #include <QWidget>
-
-#include <cmath>
 
 #include "platform/DeviceContext.h"
 
@@ -14,15 +13,30 @@ namespace tw {
 // Device pixels per logical pixel of the client area's image: the zoom times
 // the screen's ratio, rounded up to whole pixels so cards stay crisp. Where
 // the product is fractional, the image has a little more pixels than the
-// screen and is smoothed down by less than one; at 1.5 and zoom 2 it has
-// exactly the screen's. A little slack keeps 2.0000001 at 2.
-int ImageScaleFor(qreal devicePixelRatio, int zoom);
+// screen and is smoothed down by less than one. A little slack keeps
+// 2.0000001 at 2.
+int ImageScaleFor(qreal devicePixelRatio, qreal zoom);
 
-// How many times larger than its logical pixels the client area is shown:
-// the largest whole factor at which the logical area still holds `least`
-// (the playfield the program asked for), and never below 1. Whole, so every
-// logical pixel is the same number of device pixels and cards stay crisp.
-int ZoomFor(QSize widget, QSize least);
+// Where the game's client area lies in the widget and how large it is shown.
+struct ClientGeometry {
+    // Widget pixels per logical pixel.
+    qreal zoom = 1;
+    // The game's client area in logical pixels.
+    QSize logical;
+    // The top left of the client area in the widget; left of or above the
+    // widget where the area is a fraction of a logical pixel larger.
+    QPoint origin;
+
+    bool operator==(const ClientGeometry&) const = default;
+};
+
+// The playfield (`least`, the smallest client area the game lays out in) is
+// shown as large as the widget holds it, never smaller than it is. The game
+// centres its row across whatever width it is given, so the client area has
+// the widget's width; a widget taller than the zoomed playfield shows it
+// centred between two bands. Below a zoom of one the widget shows the area
+// as it is.
+ClientGeometry ClientGeometryFor(QSize widget, QSize least);
 
 class QtMainWindow;
 
@@ -48,39 +62,26 @@ public:
         }
         // At once, not at the next turn of the event loop: the game sleeps
         // between the steps of its animations.
-        QRect shown(area.left * zoom, area.top * zoom, area.Width() * zoom, area.Height() * zoom);
-        // At a fractional ratio an edge of the area falls inside a screen
-        // pixel, which the window system may leave out; it is repainted too.
-        if (devicePixelRatioF() != std::floor(devicePixelRatioF())) {
-            shown.adjust(-1, -1, 1, 1);
-        }
-        repaint(shown);
+        repaint(Shown(area));
     }
 
-    // The logical size the zoom keeps whole; a larger widget shows it larger.
+    // The playfield the zoom keeps whole; a larger widget shows it larger.
     void SetLeast(QSize size) { least = size; }
 
-    // The widget's size in logical pixels at a zoom, rounded up so that the
-    // image covers every pixel of the widget.
-    QSize LogicalSize(int atZoom) const
-    {
-        return {(width() + atZoom - 1) / atZoom, (height() + atZoom - 1) / atZoom};
-    }
-    QSize LogicalSize() const { return LogicalSize(zoom); }
+    QSize LogicalSize() const { return geometry.logical; }
 
-    // Gives the image the widget's size, zoomed, and the screen's scale;
-    // true when it changed.
+    // Gives the image the client area's size and the zoomed screen's scale;
+    // true when it changed and needs the game's picture again.
     bool FitImage()
     {
-        const int newZoom = ZoomFor(size(), least);
-        const int scale = ImageScaleFor(devicePixelRatioF(), newZoom);
-        const QSize logical = LogicalSize(newZoom);
+        geometry = ClientGeometryFor(size(), least);
+        const int scale = ImageScaleFor(devicePixelRatioF(), geometry.zoom);
+        const QSize logical = geometry.logical;
         if (image.Width() == logical.width() && image.Height() == logical.height() && image.Scale() == scale) {
             return false;
         }
         // Move-assigned: drawing contexts hold on to this very object.
         image = Bitmap(logical.width(), logical.height(), scale);
-        zoom = newZoom;
         return true;
     }
 
@@ -89,28 +90,7 @@ public:
     void Refresh();
 
 protected:
-    void paintEvent(QPaintEvent* event) override
-    {
-        const QImage view(reinterpret_cast<const uchar*>(image.Data().data()), image.Width() * image.Scale(),
-                          image.Height() * image.Scale(), image.Width() * image.Scale() * 4, QImage::Format_RGB32);
-        const QRect area = event->rect();
-        // Image pixels per pixel of the widget: the zoom is in the image.
-        const int scale = image.Scale() / zoom;
-        QPainter painter(this);
-        // On a screen with a fractional ratio the image may have more pixels
-        // than the screen; averaging them keeps text and card edges even. Each
-        // screen pixel then mixes image pixels around it, so the whole image
-        // is drawn, clipped: a part drawn alone would mix in only its own,
-        // and leave faint seams where the falling card has been.
-        if (devicePixelRatioF() != scale) {
-            painter.setRenderHint(QPainter::SmoothPixmapTransform);
-            painter.setClipRect(area);
-            painter.drawImage(QRect(0, 0, image.Width() * zoom, image.Height() * zoom), view);
-            return;
-        }
-        painter.drawImage(area, view,
-                          QRect(area.x() * scale, area.y() * scale, area.width() * scale, area.height() * scale));
-    }
+    void paintEvent(QPaintEvent* event) override;
 
     void resizeEvent(QResizeEvent*) override
     {
@@ -125,8 +105,13 @@ protected:
 private:
     QtMainWindow& owner;
     Bitmap image{0, 0};
+    // Whether every image pixel is a whole number of screen pixels.
+    bool ShownExactly() const;
+    // The widget's pixels that show a logical area of the image.
+    QRect Shown(const Rect& area) const;
+
     QSize least;
-    int zoom = 1;
+    ClientGeometry geometry;
     bool batched = false;
     bool showing = false;
 };

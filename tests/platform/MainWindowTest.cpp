@@ -336,22 +336,47 @@ TEST_F(MainWindowTest, PlacementAndMinimumSizeCountTheFrame)
     EXPECT_EQ(Widget()->minimumSize(), QSize(700, 500)); // no frame known yet
 }
 
-// The playfield grows by whole factors while the logical client area still
-// holds it; nothing asked for, or a window too small, shows it as it is.
-TEST(Zoom, IsTheLargestWholeFactorThatStillHoldsThePlayfield)
+// The playfield is shown as large as the widget holds it and centred; the
+// default window, a smaller one, and one with nothing asked for show the
+// client area as it is.
+TEST(Zoom, ShowsThePlayfieldAsLargeAsTheWidgetHoldsItAndCentred)
 {
-    const struct { QSize widget, least; int zoom; } cases[] = {
-        {{640, 440}, {629, 433}, 1}, {{1600, 1160}, {629, 433}, 2}, {{1257, 1160}, {629, 433}, 1},
-        {{1920, 1300}, {629, 433}, 3}, {{3840, 1000}, {629, 433}, 2}, {{300, 200}, {629, 433}, 1},
-        {{1600, 1160}, {0, 0}, 1},
+    const QSize least(629, 428);
+    const struct { QSize widget, least; ClientGeometry geometry; } cases[] = {
+        {{638, 428}, least, {1, {638, 428}, {0, 0}}},
+        {{600, 400}, least, {1, {600, 400}, {0, 0}}},
+        {{1600, 1160}, {0, 0}, {1, {1600, 1160}, {0, 0}}},
+        {{1258, 1000}, least, {2, {629, 428}, {0, 72}}},
+        {{1284, 856}, least, {2, {642, 428}, {0, 0}}},
     };
-    for (const auto& [widget, least, zoom] : cases) {
-        EXPECT_EQ(ZoomFor(widget, least), zoom) << widget.width() << "x" << widget.height();
+    for (const auto& [widget, least, geometry] : cases) {
+        EXPECT_EQ(ClientGeometryFor(widget, least), geometry) << widget.width() << "x" << widget.height();
+    }
+    // Every size up to a large screen: the playfield fits, fills the width or
+    // the height, stands centred, and one pixel more never jumps its size.
+    qreal previousWidth = 0;
+    for (const int height : {428, 500, 730, 894, 1000, 1400}) {
+        for (int width = 629; width <= 2560; ++width) {
+            const auto [zoom, logical, origin] = ClientGeometryFor({width, height}, least);
+            const QSizeF shown = QSizeF(least) * zoom;
+            SCOPED_TRACE(testing::Message() << width << "x" << height);
+            ASSERT_GE(zoom, 1);
+            ASSERT_LE(shown.width(), width + 1e-6);
+            ASSERT_LE(shown.height(), height + 1e-6);
+            ASSERT_TRUE(shown.width() > width - 1 || shown.height() > height - 1);
+            ASSERT_NEAR(origin.x() + logical.width() * zoom / 2, width / 2.0, 1);
+            ASSERT_NEAR(origin.y() + logical.height() * zoom / 2, height / 2.0, 1);
+            ASSERT_LE(origin.x(), 0) << "the image covers the widget's width";
+            if (width > 629) {
+                ASSERT_LE(std::abs(71 * zoom - previousWidth), 1) << "a card's width";
+            }
+            previousWidth = 71 * zoom;
+        }
     }
     // The image's pixels per logical pixel: whole, and no more than the
     // zoomed screen needs rounded up.
-    const struct { qreal ratio; int zoom, scale; } scales[] = {
-        {1, 1, 1}, {2, 2, 4}, {2.0000001, 1, 2}, {1.25, 1, 2}, {1.5, 2, 3}, {1.5, 3, 5}, {1.25, 4, 5},
+    const struct { qreal ratio, zoom; int scale; } scales[] = {
+        {1, 1, 1}, {2, 2, 4}, {2.0000001, 1, 2}, {1.25, 1, 2}, {1.5, 2, 3}, {1, 1.7, 2}, {1.25, 1.96, 3},
     };
     for (const auto& [ratio, zoom, scale] : scales) {
         EXPECT_EQ(ImageScaleFor(ratio, zoom), scale) << ratio << " at zoom " << zoom;
@@ -359,22 +384,31 @@ TEST(Zoom, IsTheLargestWholeFactorThatStillHoldsThePlayfield)
 }
 
 // Zoomed, the game still draws in logical pixels: the client rectangle is
-// the widget's size divided by the zoom, and every logical pixel is shown as
-// zoom x zoom pixels of the screen.
-TEST_F(MainWindowTest, AZoomedClientAreaShowsEachLogicalPixelLarger)
+// the playfield's height and the widget's width at the zoom, every logical
+// pixel is shown zoom times larger, and the bands above and below take the
+// erased background's colour.
+TEST_F(MainWindowTest, AZoomedClientAreaShowsEachLogicalPixelLargerBetweenBands)
 {
     window->SetMinimumClientSize({300, 200});
     window->Show(false);
-    Widget()->resize(660, 500);
+    Widget()->resize(660, 700);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(Widget()));
-    const QSize client = Client()->size();
-    ASSERT_EQ(ZoomFor(client, {300, 200}), 2);
-    EXPECT_EQ(window->GetClientRect(), Rect::FromSize(0, 0, (client.width() + 1) / 2, (client.height() + 1) / 2));
-    EXPECT_EQ(window->ClientArea().Image().Scale(), 2);
+    const auto [zoom, logical, origin] = ClientGeometryFor(Client()->size(), {300, 200});
+    ASSERT_GT(zoom, 2);
+    ASSERT_GT(origin.y(), 20);
+    EXPECT_EQ(window->GetClientRect(), Rect::FromSize(0, 0, logical.width(), 200));
+    EXPECT_EQ(window->ClientArea().Image().Scale(), 3);
     handler.background = Rgb(0, 0, 255);
     window->Redraw();
     ClientDC(window->ClientArea()).FillRect(Rect::FromSize(10, 10, 5, 5), Rgb(255, 0, 0));
-    ExpectRedOnScreen({{20, 20, true}, {29, 29, true}, {30, 30, false}, {19, 19, false}});
+    const auto at = [&](qreal x, qreal y) {
+        return std::tuple(static_cast<int>(origin.x() + x * zoom), static_cast<int>(origin.y() + y * zoom));
+    };
+    const auto [inX, inY] = at(10.5, 10.5);
+    const auto [lastX, lastY] = at(14.5, 14.5);
+    const auto [outX, outY] = at(16, 16);
+    ExpectRedOnScreen({{inX, inY, true}, {lastX, lastY, true}, {outX, outY, false}, {inX, origin.y() / 2, false},
+                       {inX, Client()->height() - origin.y() / 2, false}});
 }
 
 // Maximising is asynchronous on X11, so a window just told to maximise still
