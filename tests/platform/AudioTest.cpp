@@ -2,14 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QLocalServer>
+#include <QProcess>
+#include <QTemporaryDir>
 
 #include <fluidsynth.h>
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -19,6 +17,7 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <numeric>
 #include <string>
 #include <thread>
 #include <vector>
@@ -47,15 +46,12 @@ std::vector<float> Samples(SquareWave wave)
 }
 
 // Half periods heard: changes of sign between non-zero samples.
-int SignChanges(const std::vector<float>& samples)
+int SignChanges(std::vector<float> samples)
 {
-    int changes = 0;
-    float last = 0;
-    for (float sample : samples) {
-        changes += sample != 0 && last * sample < 0;
-        last = sample != 0 ? sample : last;
-    }
-    return changes;
+    std::erase(samples, 0.0f);
+    return samples.empty() ? 0
+                           : std::inner_product(samples.begin() + 1, samples.end(), samples.begin(), 0, std::plus<>(),
+                                                [](float sample, float last) { return sample * last < 0; });
 }
 
 // Renders an output that no device plays as a device's thread would, into a
@@ -71,9 +67,7 @@ struct Renderer {
             float* out[2] = {left.data() + at, right.data() + at};
             output.Render(std::min(block, frames - at), 0, nullptr, 2, out);
             rendered += std::min(block, frames - at);
-            if (paced) {
-                std::this_thread::sleep_for(std::chrono::microseconds(1'000'000L * block / Rate()));
-            }
+            std::this_thread::sleep_for(std::chrono::microseconds(paced ? 1'000'000L * block / Rate() : 0));
             QCoreApplication::processEvents();
         }
         return left;
@@ -107,25 +101,9 @@ TEST(SquareWave, HasThePitchLengthAndFadesAskedFor)
             const float fade = static_cast<float>(std::min({n, length - 1 - n, ramp})) / static_cast<float>(ramp);
             ASSERT_LE(std::abs(samples[static_cast<std::size_t>(n)]), SquareWave::kAmplitude * fade + 1e-6f) << n;
         }
-        if (length > 0) {
-            EXPECT_FLOAT_EQ(std::abs(samples[static_cast<std::size_t>(length / 2)]), SquareWave::kAmplitude);
-        }
+        const auto fullHeight = [](float sample) { return std::abs(sample) == SquareWave::kAmplitude; };
+        EXPECT_EQ(std::ranges::any_of(samples, fullHeight), length > 0);
     }
-}
-
-// The synthesizer has nothing to play, so the buffers' own contents plus the
-// tone come out on both channels, across blocks and past the tone's end. Its
-// reverb adds a trace of DC against denormals, so "silent" is never quite 0.
-TEST(AudioOutput, AddsTheToneToWhatTheSynthesizerRendered)
-{
-    Renderer render;
-    render.output.StartTone(440, 200);
-    std::vector<float> heard = render.Frames(render.Rate() / 5 + 512, 0.25f);
-    EXPECT_THAT(heard, Pointwise(FloatNear(1e-6f), render.right));
-    std::vector<float> tone = Samples(SquareWave(440, 200, render.Rate()));
-    std::ranges::for_each(heard, [](float& sample) { sample -= 0.25f; });
-    tone.resize(heard.size());
-    EXPECT_THAT(heard, Pointwise(FloatNear(1e-6f), tone));
 }
 
 // Nothing sounding costs nothing: the synth is no longer run once its reverb
@@ -185,49 +163,37 @@ void Pump(double seconds) { PumpUntil([] { return false; }, seconds); }
 struct TestServer {
     explicit TestServer(bool frozen)
     {
-        std::filesystem::create_directories(folder);
-        setenv("PULSE_SERVER", ("unix:" + socketPath.string()).c_str(), 1);
-        sockaddr_un address{AF_UNIX, {}};
-        socketPath.string().copy(address.sun_path, sizeof address.sun_path - 1);
-        if (frozen && (bind(stalled, reinterpret_cast<sockaddr*>(&address), sizeof address) || listen(stalled, 8))) {
-            ADD_FAILURE() << "no frozen server at " << socketPath;
+        qputenv("PULSE_SERVER", "unix:" + socketPath.toUtf8());
+        if (frozen && !stalled.listen(socketPath)) {
+            ADD_FAILURE() << "no frozen server at " << socketPath.toStdString();
         }
+        server.setEnvironment({"HOME=" + folder.path(), "XDG_RUNTIME_DIR=" + folder.path()});
+        server.setStandardErrorFile(QProcess::nullDevice());
     }
     ~TestServer()
     {
         Kill();
-        close(stalled);
-        unsetenv("PULSE_SERVER");
-        std::filesystem::remove_all(folder);
+        qunsetenv("PULSE_SERVER");
     }
     bool Start()
     {
-        const std::string home = "HOME=" + folder.string(), runtime = "XDG_RUNTIME_DIR=" + folder.string();
-        const std::string listen = "--load=module-native-protocol-unix auth-anonymous=1 socket=" + socketPath.string();
-        if ((pid = fork()) == 0) {
-            dup2(open("/dev/null", O_WRONLY), 2);
-            const char* const environment[] = {home.c_str(), runtime.c_str(), nullptr};
-            execle("/usr/bin/pulseaudio", "pulseaudio", "--daemonize=no", "-n", "--exit-idle-time=-1", "--disable-shm",
-                   "--load=module-null-sink", listen.c_str(), nullptr, environment);
-            _exit(127);
-        }
-        return PumpUntil([&] { return std::filesystem::exists(socketPath); }, 10);
+        server.start("/usr/bin/pulseaudio", {"--daemonize=no", "-n", "--exit-idle-time=-1", "--disable-shm",
+                                             "--load=module-null-sink",
+                                             "--load=module-native-protocol-unix auth-anonymous=1 socket=" + socketPath});
+        return PumpUntil([&] { return QFile::exists(socketPath); }, 10);
     }
     void Kill()
     {
-        if (pid > 0) {
-            kill(pid, SIGKILL);
-            waitpid(std::exchange(pid, 0), nullptr, 0);
-            std::filesystem::remove(folder / "pulse" / "pid");
-            std::filesystem::remove(socketPath);
-        }
+        server.kill();
+        server.waitForFinished();
+        QFile::remove(folder.filePath("pulse/pid"));
+        QFile::remove(socketPath);
     }
 
-    const std::filesystem::path folder =
-        std::filesystem::temp_directory_path() / ("tw-pulse-" + std::to_string(getpid()));
-    const std::filesystem::path socketPath = folder / "native";
-    int stalled = socket(AF_UNIX, SOCK_STREAM, 0);
-    pid_t pid = 0;
+    const QTemporaryDir folder;
+    const QString socketPath = folder.filePath("native");
+    QLocalServer stalled;
+    QProcess server;
 };
 
 std::string Bytes(std::initializer_list<int> bytes) { return std::string(bytes.begin(), bytes.end()); }
@@ -283,8 +249,7 @@ TEST(MidiFile, GivesEachChannelsFirstProgramAndWhetherTheSongPlays)
             const int program = summary.firstPrograms[channel];
             chosen += program == kChannelUnused ? "" : std::to_string(channel) + ":" + std::to_string(program) + " ";
         }
-        EXPECT_EQ(chosen, programs) << what;
-        EXPECT_EQ(summary.playable, playable) << what;
+        EXPECT_EQ(std::pair(chosen, summary.playable), std::pair(programs, playable)) << what;
     }
 }
 
@@ -310,10 +275,8 @@ TEST(FluidSequencer, OpensOnlyPlayableSongsAndReportsTheEndOnceAtTheLastTickAndN
     FluidSequencer sequencer(render.output, {damaged});
     const std::string song = Song({0, 0x90, 60, 100, 48, 0x80, 60, 0}), file = WriteSong("end-song.mid", song);
     int other = 0;
-    for (const std::string& bad : {WriteSong("open-damaged.mid", song.substr(0, 29)),
-                                   test::TestOutputPath("no-such-song.mid").string()}) {
-        EXPECT_EQ(sequencer.Open(bad, other), SequencerFileNotFound) << bad;
-    }
+    EXPECT_EQ(sequencer.Open(WriteSong("open-damaged.mid", song.substr(0, 29)), other), SequencerFileNotFound);
+    EXPECT_EQ(sequencer.Open(test::TestOutputPath("no-such-song.mid").string(), other), SequencerFileNotFound);
     std::vector<double> ends;
     const int closed = StartSong(sequencer, file, [&] { ends.push_back(-1); });
     render.Seconds(0.1, true);
@@ -324,36 +287,37 @@ TEST(FluidSequencer, OpensOnlyPlayableSongsAndReportsTheEndOnceAtTheLastTickAndN
 
     const int id = StartSong(sequencer, file, [&] { ends.push_back(render.Now()); });
     EXPECT_TRUE(closed > 0 && id > 0 && closed != id);
-    EXPECT_EQ(sequencer.StatusPort(id), SequencerNoOutput);
     const double started = render.Now();
     render.Seconds(0.6, true);
     ASSERT_EQ(ends.size(), 1u);
     // The song lasts 0.25 s. It starts after the block that releases the
     // closed song's notes, and its end is seen at the next poll.
-    EXPECT_GE(ends[0] - started, 0.25);
-    EXPECT_LE(ends[0] - started, 0.5);
+    EXPECT_THAT(ends[0] - started, AllOf(Ge(0.25), Le(0.5)));
     render.Seconds(4);
     render.Seconds(0.2, true);
     EXPECT_EQ(ends.size(), 1u);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }
 
-// The General MIDI SoundFont the game plays its songs with, or "" if this system has none.
-std::string GeneralMidi()
-{
+// Songs played with the General MIDI SoundFont the game plays them with,
+// where this system has it.
+struct GeneralMidiSongs : testing::Test {
+    void SetUp() override
+    {
+        if (!std::filesystem::exists(soundFont)) {
+            GTEST_SKIP() << "no General MIDI SoundFont";
+        }
+    }
+
     const std::string soundFont = FluidSequencer::DefaultSoundFonts().front();
-    return std::filesystem::exists(soundFont) ? soundFont : "";
-}
+};
 
 // A song's instruments are read on a worker while the game goes on; only
 // theirs are in memory, not General MIDI's piano on every channel.
-TEST(FluidSequencer, StartsASongWithItsOwnInstrumentsOnly)
+TEST_F(GeneralMidiSongs, StartWithTheirOwnInstrumentsOnly)
 {
-    if (GeneralMidi().empty()) {
-        GTEST_SKIP() << "no General MIDI SoundFont";
-    }
     Renderer render;
-    FluidSequencer sequencer(render.output, {GeneralMidi()});
+    FluidSequencer sequencer(render.output, {soundFont});
     bool ended = false;
     const std::string song = Song({0, 0xC1, 73, 0, 0x91, 60, 100, 0, 0x99, 36, 100, 48, 0x81, 60, 0});
     const int id = StartSong(sequencer, WriteSong("instruments-song.mid", song), [&] { ended = true; });
@@ -372,17 +336,28 @@ TEST(FluidSequencer, StartsASongWithItsOwnInstrumentsOnly)
     EXPECT_EQ(loaded, "1:0/73 9:128/0 ");
 }
 
-// A frozen server holds the game up for one deadline, not for the client
-// library's own half minute per stream, and the sound systems that would
-// play through it are not tried after it. Without a device, or with such a
-// server, the output is silent, says nothing and still takes a tone's time.
-TEST(AudioOutput, WithoutADeviceOrWithAFrozenServerIsSilentAndBeepStillTakesItsTime)
+// Without a device, or with a frozen server, the output is silent, says
+// nothing and still takes a tone's time. Rendered all the same, it adds the
+// tone to the buffers' own contents (the synthesizer has nothing to play), on
+// both channels, across blocks and past the tone's end; its reverb adds a
+// trace of DC against denormals, so "silent" is never quite 0. A frozen
+// server holds the game up for one deadline, not for the client library's
+// own half minute per stream, and the sound systems that would play through
+// it are not tried after it.
+TEST(AudioOutput, WithoutADeviceOrWithAFrozenServerIsSilentAndAddsTheToneToWhatIsRenderedInItsTime)
 {
     testing::internal::CaptureStderr();
     { AudioOutput defaultOutput; }
     Renderer render;
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     EXPECT_FALSE(render.output.IsOpen());
+    render.output.StartTone(440, 200);
+    std::vector<float> heard = render.Frames(render.Rate() / 5 + 512, 0.25f);
+    EXPECT_THAT(heard, Pointwise(FloatNear(1e-6f), render.right));
+    std::vector<float> tone = Samples(SquareWave(440, 200, render.Rate()));
+    std::ranges::for_each(heard, [](float& sample) { sample -= 0.25f; });
+    tone.resize(heard.size());
+    EXPECT_THAT(heard, Pointwise(FloatNear(1e-6f), tone));
     for (int frequency : {440, 0}) {
         const auto start = std::chrono::steady_clock::now();
         render.output.Beep(frequency, 50);
@@ -443,16 +418,11 @@ constexpr double kSilenceDb = -60;
 
 double Db(double level) { return 20 * std::log10(std::max(level, 1e-9)); }
 
-struct Rendering {
-    double seconds = 0;    // to the last tick, before the notes ring out
-    double rmsDb = 0;      // up to then
-    double peak = 0;       // of either channel, ringing out included
-    double longestGap = 0; // of silence, in seconds, not counting the end
-};
-
 // Plays the file offline, driven by the rendered samples alone: no device,
-// and much faster than the song's own time.
-Rendering Render(fluid_synth_t* synth, const std::string& file)
+// and much faster than the song's own time. Checks its length and loudness
+// to its last tick, its peak as it rings out and its silences; returns its
+// loudness in RMS dBFS.
+double PlayAndCheck(fluid_synth_t* synth, const std::string& file)
 {
     fluid_synth_system_reset(synth);
     const Owned<fluid_player_t> player(new_fluid_player(synth), &delete_fluid_player);
@@ -479,39 +449,33 @@ Rendering Render(fluid_synth_t* synth, const std::string& file)
         rendered += kBlock;
     }
     endFrame = endFrame < 0 ? rendered : endFrame;
-    return {double(endFrame) / kSampleRate, Db(std::sqrt(sumSquares / std::max(2.0 * endFrame, 1.0))), peak,
-            longest * kBlock / kSampleRate};
+    const double rmsDb = Db(std::sqrt(sumSquares / std::max(2.0 * endFrame, 1.0)));
+    EXPECT_THAT(double(endFrame) / kSampleRate, AllOf(Ge(60), Le(240))) << "seconds to the last tick";
+    EXPECT_THAT(rmsDb, AllOf(Ge(-30), Le(-14))) << "RMS dBFS";
+    EXPECT_LT(peak, 1 - SquareWave::kAmplitude) << "room for the tones on top";
+    EXPECT_LE(double(longest) * kBlock / kSampleRate, 2.0) << "seconds of silence, not counting the end";
+    return rmsDb;
 }
 
-TEST(Songs, AreBalancedAndKeepPlayingAsTheGameHearsThem)
+TEST_F(GeneralMidiSongs, OfTheGameAreBalancedAndKeepPlayingAsTheGameHearsThem)
 {
-    if (GeneralMidi().empty()) {
-        GTEST_SKIP() << "no General MIDI SoundFont";
-    }
     // The synthesizer as the game sets it up, with its gain on the music. The
     // songs are heard through it, and the sound effects' tones are mixed on top.
     const Owned<fluid_settings_t> settings(new_fluid_settings(), &delete_fluid_settings);
     fluid_settings_setnum(settings.get(), "synth.sample-rate", kSampleRate);
     const Owned<fluid_synth_t> synth(AudioOutputAccess::NewSynth(settings.get()), &delete_fluid_synth);
-    ASSERT_NE(fluid_synth_sfload(synth.get(), GeneralMidi().c_str(), 1), FLUID_FAILED);
+    ASSERT_NE(fluid_synth_sfload(synth.get(), soundFont.c_str(), 1), FLUID_FAILED);
     fluid_synth_set_gain(synth.get(), FluidSequencer::kGain);
 
-    int songs = 0;
-    double quietest = 0, loudest = -200;
+    std::vector<double> rmsDb;
     for (std::filesystem::path file; std::filesystem::exists(
-             file = std::filesystem::path(TW_DATA_DIR) / ("song" + std::to_string(songs + 1) + ".mid"));) {
-        const Rendering song = Render(synth.get(), file.string());
+             file = std::filesystem::path(TW_DATA_DIR) / ("song" + std::to_string(rmsDb.size() + 1) + ".mid"));) {
         SCOPED_TRACE(file.string());
-        EXPECT_THAT(song.seconds, AllOf(Ge(60), Le(240)));
-        EXPECT_THAT(song.rmsDb, AllOf(Ge(-30), Le(-14))) << "RMS dBFS";
-        EXPECT_LT(song.peak, 1 - SquareWave::kAmplitude) << "room for the tones on top";
-        EXPECT_LE(song.longestGap, 2.0);
-        quietest = std::min(quietest, song.rmsDb);
-        loudest = std::max(loudest, song.rmsDb);
-        ++songs;
+        rmsDb.push_back(PlayAndCheck(synth.get(), file.string()));
     }
-    EXPECT_GE(songs, 3) << "in " << TW_DATA_DIR;
+    ASSERT_GE(rmsDb.size(), 3u) << "in " << TW_DATA_DIR;
     // One song after another: none should make the player reach for the volume.
+    const auto [quietest, loudest] = std::ranges::minmax(rmsDb);
     EXPECT_LE(loudest - quietest, 6.0);
 }
 
