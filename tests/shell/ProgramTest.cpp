@@ -358,6 +358,9 @@ TEST_F(ProgramOnScreen, KeysSteerAndDropAndTheAboutBoxTheMenuAndF3PauseThePlay)
     }
     // The menu's keys need the main window active again.
     ASSERT_TRUE(QTest::qWaitFor([&] { return Widget()->isActiveWindow() && Title() == "Tumblewick"; }));
+    // Paused with F3 before the menu opens: closing the menu resumes all the same.
+    Key(Qt::Key_F3);
+    ASSERT_EQ(Title(), "Tumblewick - Paused");
     Key(Qt::Key_G, Qt::AltModifier);
     ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activePopupWidget() == GameMenu(); }));
     EXPECT_EQ(Title(), "Tumblewick - Paused");
