@@ -99,7 +99,6 @@ TEST(OptionsDialog, BothPickersShareTheCustomColoursForTheWholeRun)
     EXPECT_EQ(first.pickerOpenedWith, (std::vector<ColorRef>{0x80FF80, 0x004000}));
     EXPECT_EQ(first.customColoursSeen, (std::vector{std::array<ColorRef, 16>{}, mixed}));
     EXPECT_EQ(second.customColoursSeen, std::vector{mixed});
-    EXPECT_EQ(Fields(settings), Fields(Settings::Defaults()));
 }
 
 TEST(OptionsDialogOnScreen, WithoutADeckStoresOneDeckZeroAndAsksForANewGame)
