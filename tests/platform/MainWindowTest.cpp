@@ -7,7 +7,7 @@
 #include <QScreen>
 #include <QTest>
 
-#include <cstdlib>
+#include <map>
 #include <memory>
 #include <string>
 #include <tuple>
@@ -88,18 +88,6 @@ TEST_F(MainWindowTest, KeysGiveKeyCodesAndAcceleratorsGiveCommands)
         {Qt::Key_X, kCtrl | kShift, "\x18", false, "key 88"}, {Qt::Key_Slash, kAlt | kCtrl, "/", false, ""},
     };
     ShowActive();
-    // Alt alone opens the menu bar, and keys are then the menu's; that is a
-    // menu session of its own, which Esc ends.
-    QTest::keyClick(Client(), Qt::Key_Alt, kAlt);
-    ASSERT_NE(Widget()->menuBar()->activeAction(), nullptr);
-    EXPECT_EQ(handler.Take(), Log{"initmenu"});
-    for (const Qt::Key key : {Qt::Key_Z, Qt::Key_F3, Qt::Key_Escape}) {
-        QTest::keyClick(Widget()->menuBar(), key);
-    }
-    QCoreApplication::processEvents();
-    EXPECT_EQ(handler.Take(), Log{"menuclosed"});
-    Client()->setFocus();
-
     for (const Case& each : cases) {
         SCOPED_TRACE(std::to_string(each.key) + " " + each.text + (each.repeat ? " repeated" : ""));
         const bool alt = each.modifiers & kAlt;
@@ -139,35 +127,21 @@ TEST_F(MainWindowTest, MenuItemsHaveTheirTextsAndCommandsButNoShortcuts)
                          "&About ...", "command 104", "-", "&Tumblewick on the Web...", "command 32781"}));
 }
 
-// One menu session from opening to closing, however many popups it shows;
-// a chosen item's command comes after the menu has closed.
-TEST_F(MainWindowTest, MenuSessionsOpenOnceAndCloseBeforeTheCommand)
-{
-    ShowActive();
-    QMenuBar* bar = Widget()->menuBar();
-    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(bar->actions()[0]).center());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Popup(0)->isVisible(); }));
-    QTest::keyClick(Popup(0), Qt::Key_Right);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Popup(1)->isVisible(); }));
-    QCoreApplication::processEvents();
-    EXPECT_EQ(handler.Take(), Log{"initmenu"});
-    QTest::mouseClick(Popup(1), Qt::LeftButton, {}, Popup(1)->actionGeometry(Popup(1)->actions()[3]).center());
-    QCoreApplication::processEvents();
-    EXPECT_EQ(handler.Take(), (Log{"menuclosed", "command 104"}));
-}
-
 // The menu session and the focus as the handler hears them match what the
 // player has in front of him after every step, whatever the order: a menu
 // closes before the focus leaves, an inactive window holds no menu, and the
 // bar that holds the keys (after Alt alone, or Esc out of a popup) shows its
-// item highlighted. The popups are opened with the mouse: the offscreen
-// platform moves the activation to a popup opened from the keyboard.
+// item highlighted and keeps them from the game. A session lasts however
+// many popups it shows, and a chosen item's command comes after it has
+// closed. The popups are opened with the mouse: the offscreen platform moves
+// the activation to a popup opened from the keyboard.
 TEST_F(MainWindowTest, MenuSessionAndFocusAgreeWithTheScreenInEveryOrder)
 {
     const struct { std::vector<std::string> steps; Log heard; } cases[] = {
         {{"away", "back"}, {"killfocus", "setfocus"}},
         {{"alt", "away", "back", "down"}, {"initmenu", "menuclosed", "killfocus", "setfocus", "key 40"}},
         {{"alt", "esc", "down"}, {"initmenu", "menuclosed", "key 40"}},
+        {{"alt", "z", "f3", "esc", "down"}, {"initmenu", "menuclosed", "key 40"}},
         {{"alt", "click", "down"}, {"initmenu", "menuclosed", "key 40"}},
         {{"alt", "dialog", "down"}, {"initmenu", "menuclosed", "killfocus", "setfocus", "key 40"}},
         {{"popup", "esc", "away", "back", "down"}, {"initmenu", "menuclosed", "killfocus", "setfocus", "key 40"}},
@@ -175,7 +149,11 @@ TEST_F(MainWindowTest, MenuSessionAndFocusAgreeWithTheScreenInEveryOrder)
         {{"popup", "esc", "click"}, {"initmenu", "menuclosed"}},
         {{"popup", "esc", "down", "esc", "esc"}, {"initmenu", "menuclosed"}}, // the bar's Down opens the popup
         {{"popup", "dialog", "down"}, {"initmenu", "menuclosed", "killfocus", "setfocus", "key 40"}},
+        {{"popup", "right", "about"}, {"initmenu", "menuclosed", "command 104"}},
     };
+    const std::map<std::string, Qt::Key> keys{{"alt", Qt::Key_Alt}, {"esc", Qt::Key_Escape},
+                                              {"down", Qt::Key_Down}, {"right", Qt::Key_Right},
+                                              {"z", Qt::Key_Z}, {"f3", Qt::Key_F3}};
     QWidget other;
     other.setGeometry(900, 50, 200, 200);
     QMenuBar* bar = nullptr;
@@ -196,14 +174,16 @@ TEST_F(MainWindowTest, MenuSessionAndFocusAgreeWithTheScreenInEveryOrder)
         Log all;
         bool inMenu = false, focused = true;
         for (const std::string& step : steps) {
-            QWidget* keys = QApplication::activePopupWidget() ? QApplication::activePopupWidget()
-                                                              : QApplication::focusWidget();
-            if (step == "alt") {
-                QTest::keyClick(keys, Qt::Key_Alt, kAlt);
-            } else if (step == "esc" || step == "down") {
-                QTest::keyClick(keys, step == "esc" ? Qt::Key_Escape : Qt::Key_Down);
+            QWidget* hasKeys = QApplication::activePopupWidget() ? QApplication::activePopupWidget()
+                                                                 : QApplication::focusWidget();
+            if (keys.contains(step)) {
+                QTest::keyClick(hasKeys, keys.at(step), step == "alt" ? kAlt : kNone);
             } else if (step == "popup") {
                 QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(bar->actions()[0]).center());
+            } else if (step == "about") {
+                ASSERT_TRUE(QTest::qWaitFor([&] { return Popup(1)->isVisible(); }));
+                const QRect about = Popup(1)->actionGeometry(Popup(1)->actions()[3]);
+                QTest::mouseClick(Popup(1), Qt::LeftButton, {}, about.center());
             } else if (step == "click") {
                 QTest::mouseClick(Client(), Qt::LeftButton);
             } else if (step == "away") {
@@ -282,8 +262,10 @@ TEST_F(MainWindowTest, ClosingAndDestroyingEndTheWindowOnce)
 // Showing, resizing and Redraw erase and paint the client area at once, into
 // an image of its new size that is still the same object; drawing is on the
 // screen before the drawing call returns; the client area fills the window
-// below the menu bar.
-TEST_F(MainWindowTest, ClientAreaIsPaintedAndPresentedAtOnce)
+// below the menu bar. Zoomed, the game still draws in logical pixels: the
+// client rectangle is the widget's size divided by the zoom, and every
+// logical pixel is shown as zoom x zoom pixels of the screen.
+TEST_F(MainWindowTest, ClientAreaIsPaintedAndPresentedAtOnceAndZoomedOnceThePlayfieldFitsTwice)
 {
     const Bitmap* image = &window->ClientArea().Image();
     const auto painted = [](QSize size) {

@@ -15,7 +15,6 @@
 #include "platform/Resources.h"
 #include "presentation/CardLibrary.h"
 #include "presentation/ScaledOverlays.h"
-#include "support/FakeSurface.h"
 #include "support/FakeWindow.h"
 #include "support/SettingsScope.h"
 #include "support/TestTable.h"
@@ -37,6 +36,19 @@ bool IsModuleInMemory(const char* fileName)
 std::ptrdiff_t CountChanged(const Bitmap& bitmap, ColorRef background)
 {
     return std::ranges::count_if(bitmap.Data(), [&](std::uint32_t pixel) { return FromDevicePixel(pixel) != background; });
+}
+
+// How many pixels of the box `is` holds for.
+template <typename Predicate>
+int CountIn(const Rect& box, Predicate is)
+{
+    int count = 0;
+    for (int y = box.top; y < box.bottom; ++y) {
+        for (int x = box.left; x < box.right; ++x) {
+            count += is(x, y);
+        }
+    }
+    return count;
 }
 
 // A module without every export stays loaded until Unload, and blocks
@@ -85,38 +97,6 @@ TEST(CardLibraryUnload, TerminatesTheComponentOnceWhetherByUnloadOrDestructor)
     EXPECT_EQ(*termCalls - before, 2) << "the destructor unloads a loaded module only";
 }
 
-// The component beside the program loads. A face lands inside the card
-// rectangle only; Remove fills the rectangle with the colour, red in the low
-// byte of a ColorRef, up to the client area's edges. Unloading keeps the card
-// size, for the layout. The second load would crash if the module left
-// anything behind that outlived it, such as images held past dlclose.
-TEST(CardLibraryDraw, PutsAFaceInsideTheCardRectangleOnlyAndNothingOnceUnloaded)
-{
-    test::FakeWindow owner;
-    CardLibrary library;
-    test::FakeSurface screen(200, 150);
-    ClientDC dc(screen);
-    dc.FillRect(dc.ClipBox(), kPlayfield);
-    ASSERT_NE(library.Load(owner), 0);
-    screen.presented.clear();
-    EXPECT_NE(library.Draw(dc, 20, 30, 51, 0, kPlayfield), 0);
-    EXPECT_GT(CountChanged(screen.image, kPlayfield), 71 * 96 / 2);
-    EXPECT_EQ(screen.presented, std::vector{Rect::FromSize(20, 30, 71, 96)});
-    const std::vector<std::uint32_t> face(screen.image.Data().begin(), screen.image.Data().end());
-    dc.FillRect(Rect::FromSize(20, 30, 71, 96), kPlayfield);
-    EXPECT_EQ(CountChanged(screen.image, kPlayfield), 0) << "drawn outside the card";
-    library.Draw(dc, 150, 100, 0, 4, Rgb(0x56, 0x78, 0x9A));
-    EXPECT_EQ(std::ranges::count(screen.image.Data(), 0xFF56789Au), 50 * 50);
-    library.Unload();
-    EXPECT_EQ(std::pair(library.GetCardWidth(), library.GetCardHeight()), std::pair(71, 96));
-    EXPECT_EQ(library.Draw(dc, 20, 30, 51, 0, kPlayfield), 0);
-    EXPECT_EQ(CountChanged(screen.image, kPlayfield), 50 * 50);
-    ASSERT_NE(library.Load(owner), 0);
-    library.Draw(dc, 150, 100, 0, 4, kPlayfield);
-    library.Draw(dc, 20, 30, 51, 0, kPlayfield);
-    EXPECT_TRUE(std::ranges::equal(screen.image.Data(), face));
-}
-
 // The painter draws the game's cards through the library, and the empty
 // slot's marker itself.
 struct CardPainting : ::testing::Test {
@@ -125,6 +105,33 @@ struct CardPainting : ::testing::Test {
     test::SettingsScope scope;
     test::TestTable table;
 };
+
+// The component beside the program loads. A face lands inside the card
+// rectangle only; Remove fills the rectangle with the colour, red in the low
+// byte of a ColorRef, up to the client area's edges. Unloading keeps the card
+// size, for the layout. The second load would crash if the module left
+// anything behind that outlived it, such as images held past dlclose.
+TEST_F(CardPainting, TheLibraryPutsAFaceInsideTheCardRectangleOnlyAndNothingOnceUnloaded)
+{
+    CardLibrary& library = table.library;
+    table.screen.presented.clear();
+    EXPECT_NE(library.Draw(table.dc, 20, 30, 51, 0, kPlayfield), 0);
+    EXPECT_GT(CountChanged(table.screen.image, kPlayfield), 71 * 96 / 2);
+    EXPECT_EQ(table.screen.presented, std::vector{Rect::FromSize(20, 30, 71, 96)});
+    const Bitmap face = table.Snapshot();
+    table.dc.FillRect(Rect::FromSize(20, 30, 71, 96), kPlayfield);
+    EXPECT_EQ(CountChanged(table.screen.image, kPlayfield), 0) << "drawn outside the card";
+    library.Draw(table.dc, 590, 410, 0, 4, Rgb(0x56, 0x78, 0x9A));
+    EXPECT_EQ(std::ranges::count(table.screen.image.Data(), 0xFF56789Au), 50 * 50);
+    library.Unload();
+    EXPECT_EQ(std::pair(library.GetCardWidth(), library.GetCardHeight()), std::pair(71, 96));
+    EXPECT_EQ(library.Draw(table.dc, 20, 30, 51, 0, kPlayfield), 0);
+    EXPECT_EQ(CountChanged(table.screen.image, kPlayfield), 50 * 50);
+    ASSERT_NE(library.Load(table.window), 0);
+    library.Draw(table.dc, 590, 410, 0, 4, kPlayfield);
+    library.Draw(table.dc, 20, 30, 51, 0, kPlayfield);
+    EXPECT_TRUE(table.screen.image.HasSamePixels(face));
+}
 
 TEST_F(CardPainting, TheEmptySlotLightensARingAndOutlinesTheCardOverAnyBackground)
 {
@@ -140,15 +147,10 @@ TEST_F(CardPainting, TheEmptySlotLightensARingAndOutlinesTheCardOverAnyBackgroun
         EXPECT_EQ(At(100 + x, 50 + y), colour) << x << "," << y;
     }
     // Everything else keeps the background: only the ring and outline change.
-    int changed = 0;
-    for (int y = 0; y < 460; ++y) {
-        for (int x = 0; x < 640; ++x) {
-            const ColorRef now = At(x, y);
-            changed += now != *before.GetPixel(x, y);
-            ASSERT_TRUE(now == *before.GetPixel(x, y) || now == kRing || now == kBlack) << x << "," << y;
-        }
-    }
-    EXPECT_GT(changed, 2 * (70 + 95));
+    const auto changed = [&](int x, int y) { return At(x, y) != *before.GetPixel(x, y); };
+    const auto neither = [&](int x, int y) { return changed(x, y) && At(x, y) != kRing && At(x, y) != kBlack; };
+    EXPECT_GT(CountIn(table.dc.ClipBox(), changed), 2 * (70 + 95));
+    EXPECT_EQ(CountIn(table.dc.ClipBox(), neither), 0);
 }
 
 // Drawn afresh from its geometry, the ring is the resource's at one device
@@ -159,14 +161,12 @@ TEST(ScaledOverlays, TheRingFollowsTheResourceAndItsEdgeIsAsFineAsTheScreen)
     const Bitmap mask = *LoadBitmapResource(168);
     const Bitmap three = ScaledRingMask(mask, 3);
     EXPECT_TRUE(ScaledRingMask(mask, 1).HasSamePixels(mask));
-    int split = 0;
-    for (int y = 0; y < mask.Height(); ++y) {
-        for (int x = 0; x < mask.Width(); ++x) {
-            ASSERT_EQ(three.GetPixel(3 * x + 1, 3 * y + 1), mask.GetPixel(x, y)) << x << "," << y;
-            split += three.GetPixel(3 * x, 3 * y) != three.GetPixel(3 * x + 2, 3 * y + 2);
-        }
-    }
-    EXPECT_GT(split, 100);
+    const Rect logical = Rect::FromSize(0, 0, mask.Width(), mask.Height());
+    const auto at = [&](int x, int y) { return three.GetPixel(x, y); };
+    const auto differs = [&](int x, int y) { return at(3 * x + 1, 3 * y + 1) != mask.GetPixel(x, y); };
+    const auto split = [&](int x, int y) { return at(3 * x, 3 * y) != at(3 * x + 2, 3 * y + 2); };
+    EXPECT_EQ(CountIn(logical, differs), 0);
+    EXPECT_GT(CountIn(logical, split), 100);
 }
 
 // Face down shows the back design rather than the face; an invisible card
@@ -175,20 +175,10 @@ TEST_F(CardPainting, FaceDownShowsTheBackAndAnInvisibleCardWipesItsRectangle)
 {
     table.painter.Draw(table.dc, 0, 0, 0, FaceUp, 54, true);
     table.painter.Draw(table.dc, 100, 0, 0, FaceDown, 54, true);
-    int different = 0;
-    for (int y = 5; y < 90; ++y) {
-        for (int x = 5; x < 65; ++x) {
-            different += At(x, y) != At(100 + x, y);
-        }
-    }
-    EXPECT_GT(different, 1000);
+    EXPECT_GT(CountIn(Rect{5, 5, 65, 90}, [&](int x, int y) { return At(x, y) != At(100 + x, y); }), 1000);
     table.painter.Draw(table.dc, 0, 24, 12, FaceUp, 54, true);
     table.painter.Draw(table.dc, 0, 24, 12, FaceUp, 54, false);
-    for (int y = 24; y < 24 + 96; ++y) {
-        for (int x = 0; x < 71; ++x) {
-            ASSERT_EQ(At(x, y), kPlayfield) << x << "," << y;
-        }
-    }
+    EXPECT_EQ(CountIn(Rect::FromSize(0, 24, 71, 96), [&](int x, int y) { return At(x, y) != kPlayfield; }), 0);
     EXPECT_NE(At(30, 10), kPlayfield) << "the card above the wiped one stays";
 }
 
