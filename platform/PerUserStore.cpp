@@ -11,12 +11,14 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <limits>
 #include <mutex>
 #include <set>
 #include <system_error>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -73,8 +75,8 @@ constexpr int kTypeNumber = 4;
 // save takes milliseconds, and a store that stays locked (another program
 // holding it) must not hold up the start of the game. What could not be read
 // is then not known, which the callers keep apart from missing.
-constexpr int kWriteBusyTimeoutMs = 5000;
-constexpr int kReadBusyTimeoutMs = 400;
+constexpr std::chrono::milliseconds kWriteBusyWait{5000};
+constexpr std::chrono::milliseconds kReadBusyWait{400};
 
 enum class Access {
     Read,   // never creates the store, waits only a moment for a lock
@@ -194,7 +196,26 @@ struct Store {
     bool missing = false; // no store yet, so every value is missing
     std::string failure;  // why it could not be opened or written, when it could not
     FileFailureWatch watch;
+    std::chrono::milliseconds busyWait{};
+    std::chrono::steady_clock::time_point busyUntil;
 };
+
+// SQLite's own busy timeout backs off to sleeps of 100 ms, long enough for
+// another copy saving again and again to take the lock back each time it
+// comes free, most of all on a loaded machine. Asking every millisecond
+// finds the gaps between its saves.
+int WaitForLock(void* opened, int attempt)
+{
+    Store& store = *static_cast<Store*>(opened);
+    const auto now = std::chrono::steady_clock::now();
+    if (attempt == 0) {
+        store.busyUntil = now + store.busyWait;
+    } else if (now >= store.busyUntil) {
+        return 0;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return 1;
+}
 
 bool Fail(Store& store, std::string reason)
 {
@@ -292,7 +313,8 @@ bool Open(Store& store, Access access)
         store.Close();
         return false;
     }
-    sqlite3_busy_timeout(store.db, access == Access::Read ? kReadBusyTimeoutMs : kWriteBusyTimeoutMs);
+    store.busyWait = access == Access::Read ? kReadBusyWait : kWriteBusyWait;
+    sqlite3_busy_handler(store.db, WaitForLock, &store);
     return true;
 }
 

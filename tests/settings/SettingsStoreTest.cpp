@@ -182,18 +182,22 @@ TEST(PerUserStore, AGameKilledWhileSavingKeepsEveryFinishedSaveAndNoHalfOfOne)
 {
     test::TemporaryStore store;
     std::int32_t held = kHighScoreRowCount;
+    const auto started = std::chrono::steady_clock::now();
     const pid_t first = StartSaving(1, held);
     ASSERT_EQ(waitpid(first, nullptr, 0), first);
+    // Kills land within about three saves' time, however slow the machine is.
+    const auto killWindow = std::max<long>(
+        80'000, std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started).count() *
+                    3 / held);
     std::mt19937 random(20240611);
     int finishedSaves = 0;
-    // On a busy machine saves are slow: more rounds, until enough of them have finished.
     for (int round = 0; round < 30 || (finishedSaves <= 15 && round < 300); ++round) {
         int report[2];
         ASSERT_EQ(pipe(report), 0);
         const pid_t child = StartSaving(held + 1, held + 1'000'000, report[1]);
         ASSERT_GT(child, 0);
         close(report[1]);
-        usleep(random() % 80000);
+        usleep(static_cast<useconds_t>(random() % killWindow));
         kill(child, SIGKILL);
         waitpid(child, nullptr, 0);
         std::int32_t finished = held;
