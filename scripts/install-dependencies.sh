@@ -12,6 +12,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   desktop-file-utils appstream lintian
   xdg-utils
+  xvfb openbox xdotool x11-utils sqlite3
 )
 
 missing=()
