@@ -95,10 +95,6 @@ TEST_F(Program, StartsARunningGameWithTheWelcomeDialogAndMusicAndPausesWithoutTh
     EXPECT_FALSE(app.OnKeyDown(vk::Up)) << "keys play only while the game runs";
     app.OnSetFocus();
     EXPECT_TRUE(window().TimerRuns(kDropTimer));
-    app.OnCommand(CommandPause);
-    app.OnInitMenu();
-    app.OnMenuClosed();
-    EXPECT_TRUE(window().TimerRuns(kDropTimer)) << "closing a menu lifts F3's pause too";
     app.OnKeyDown(vk::Numpad4);
     EXPECT_EQ(board().GetColumn(), 2);
     app.OnKeyDown(vk::Numpad6);

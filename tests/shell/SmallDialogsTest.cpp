@@ -30,10 +30,10 @@ TEST(DialogHelpers, ItemTextFitsTheBufferWithoutSplittingACharacter)
 // it does so; a 51 x 31 dialog at 7, 9 goes to the given place.
 TEST(SmallDialogs, WelcomeAndAboutCentreOnTheOwnerAndEndOnOkOrCancelOnly)
 {
-    const std::tuple<std::optional<Rect>, Rect, int> cases[] = {
-        {Rect{10, 20, 111, 221}, Rect::FromSize(35, 105, 51, 31), IdOk},      // 121 / 2 - 51 / 2, 241 / 2 - 31 / 2
-        {Rect{-301, -101, 0, 0}, Rect::FromSize(-175, -65, 51, 31), IdCancel}, // -301 / 2 is -150, not -151
-        {std::nullopt, Rect::FromSize(7, 9, 51, 31), IdOk},
+    const std::tuple<std::optional<Rect>, Point, int> cases[] = {
+        {Rect{10, 20, 111, 221}, {35, 105}, IdOk},       // 121 / 2 - 51 / 2, 241 / 2 - 31 / 2
+        {Rect{-301, -101, 0, 0}, {-175, -65}, IdCancel}, // -301 / 2 is -150, not -151
+        {std::nullopt, {7, 9}, IdOk},
     };
     WelcomeDialog welcome;
     AboutDialogHandler about;
@@ -45,7 +45,8 @@ TEST(SmallDialogs, WelcomeAndAboutCentreOnTheOwnerAndEndOnOkOrCancelOnly)
             EXPECT_TRUE(handler->OnInitDialog(dialog));
             EXPECT_FALSE(handler->OnCommand(dialog, 1061));
             EXPECT_TRUE(handler->OnCommand(dialog, id));
-            EXPECT_EQ(std::pair(dialog.window, dialog.ended), std::pair(expected, std::optional(id)));
+            EXPECT_EQ(std::tuple(dialog.window.left, dialog.window.top, dialog.ended),
+                      std::tuple(expected.x, expected.y, std::optional(id)));
         }
     }
 }
