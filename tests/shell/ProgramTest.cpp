@@ -51,10 +51,7 @@ protected:
         ASSERT_TRUE(app.InitInstance());
     }
     // The last message box as "caption: text".
-    std::string Said()
-    {
-        return window().messages.back().caption + ": " + window().messages.back().text;
-    }
+    std::string Said() { return window().messages.back().caption + ": " + window().messages.back().text; }
 
     test::FakeMainWindow& window() { return *platform.window; }
     // The pixels of the status line, where the score is, as shown or as
