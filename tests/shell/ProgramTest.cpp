@@ -232,7 +232,7 @@ TEST_F(Program, TheSessionsEndSavesThePlacementAndTheGameGoesOn)
 
 // The whole program on Qt's offscreen screen: the real main window, dialogs,
 // message boxes and store, driven by keys and clicks as a player drives it.
-
+//
 // Answers the next modal window the program opens, from inside its own event
 // loop. One that its answer left open, or that nobody expected, is closed by
 // force and fails the test, so a wrong answer cannot hang it.
@@ -357,9 +357,9 @@ TEST_F(ProgramOnScreen, AChangedRuleRestartsAndTheOptionsAndPlacementOutliveEver
     EXPECT_EQ(settings.LastStack, 0);
     EXPECT_EQ(board().GetScore(), 0) << "a new game, without a question";
 
-    const auto exit = [this] { Key(Qt::Key_X, Qt::ControlModifier); };
-    const auto raise = [](int signal) { return [signal] { std::raise(signal); }; };
-    const auto inAbout = [this](int signal) {
+    const auto byExit = [this] { Key(Qt::Key_X, Qt::ControlModifier); };
+    const auto bySignal = [](int signal) { return [signal] { std::raise(signal); }; };
+    const auto bySignalInAbout = [this](int signal) {
         return [this, signal] {
             QTimer::singleShot(50, [signal] {
                 EXPECT_NE(QApplication::activeModalWidget(), nullptr) << "About is open";
@@ -369,9 +369,9 @@ TEST_F(ProgramOnScreen, AChangedRuleRestartsAndTheOptionsAndPlacementOutliveEver
         };
     };
     const std::tuple<const char*, std::function<void()>, bool> ends[] = {
-        {"close", [this] { Widget()->close(); }, true}, {"Exit", exit, false}, {"SIGTERM", raise(SIGTERM), true},
-        {"SIGHUP", raise(SIGHUP), true}, {"SIGTERM in About", inAbout(SIGTERM), true},
-        {"SIGHUP in About", inAbout(SIGHUP), true},
+        {"close", [this] { Widget()->close(); }, true}, {"Exit", byExit, false},
+        {"SIGTERM", bySignal(SIGTERM), true}, {"SIGHUP", bySignal(SIGHUP), true},
+        {"SIGTERM in About", bySignalInAbout(SIGTERM), true}, {"SIGHUP in About", bySignalInAbout(SIGHUP), true},
     };
     std::pair kept = Kept();
     int row = 0;
@@ -387,7 +387,7 @@ TEST_F(ProgramOnScreen, AChangedRuleRestartsAndTheOptionsAndPlacementOutliveEver
         EXPECT_TRUE(Kept() == (keeps ? ran : kept));
         kept = Kept();
     }
-    EXPECT_EQ(RunUntilTheEnd(exit), 0);
+    EXPECT_EQ(RunUntilTheEnd(byExit), 0);
 }
 
 // The built program itself, started where there is nothing to draw on: from
