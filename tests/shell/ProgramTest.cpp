@@ -4,15 +4,11 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPointer>
+#include <QProcess>
 #include <QTest>
 #include <QTimer>
 
-#include <sys/wait.h>
-
 #include <csignal>
-#include <cstdio>
-#include <deque>
 #include <functional>
 #include <optional>
 #include <string>
@@ -55,30 +51,21 @@ protected:
         ASSERT_TRUE(app.InitInstance());
     }
     // The last message box as "caption: text".
-    std::string Said()
-    {
-        const test::ShownMessage& message = window().messages.at(window().messages.size() - 1);
-        return message.caption + ": " + message.text;
-    }
+    std::string Said() { return window().messages.back().caption + ": " + window().messages.back().text; }
 
     test::FakeMainWindow& window() { return *platform.window; }
     // The pixels of the status line, where the score is, as shown or as
     // painted now.
-    std::vector<ColorRef> StatusLine(bool repainted = false)
+    std::vector<std::uint32_t> StatusLine(bool repainted = false)
     {
         if (repainted) {
             ClientDC dc(window().ClientArea());
             board().PaintStatus(dc, false);
         }
-        std::vector<ColorRef> pixels;
         const Bitmap& image = window().surface.image;
-        for (int y = 0; y < 20; ++y) {
-            for (int x = 0; x < image.Width(); ++x) {
-                pixels.push_back(image.GetPixel(x, y).value_or(0));
-            }
-        }
-        return pixels;
+        return {image.Data().begin(), image.Data().begin() + 20 * image.Width()};
     }
+    CardCode Falling() { return board().GetDeck().Sprite().GetCard()->GetCode(); }
     Board& board() { return *app.GetBoard(); }
 
     test::TemporaryStore store;
@@ -87,13 +74,15 @@ protected:
     GameApp app{platform};
 };
 
-// Started upside down, where the up key drops and the down key swaps.
+// Started upside down, where the up key drops and the down key swaps. Every
+// dialog holds the play.
 TEST_F(Program, StartsARunningGameWithTheWelcomeDialogAndMusicAndPausesWithoutTheFocus)
 {
     Start({{"ShowNagDlg", 1}, {"UpDown", -1}});
     EXPECT_TRUE(window().shown && platform.soundEffectsReady);
     EXPECT_TRUE(window().placement.maximized) << "the very first start is maximised";
-    EXPECT_EQ(platform.dialogs, Strings{"welcome (Tumblewick - Paused)"});
+    app.OnCommand(CommandAbout);
+    EXPECT_EQ(platform.dialogs, (Strings{"welcome (Tumblewick - Paused)", "about (Tumblewick - Paused)"}));
     EXPECT_EQ(window().timers[kDropTimer], 800);
     EXPECT_EQ(platform.sequencer.opened, Strings{"song1.mid"});
     EXPECT_EQ(board().GetColumn(), 3) << "the first paint placed the first card";
@@ -102,14 +91,13 @@ TEST_F(Program, StartsARunningGameWithTheWelcomeDialogAndMusicAndPausesWithoutTh
     EXPECT_FALSE(app.OnKeyDown(vk::Up)) << "keys play only while the game runs";
     app.OnSetFocus();
     EXPECT_TRUE(window().TimerRuns(kDropTimer));
-    app.OnCommand(CommandPause);
-    app.OnInitMenu();
-    app.OnMenuClosed();
-    EXPECT_TRUE(window().TimerRuns(kDropTimer)) << "closing a menu lifts F3's pause too";
     app.OnKeyDown(vk::Numpad4);
     EXPECT_EQ(board().GetColumn(), 2);
     app.OnKeyDown(vk::Numpad6);
     EXPECT_EQ(board().GetColumn(), 3);
+    const CardCode first = Falling();
+    app.OnKeyDown(vk::Space);
+    EXPECT_NE(Falling(), first) << "space swaps";
 
     app.OnKeyDown(vk::Up);
     EXPECT_EQ(board().GetStackRow().CardCount(3), 1);
@@ -144,7 +132,7 @@ TEST_F(Program, BringsAStoredPlacementBackOnScreen)
 TEST_F(Program, EveryWayAGameEndsShowsTheFinalScoreAndEntersAHighScoreOrOffersAnother)
 {
     Start();
-    std::vector<ColorRef> behind;
+    std::vector<std::uint32_t> behind;
     window().onMessage = [&] { behind = StatusLine(); };
     board().AddScore(5000);
     window().answer = ResultNo;
@@ -244,40 +232,29 @@ TEST_F(Program, TheSessionsEndSavesThePlacementAndTheGameGoesOn)
 
 // The whole program on Qt's offscreen screen: the real main window, dialogs,
 // message boxes and store, driven by keys and clicks as a player drives it.
-using Answer = std::function<void(QWidget&)>;
-
-// Keys go where the player's would: to the widget with the focus.
-void Press(QWidget& box, Qt::Key key) { QTest::keyClick(box.focusWidget() ? box.focusWidget() : &box, key); }
-
-// Answers the modal windows the program opens, in order, from inside their
-// own event loops. One that nobody expected, or that its answer left open,
-// is closed by force and fails the test, so a wrong answer cannot hang it.
-struct Answers {
-    Answers(std::initializer_list<Answer> answers) : pending(answers)
+//
+// Answers the next modal window the program opens, from inside its own event
+// loop. One that its answer left open, or that nobody expected, is closed by
+// force and fails the test, so a wrong answer cannot hang it.
+struct Answer {
+    explicit Answer(std::function<void(QWidget&)> answer)
     {
-        poll.callOnTimeout([this] {
+        poll.callOnTimeout([this, answer = std::move(answer)] {
             QWidget* open = QApplication::activeModalWidget();
-            if (!open || !open->isVisible() || (open == answered && ++polls < 150)) {
-                return;
-            }
-            if (open == answered || pending.empty()) {
+            if (open && open->isVisible() && !answered) {
+                answered = true;
+                answer(*open);
+            } else if (open && answered && ++polls > 150) {
                 ADD_FAILURE() << "window left open or not expected: " << open->windowTitle().toStdString();
                 open->close();
-                return;
             }
-            answered = open;
-            polls = 0;
-            const Answer next = std::move(pending.front());
-            pending.pop_front();
-            next(*open);
         });
         poll.start(20);
     }
-    ~Answers() { EXPECT_TRUE(pending.empty()) << pending.size() << " expected window(s) never opened"; }
+    ~Answer() { EXPECT_TRUE(answered) << "the expected window never opened"; }
 
-    std::deque<Answer> pending;
     QTimer poll;
-    QPointer<QWidget> answered;
+    bool answered = false;
     int polls = 0;
 };
 
@@ -315,9 +292,17 @@ protected:
     Board& board() { return *run->app.GetBoard(); }
     QMainWindow* Widget() { return MainWindowWidget(*run->app.GetWindow()); }
     QWidget* Client() { return ClientAreaWidget(*run->app.GetWindow()); }
-    QMenu* GameMenu() { return Widget()->menuBar()->actions().at(0)->menu(); }
     std::string Title() { return Widget()->windowTitle().toStdString(); }
     void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = {}) { QTest::keyClick(Client(), key, modifiers); }
+    QMenu* OpenGameMenu()
+    {
+        QMenu* menu = Widget()->menuBar()->actions().at(0)->menu();
+        Key(Qt::Key_G, Qt::AltModifier);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activePopupWidget() == menu; }));
+        return menu;
+    }
+    // What a next run would find kept of this one.
+    std::pair<int, QRect> Kept() { return {settings.LastStack, Widget()->geometry()}; }
 
     // Whether a tick of the drop timer (800 ms) moves the falling card.
     bool Falls()
@@ -331,110 +316,76 @@ protected:
     std::optional<Run> run;
 };
 
-// What the fakes cannot show: real key events, held keys repeating, and the
-// real title and drop timer while a dialog, the menu or F3 holds the play.
-TEST_F(ProgramOnScreen, KeysSteerAndDropAndTheAboutBoxTheMenuAndF3PauseThePlay)
+// What the fakes cannot show: the real title and drop timer while the menu or
+// F3 holds the play. Paused with F3 before the menu opens, closing the menu
+// resumes all the same.
+TEST_F(ProgramOnScreen, TheMenuAndF3PauseThePlay)
 {
     Launch();
-    QKeyEvent held(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier, QString(), true);
-    QApplication::sendEvent(Client(), &held);
-    QApplication::sendEvent(Client(), &held);
-    EXPECT_EQ(board().GetColumn(), 3 + 2) << "a held key repeats";
-    const CardCode before = board().GetDeck().Sprite().GetCard()->GetCode();
-    Key(Qt::Key_Space); // cycles to the next card of a fresh deck
-    EXPECT_NE(board().GetDeck().Sprite().GetCard()->GetCode(), before);
-    Key(Qt::Key_Down);
-    EXPECT_EQ(board().GetStackRow().CardCount(5), 1);
     Key(Qt::Key_F3);
     EXPECT_EQ(Title(), "Tumblewick - Paused");
     EXPECT_FALSE(Falls());
-    Key(Qt::Key_F3);
-    {
-        Answers answers{[&](QWidget& about) {
-            EXPECT_EQ(Title(), "Tumblewick - Paused");
-            Press(about, Qt::Key_Escape);
-        }};
-        QTest::sendKeyEvent(QTest::Click, Client(), Qt::Key_Slash, '/', Qt::AltModifier);
-    }
-    // The menu's keys need the main window active again.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Widget()->isActiveWindow() && Title() == "Tumblewick"; }));
-    // Paused with F3 before the menu opens: closing the menu resumes all the same.
-    Key(Qt::Key_F3);
-    ASSERT_EQ(Title(), "Tumblewick - Paused");
-    Key(Qt::Key_G, Qt::AltModifier);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activePopupWidget() == GameMenu(); }));
-    EXPECT_EQ(Title(), "Tumblewick - Paused");
+    QMenu* menu = OpenGameMenu();
     EXPECT_FALSE(Falls());
     // Esc goes back to the menu bar, which still holds the play; a click
     // on the playfield ends the menu session.
-    QTest::keyClick(GameMenu(), Qt::Key_Escape);
+    QTest::keyClick(menu, Qt::Key_Escape);
     EXPECT_FALSE(Falls());
     QTest::mouseClick(Client(), Qt::LeftButton);
     EXPECT_TRUE(QTest::qWaitFor([&] { return Title() == "Tumblewick"; }));
     EXPECT_TRUE(Falls());
 }
 
-// A changed rule restarts the game at once; closing keeps the options and the
-// window's place for the next run, Exit does not.
-TEST_F(ProgramOnScreen, OptionsAndPlacementOutliveARunThatClosesButNotOneThatExits)
+// A changed rule restarts the game at once. Closing, and a terminating signal
+// from play or from inside a dialog, which goes first, keep the options and the
+// window's place for the next run; Exit does not.
+TEST_F(ProgramOnScreen, AChangedRuleRestartsAndTheOptionsAndPlacementOutliveEveryEndButExit)
 {
     Launch();
     Key(Qt::Key_Down);
-    ASSERT_GT(board().GetScore(), 0);
+    ASSERT_GT(board().GetScore(), 0) << "a real key dropped the card";
     {
-        Answers answers{[](QWidget& options) {
+        Answer answer([](QWidget& options) {
             QTest::mouseClick(DialogItemWidget(dynamic_cast<Dialog&>(options), OptionsDialog::LastStackBox),
                               Qt::LeftButton);
-            Press(options, Qt::Key_Return);
-        }};
-        Key(Qt::Key_G, Qt::AltModifier);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activePopupWidget() == GameMenu(); }));
-        QTest::keyClick(GameMenu(), Qt::Key_O);
+            QTest::keyClick(options.focusWidget() ? options.focusWidget() : &options, Qt::Key_Return);
+        });
+        QTest::keyClick(OpenGameMenu(), Qt::Key_O);
     }
     EXPECT_EQ(settings.LastStack, 0);
     EXPECT_EQ(board().GetScore(), 0) << "a new game, without a question";
-    const QRect placed(60, 50, 700, 500);
-    Widget()->setGeometry(placed);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Widget()->geometry() == placed; }));
-    EXPECT_EQ(RunUntilTheEnd([&] { Widget()->close(); }), 0);
 
-    Launch();
-    EXPECT_TRUE(settings.LastStack == 0 && Widget()->geometry() == placed) << "kept from the closed run";
-    settings.LastStack = 1;
-    Widget()->setGeometry(10, 20, 650, 470);
-    EXPECT_EQ(RunUntilTheEnd([&] { Key(Qt::Key_X, Qt::ControlModifier); }), 0);
-
-    Launch();
-    EXPECT_TRUE(settings.LastStack == 0 && Widget()->geometry() == placed) << "nothing kept from the exited run";
-}
-
-// A desktop or the system ending the program with a signal: as the close
-// box, from play or from inside a dialog, which goes first.
-TEST_F(ProgramOnScreen, ATerminatingSignalSavesAsClosingDoes)
-{
-    for (const int signal : {SIGTERM, SIGHUP}) {
-        for (const bool inAbout : {false, true}) {
-            Launch();
-            settings.LastStack = signal == SIGTERM;
-            const QRect placed(40 + inAbout, 30, 700, 500);
-            Widget()->setGeometry(placed);
-            ASSERT_TRUE(QTest::qWaitFor([&] { return Widget()->geometry() == placed; }));
-            EXPECT_EQ(RunUntilTheEnd([&] {
-                if (!inAbout) {
-                    std::raise(signal);
-                    return;
-                }
-                QTimer::singleShot(50, [signal] { std::raise(signal); });
-                QTest::sendKeyEvent(QTest::Click, Client(), Qt::Key_Slash, '/', Qt::AltModifier);
-            }), 0);
-
-            settings.LastStack = 7;
-            Launch();
-            EXPECT_TRUE(settings.LastStack == (signal == SIGTERM) && Widget()->geometry() == placed)
-                << "signal " << signal << (inAbout ? " in About" : "");
-            EXPECT_EQ(RunUntilTheEnd([&] { Key(Qt::Key_X, Qt::ControlModifier); }), 0);
-        }
+    const auto byExit = [this] { Key(Qt::Key_X, Qt::ControlModifier); };
+    const auto bySignal = [](int signal) { return [signal] { std::raise(signal); }; };
+    const auto bySignalInAbout = [this](int signal) {
+        return [this, signal] {
+            QTimer::singleShot(50, [signal] {
+                EXPECT_NE(QApplication::activeModalWidget(), nullptr) << "About is open";
+                std::raise(signal);
+            });
+            QTest::sendKeyEvent(QTest::Click, Client(), Qt::Key_Slash, '/', Qt::AltModifier);
+        };
+    };
+    const std::tuple<const char*, std::function<void()>, bool> ends[] = {
+        {"close", [this] { Widget()->close(); }, true}, {"Exit", byExit, false},
+        {"SIGTERM", bySignal(SIGTERM), true}, {"SIGHUP", bySignal(SIGHUP), true},
+        {"SIGTERM in About", bySignalInAbout(SIGTERM), true}, {"SIGHUP in About", bySignalInAbout(SIGHUP), true},
+    };
+    std::pair kept = Kept();
+    int row = 0;
+    for (const auto& [way, end, keeps] : ends) {
+        SCOPED_TRACE(way);
+        settings.LastStack = 1 - kept.first;
+        const QRect placed(40 + ++row, 30, 700, 500);
+        Widget()->setGeometry(placed);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return Widget()->geometry() == placed; }));
+        const std::pair ran = Kept();
+        EXPECT_EQ(RunUntilTheEnd(end), 0);
+        Launch();
+        EXPECT_TRUE(Kept() == (keeps ? ran : kept));
+        kept = Kept();
     }
+    EXPECT_EQ(RunUntilTheEnd(byExit), 0);
 }
 
 // The built program itself, started where there is nothing to draw on: from
@@ -446,20 +397,19 @@ TEST(NoWindowSystem, EndsWithTheReasonForThePlayer)
     const std::string noPlugin = "Could not find the Qt platform plugin \"bogus\" in \"\"\n"
                                  "This application failed to start because no Qt platform plugin could be "
                                  "initialized. Reinstalling the application may fix this problem.\n";
-    for (const auto& [environment, expected] : {std::pair{"-u QT_QPA_PLATFORM -u DISPLAY", noDisplay},
-             {"-u QT_QPA_PLATFORM DISPLAY=:4095", noDisplay}, {"QT_QPA_PLATFORM=bogus", noPlugin}}) {
-        const std::string command =
-            std::string("env -u WAYLAND_DISPLAY ") + environment + " '" TW_PROGRAM "' 2>&1 >/dev/null";
-        FILE* program = popen(command.c_str(), "r");
-        ASSERT_NE(program, nullptr);
-        std::string errors;
-        for (char buffer[256]; std::fgets(buffer, sizeof buffer, program);) {
-            errors += buffer;
-        }
-        const int status = pclose(program);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << environment << ": status " << status;
+    const std::pair<QStringList, std::string> cases[] = {{{"-u", "QT_QPA_PLATFORM", "-u", "DISPLAY"}, noDisplay},
+                                                          {{"-u", "QT_QPA_PLATFORM", "DISPLAY=:4095"}, noDisplay},
+                                                          {{"QT_QPA_PLATFORM=bogus"}, noPlugin}};
+    for (const auto& [environment, expected] : cases) {
+        SCOPED_TRACE(environment.join(' ').toStdString());
+        QProcess program;
+        program.setStandardOutputFile(QProcess::nullDevice());
+        program.start("env", QStringList{"-u", "WAYLAND_DISPLAY"} + environment + QStringList{TW_PROGRAM});
+        ASSERT_TRUE(program.waitForFinished());
+        const std::string errors = program.readAllStandardError().toStdString();
+        EXPECT_EQ(std::pair(program.exitStatus(), program.exitCode()), std::pair(QProcess::NormalExit, 1));
         // After its reason Qt lists the platforms it has.
-        EXPECT_EQ(expected == noPlugin ? errors.substr(0, expected.size()) : errors, expected) << environment;
+        EXPECT_EQ(expected == noPlugin ? errors.substr(0, expected.size()) : errors, expected);
     }
 }
 

@@ -16,23 +16,6 @@ namespace {
 
 using test::FakeDialog;
 
-TEST(DialogHelpers, CenterOnParentTruncatesTowardZeroAndMayLeaveTheScreen)
-{
-    // Where a 51 x 31 dialog at 7, 9 goes.
-    const std::pair<std::optional<Rect>, Point> cases[] = {
-        {Rect{10, 20, 111, 221}, {35, 105}},   // 121 / 2 - 51 / 2, 241 / 2 - 31 / 2
-        {Rect{-301, -101, 0, 0}, {-175, -65}}, // -301 / 2 is -150, not -151
-        {std::nullopt, {7, 9}},
-    };
-    for (const auto& [owner, expected] : cases) {
-        FakeDialog dialog;
-        dialog.window = Rect::FromSize(7, 9, 51, 31);
-        dialog.owner = owner;
-        CenterOnParent(dialog);
-        EXPECT_EQ(dialog.window, Rect::FromSize(expected.x, expected.y, 51, 31));
-    }
-}
-
 TEST(DialogHelpers, ItemTextFitsTheBufferWithoutSplittingACharacter)
 {
     FakeDialog dialog;
@@ -43,18 +26,27 @@ TEST(DialogHelpers, ItemTextFitsTheBufferWithoutSplittingACharacter)
     EXPECT_EQ(GetItemText(dialog, 8, 256), "");
 }
 
-TEST(SmallDialogs, WelcomeAndAboutCentreAndEndOnOkOrCancelOnly)
+// Both centre on their owner, truncating toward zero and leaving the screen if
+// it does so; a 51 x 31 dialog at 7, 9 goes to the given place.
+TEST(SmallDialogs, WelcomeAndAboutCentreOnTheOwnerAndEndOnOkOrCancelOnly)
 {
+    const std::tuple<std::optional<Rect>, Point, int> cases[] = {
+        {Rect{10, 20, 111, 221}, {35, 105}, IdOk},       // 121 / 2 - 51 / 2, 241 / 2 - 31 / 2
+        {Rect{-301, -101, 0, 0}, {-175, -65}, IdCancel}, // -301 / 2 is -150, not -151
+        {std::nullopt, {7, 9}, IdOk},
+    };
     WelcomeDialog welcome;
     AboutDialogHandler about;
     for (DialogHandler* handler : std::initializer_list<DialogHandler*>{&welcome, &about}) {
-        for (const int id : {IdOk, IdCancel}) {
+        for (const auto& [owner, expected, id] : cases) {
             FakeDialog dialog;
-            dialog.owner = Rect::FromSize(100, 100, 400, 300);
+            dialog.window = Rect::FromSize(7, 9, 51, 31);
+            dialog.owner = owner;
             EXPECT_TRUE(handler->OnInitDialog(dialog));
             EXPECT_FALSE(handler->OnCommand(dialog, 1061));
             EXPECT_TRUE(handler->OnCommand(dialog, id));
-            EXPECT_EQ(std::pair(dialog.window.left, dialog.ended), std::pair(200, std::optional(id)));
+            EXPECT_EQ(std::tuple(dialog.window.left, dialog.window.top, dialog.ended),
+                      std::tuple(expected.x, expected.y, std::optional(id)));
         }
     }
 }
