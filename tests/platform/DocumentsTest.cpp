@@ -84,16 +84,11 @@ TEST_F(DocumentsTest, AnOpenerThatFinishesWellOrKeepsRunningOpensAndAnyOtherIsEx
 {
     const std::string here = fs::current_path().string();
     const std::string opened = "untouched";
-    const struct {
-        const char* opener;
-        std::string target, error;
-    } cases[] = {
+    const struct { const char* opener; std::string target, error; } cases[] = {
         {"echo 'xdg-open: no method available for opening' >&2; exit 3", help.string(), noProgramForHelp},
-        {"exit 4", web, noProgramForWeb},
-        {"kill -9 $$", web, noProgramForWeb},
+        {"exit 4", web, noProgramForWeb}, {"kill -9 $$", web, noProgramForWeb},
         {nullptr, "AbsentHelp.htm", "The file AbsentHelp.htm was not found in " + here + "."},
-        {nullptr, help.string(), noProgramForHelp},
-        {nullptr, web, noProgramForWeb},
+        {nullptr, help.string(), noProgramForHelp}, {nullptr, web, noProgramForWeb},
         {"exit 0", help.string(), opened}, {"exit 0", web, opened},
         {"exec /bin/sleep 30", help.string(), opened}, {"exec /bin/sleep 30", web, opened},
     };
