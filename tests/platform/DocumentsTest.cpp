@@ -29,11 +29,6 @@ protected:
         std::ofstream(help) << "<html></html>";
     }
     void TearDown() override { fs::remove_all(folder); }
-    static fs::path MakeFolder()
-    {
-        std::string pattern = (fs::path(testing::TempDir()) / "documents-XXXXXX").string();
-        return mkdtemp(pattern.data());
-    }
 
     // The opener notes what it was given and who it is, each run in files of
     // its own that appear whole, then behaves as `then` says.
@@ -64,14 +59,16 @@ protected:
         }
     }
 
-    const fs::path folder = MakeFolder();
+    const fs::path folder = [] {
+        std::string pattern = (fs::path(testing::TempDir()) / "documents-XXXXXX").string();
+        return fs::path(mkdtemp(pattern.data()));
+    }();
     const fs::path bin = folder / "bin";
     const fs::path help = folder / "PresentHelp.htm";
     const std::string web = "https://tw.example/";
     const std::string fix = " Installing a web browser and the xdg-utils package may fix this.";
     const std::string noProgramForHelp = "There is no program set up to open PresentHelp.htm." + fix;
-    const std::string noProgramForWeb =
-        "There is no program set up to open web pages, so https://tw.example/ could not be opened." + fix;
+    const std::string noProgramForWeb = "There is no program set up to open web pages, so " + web + " could not be opened." + fix;
     int run = 0;
 };
 
