@@ -137,12 +137,8 @@ TEST(Cards32Clipping, WritesOnlyTheCoveredPartOfTheTarget)
 TEST(Cards32Clipping, CopiesOnlyOpaquePixelsOfAnyRowShape)
 {
     constexpr std::uint32_t O = 0xFF00FF00, T = 0; // opaque, transparent
-    const std::vector<std::vector<std::uint32_t>> rows = {{T, O, O, T}, {O, T, O, T}, {T, T, T, T}, {O, O, O, O}};
-    QImage image(4, 4, QImage::Format_ARGB32_Premultiplied);
-    for (int y = 0; y < 4; ++y) {
-        std::copy(rows[y].begin(), rows[y].end(), reinterpret_cast<std::uint32_t*>(image.scanLine(y)));
-    }
-    const cards32::SolidImage solid(image);
+    const std::uint32_t rows[4][4] = {{T, O, O, T}, {O, T, O, T}, {T, T, T, T}, {O, O, O, O}};
+    const cards32::SolidImage solid(QImage(reinterpret_cast<const uchar*>(rows), 4, 4, QImage::Format_ARGB32_Premultiplied));
     for (const int x : {-1, 0, 3}) {
         PixelBuffer buffer(5, 4, kBackground, 1, 2);
         cards32::Blit::copySolid(buffer.target, x, 0, solid);
