@@ -73,12 +73,11 @@ protected:
 // own, not as a child the game would have to wait for.
 TEST_F(DocumentsTest, AnOpenerThatFinishesWellOrKeepsRunningOpensAndAnyOtherIsExplained)
 {
-    const std::string here = fs::current_path().string();
     const std::string opened = "untouched";
     const struct { const char* opener; std::string target, error; } cases[] = {
         {"echo 'xdg-open: no method available for opening' >&2; exit 3", help.string(), noProgramForHelp},
         {"exit 4", web, noProgramForWeb}, {"kill -9 $$", web, noProgramForWeb},
-        {nullptr, "AbsentHelp.htm", "The file AbsentHelp.htm was not found in " + here + "."},
+        {nullptr, "AbsentHelp.htm", "The file AbsentHelp.htm was not found in " + fs::current_path().string() + "."},
         {nullptr, help.string(), noProgramForHelp}, {nullptr, web, noProgramForWeb},
         {"exit 0", help.string(), opened}, {"exit 0", web, opened},
         {browsing.c_str(), help.string(), opened}, {browsing.c_str(), web, opened},
