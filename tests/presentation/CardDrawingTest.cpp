@@ -122,7 +122,6 @@ TEST_F(CardPainting, TheLibraryPutsAFaceInsideTheCardRectangleOnlyAndNothingOnce
     library.Unload();
     EXPECT_EQ(std::pair(library.GetCardWidth(), library.GetCardHeight()), std::pair(71, 96));
     EXPECT_EQ(library.Draw(table.dc, 20, 30, 51, 0, kPlayfield), 0);
-    EXPECT_EQ(NotPlayfield(table.dc.ClipBox()), 50 * 50);
     ASSERT_NE(library.Load(table.window), 0);
     library.Draw(table.dc, 590, 410, 0, 4, kPlayfield);
     library.Draw(table.dc, 20, 30, 51, 0, kPlayfield);
