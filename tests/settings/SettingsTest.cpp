@@ -269,16 +269,6 @@ void WhenOpen(const char* picture, std::function<void(QDialog&)> act)
     });
 }
 
-// Into the box that has the focus. Qt's key codes of Latin-1 letters are
-// their capitals' code points.
-void Type(QDialog& dialog, const QString& text)
-{
-    for (const QChar letter : text) {
-        QTest::sendKeyEvent(QTest::Click, dialog.focusWidget(), static_cast<Qt::Key>(letter.toUpper().unicode()),
-                            QString(letter), Qt::NoModifier);
-    }
-}
-
 TEST(OptionsDialogOnScreen, WithoutADeckStoresOneDeckZeroAndAsksForANewGame)
 {
     test::SettingsScope scope([](Settings& s) { s.EndOnShuffle = 1; });
@@ -300,7 +290,14 @@ TEST(OptionsDialogOnScreen, WithoutADeckStoresOneDeckZeroAndAsksForANewGame)
 TEST(HighScoreDialogOnScreen, TakesTheTypedNameUpToTheLimitAndStoresItOnEnter)
 {
     test::TemporaryStore store;
-    WhenOpen("high-score-long-name.png", [](QDialog& dialog) { Type(dialog, QString(200, QChar(0xE9)) + "ab"); });
+    // Typed into the box that has the focus; Qt's key codes of Latin-1
+    // letters are their capitals' code points.
+    WhenOpen("high-score-long-name.png", [](QDialog& dialog) {
+        for (const QChar letter : QString(200, QChar(0xE9)) + "ab") {
+            QTest::sendKeyEvent(QTest::Click, dialog.focusWidget(), static_cast<Qt::Key>(letter.toUpper().unicode()),
+                                QString(letter), Qt::NoModifier);
+        }
+    });
     EXPECT_EQ(ShowHighScoreDialog(nullptr, true, 5000), IdOk);
     EXPECT_EQ(QString::fromStdString(Stored()[8]), QString(127, QChar(0xE9)) + "a|5000");
 }
