@@ -35,7 +35,6 @@ namespace fs = std::filesystem;
 constexpr RegistryRoot User = RegistryRoot::CurrentUser;
 constexpr std::string_view Key = kTumblewickKey;
 constexpr std::int32_t Unset = -77;
-using namespace std::string_literals;
 
 std::int32_t Number(std::string_view name) { return ReadRegistryDword(User, Key, name, Unset); }
 
@@ -54,11 +53,16 @@ unsigned Mode(const fs::path& path)
 TEST(PerUserStore, ValuesKeepTypeLengthAndKeyWhateverTheCaseOfTheirNames)
 {
     test::TemporaryStore store;
-    ASSERT_TRUE(WriteRegistryDword(User, Key, "Score9", -1) && WriteRegistryString(User, Key, "Empty", ""));
-    // Read as the other type a value is missing. The buffer must hold the
-    // text and its terminator, which the high score list's longest texts show.
-    EXPECT_EQ(std::pair(Number("Empty"), Number("Missing")), std::pair(Unset, Unset));
-    EXPECT_EQ(std::pair(Text("Score9"), Text("Empty", 1)), std::pair(std::optional<std::string>(), std::optional(""s)));
+    ASSERT_TRUE(WriteRegistryDword(User, Key, "Score9", -1) && WriteRegistryString(User, Key, "Name9", "Zoë ♣") &&
+                WriteRegistryString(User, Key, "Empty", ""));
+    EXPECT_EQ(ReadRegistryDword(User, "software\\BRINDLECOVE\\tumblewick", "score9", 0), -1);
+    EXPECT_EQ(std::pair(Number("Name9"), Number("Missing")), std::pair(Unset, Unset));
+    // The name is 8 bytes: the buffer must hold them and the terminator.
+    const std::tuple<const char*, std::size_t, std::optional<std::string>> reads[] = {
+        {"NAME9", 9, "Zoë ♣"}, {"name9", 8, std::nullopt}, {"Empty", 1, ""}, {"Score9", 64, std::nullopt}};
+    for (const auto& [name, size, expected] : reads) {
+        EXPECT_EQ(Text(name, size), expected) << name << " in " << size;
+    }
     // Another spelling replaces the value, type and all.
     ASSERT_TRUE(WriteRegistryString(User, Key, "SCORE9", "now text"));
     EXPECT_EQ(std::pair(Number("Score9"), Text("score9")), std::pair(Unset, std::optional<std::string>("now text")));
@@ -338,7 +342,7 @@ TEST(SettingsStore, SurvivesAnyStoreContents)
         if (round == 0) {
             // The defaults: Beep, Music, ClearStacks, GetFaster, SwapMode, OneDeck, EndOnShuffle, LastStack,
             // UpDown, CollapseRegime, ShowNagDlg, ForegroundColor, BackgroundColor, minMeldLength, dropInterval.
-            // The placement's the damaged stores show.
+            // The placement's defaults are the damaged stores' to show.
             EXPECT_EQ(Fields(settings), (std::array{1, 1, 0, 1, 3, 2, 0, 1, 1, 1, 1, 8454016, 16384, 3, 800}));
         }
         Settings derived = settings;
