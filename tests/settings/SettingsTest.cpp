@@ -1,22 +1,32 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialog>
 #include <QTest>
 #include <QTimer>
 
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <csignal>
 #include <cstdint>
 #include <functional>
 
+#include <sys/resource.h>
+
 #include "platform/Dialog.h"
+#include "platform/MessageBox.h"
+#include "platform/PerUserStore.h"
 #include "platform/QtDialog.h"
 #include "resources/DialogTemplates.h"
+#include "settings/HighScoreDialog.h"
+#include "settings/HighScoreTable.h"
 #include "settings/OptionsDialog.h"
+#include "settings/Registry.h"
 #include "settings/SettingsDialogs.h"
 #include "support/FakeDialog.h"
 #include "support/SettingsScope.h"
+#include "support/TemporaryStore.h"
 #include "support/TestOutput.h"
 
 namespace tw {
@@ -27,16 +37,14 @@ using test::FakeDialog;
 
 auto Fields(const Settings& s) { return std::bit_cast<std::array<std::int32_t, sizeof s / 4>>(s); }
 
-FakeDialog OptionsFake() { return FakeDialog(*FindDialogTemplate(OptionsDialogId)); }
+FakeDialog Fake(int templateId) { return FakeDialog(*FindDialogTemplate(templateId)); }
 
 // An unknown rule set keeps the previous length, whether that is a fresh
 // record's 0 or a loaded 3.
 TEST(MinMeldLength, FollowsTheRuleSet)
 {
     for (auto [start, regime, meld] : {std::array{0, 1, 3}, {0, 2, 3}, {0, 3, 2}, {0, 7, 0}, {3, 0, 3}, {2, 9, 2}}) {
-        Settings s;
-        s.minMeldLength = start;
-        s.CollapseRegime = regime;
+        Settings s{.CollapseRegime = regime, .minMeldLength = start};
         s.DeriveMinMeldLength();
         EXPECT_EQ(s.minMeldLength, meld) << "regime " << regime << " from " << start;
     }
@@ -74,7 +82,7 @@ TEST(OptionsDialog, OkStoresTheWorkingCopyAndAsksForANewGameOnlyForRuleChanges)
         test::SettingsScope scope(loaded);
         Settings expected = settings;
         change(expected);
-        FakeDialog dialog = OptionsFake();
+        FakeDialog dialog = Fake(OptionsDialogId);
         dialog.pickedColour = 0x123456;
         O handler;
         EXPECT_TRUE(handler.OnInitDialog(dialog));
@@ -88,7 +96,7 @@ TEST(OptionsDialog, BothPickersShareTheCustomColoursForTheWholeRun)
 {
     test::SettingsScope scope;
     O handler;
-    FakeDialog first = OptionsFake(), second = OptionsFake();
+    FakeDialog first = Fake(OptionsDialogId), second = Fake(OptionsDialogId);
     handler.OnInitDialog(first);
     first.pickedCustomColour = 0xABCDEF; // mixed in the first picker, which is then cancelled
     std::ranges::for_each(std::array{int{O::ForegroundColorButton}, int{O::BackgroundColorButton}, int{IdCancel}},
@@ -101,22 +109,197 @@ TEST(OptionsDialog, BothPickersShareTheCustomColoursForTheWholeRun)
     EXPECT_EQ(second.customColoursSeen, std::vector{mixed});
 }
 
+using Rows = std::vector<std::string>; // "name|score", row by row
+constexpr int kName = kFirstHighScoreNameItem;
+constexpr RegistryRoot User = RegistryRoot::CurrentUser;
+
+const Rows kDefaults = {"Tovin's Massive High Score|91000", "Tovin the Conqueror|72900", "Tovin Kicks Butt|56800",
+                        "Tovin Wins Big Time|42700", "Tovin Takes It All|30600", "Tovin Wins Again|20500",
+                        "Tovin on a Slow Day|12400", "Tovin Does Better|6300", "Tovin the Almighty|2200",
+                        "Tovin's First Try|100"};
+// A score of 5000 lands on row 4 here and on row 8 of the defaults.
+const Rows kPlayers = {"P0|99000", "P1|98000", "P2|97000", "P3|96000", "P4|4000",
+                       "P5|3000",  "P6|2000",  "P7|1000",  "P8|500",   "P9|100"};
+const std::string kStored = "S0 S1 S2 S3 S4 S5 S6 S7 S8 S9", kDefault = "D0 D1 D2 D3 D4 D5 D6 D7 D8 D9";
+
+// Tokens: S<i> stored row i, D<k> default row k, __ the new row, B_ Bob's.
+Rows Expand(const Rows& stored, const std::string& tokens, const std::string& newRow = "|")
+{
+    Rows rows;
+    for (std::size_t at = 0; at < tokens.size(); at += 3) {
+        rows.push_back(tokens[at] == '_'   ? newRow
+                       : tokens[at] == 'B' ? "Bob|97500"
+                                           : (tokens[at] == 'S' ? stored : kDefaults).at(tokens[at + 1] - '0'));
+    }
+    return rows;
+}
+
+void Write(const std::string& name, const std::string& text) { WriteRegistryString(User, kHighScoresKey, name, text); }
+
+void Store(const Rows& rows)
+{
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        Write("Name" + std::to_string(i), rows[i].substr(0, rows[i].find('|')));
+        Write("Score" + std::to_string(i), rows[i].substr(rows[i].find('|') + 1));
+    }
+}
+
+// Every stored row in full, "|" where nothing is stored.
+Rows Stored()
+{
+    Rows rows;
+    for (int k = 0; k < kHighScoreRowCount; ++k) {
+        std::string name, score;
+        for (auto [stem, text] : {std::pair{"Name", &name}, {"Score", &score}}) {
+            ReadRegistryString(User, kHighScoresKey, stem + std::to_string(k), *text, 1 << 16);
+        }
+        rows.push_back(name + '|' + score);
+    }
+    return rows;
+}
+
+TEST(HighScoreTable, LowestScoreReadsTheStoredLastRowAndSaturates)
+{
+    test::TemporaryStore store;
+    for (const auto& [text, number] : std::vector<std::pair<std::string, std::int32_t>>{
+             {"250", 250}, {" \t+17 points", 17}, {"abc", 0}, {"2147483648", INT32_MAX},
+             {std::string(254, '7'), INT32_MAX}, {"-99999999999999", INT32_MIN}, {std::string(255, '7'), 100}}) {
+        Write("Score9", text);
+        EXPECT_EQ(LowestHighScore(), number) << text; // read as "score9"
+    }
+}
+
+// The disk fills up while the list is written: a file that may not grow to
+// its full size again tears the write of its last page, where the list is.
+TEST(HighScoreTable, ASaveThatFailsPartwayLeavesTheStoredListAsItWas)
+{
+    test::TemporaryStore store;
+    Store(kPlayers);
+    FakeDialog dialog; // a new score on row 0, its name and score as long as they can be
+    dialog.items[kName].text = dialog.items[kFirstHighScoreScoreItem].text = std::string(kHighScoreTextBuffer - 1, '9');
+    rlimit limit {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
+    const rlimit full = {std::filesystem::file_size(PerUserStorePath()) - 100, limit.rlim_max};
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &full), 0);
+    EXPECT_FALSE(SaveHighScores(dialog, 0));
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_EQ(Stored(), kPlayers);
+}
+
+// A new score gets the row below every stored score it does not beat, among
+// the stored rows or, below them, the defaults. The first row that does not
+// read whole (a text too long for the buffer) ends the list shown; OK never
+// replaces it or the rows after it, it only moves them down to make room.
+// One handler serves every opening, as in the program, so a row given at one
+// opening is still in it at the next.
+TEST(HighScoreDialog, ShowsTheStoredListOpensOneRowForANewScoreAndStoresTheListOnOkOnly)
+{
+    const std::string longest(kHighScoreTextBuffer - 1, 'w'), tooLong(kHighScoreTextBuffer, '7');
+    Rows unreadable = kPlayers;
+    unreadable[3] = tooLong + "|96000";
+    // Stored list, new entry, score, answer to Reset (0: no Reset), closing button, the rows open for a name
+    // (after any Reset), the stored list afterwards (__ is "Ada" with the new score, "" none; with B_, another
+    // copy of the game entered Bob's 97500 while the dialog was open).
+    const std::vector<std::tuple<Rows, bool, std::int32_t, int, int, std::vector<int>, std::string>> cases = {
+        {{}, false, 5000, 0, IdOk, {}, kDefault}, // the first OK stores the defaults
+        {{}, true, 100, 0, IdOk, {}, kDefault},
+        {kDefaults, true, 42700, 0, IdOk, {4}, "S0 S1 S2 S3 __ S4 S5 S6 S7 S8"}, // a tie goes below
+        {kPlayers, true, 99001, 0, IdOk, {0}, "__ S0 S1 S2 S3 S4 S5 S6 S7 S8"},
+        {kPlayers, false, 99001, 0, IdOk, {}, kStored},
+        {kPlayers, true, 5000, 0, IdCancel, {4}, kStored},
+        {kPlayers, false, 5000, ResultYes, IdCancel, {}, ""},
+        {kPlayers, true, 5000, ResultNo, IdOk, {4}, "S0 S1 S2 S3 __ S4 S5 S6 S7 S8"},
+        {kPlayers, true, 5000, ResultYes, IdOk, {8}, "D0 D1 D2 D3 D4 D5 D6 D7 __ D9"}, // placed again
+        // A damaged list gives no row: shown as in view mode, leaving row 8 of the last opening alone.
+        {{"A|100", "B|100"}, true, 60, 0, IdOk, {}, "S0 S1 D2 D3 D4 D5 D6 D7 D8 D9"},
+        {{"A|91000", "B|72900", "C|n/a", "D|9"}, true, 5, 0, IdOk, {2}, "S0 S1 __ S2 S3 D5 D6 D7 D8 D9"}, // n/a: 0
+        {{"A|91000", "B|72900", "C|56800"}, true, 5000, 0, IdOk, {8}, "S0 S1 S2 D3 D4 D5 D6 D7 __ D9"},
+        {{"A|999999"}, true, 95000, 0, IdOk, {0}, "S0 __ D2 D3 D4 D5 D6 D7 D8 D9"}, // shown over it, stored below
+        {{longest + "|1", "B|" + tooLong, "C|3"}, false, 0, 0, IdOk, {}, "S0 S1 S2 D3 D4 D5 D6 D7 D8 D9"},
+        {unreadable, false, 0, 0, IdOk, {}, kStored},
+        {unreadable, true, 96500, 0, IdOk, {0}, "S0 S1 S2 __ S3 S4 S5 S6 S7 S8"},
+        {kPlayers, true, 5000, 0, IdOk, {4}, "S0 S1 B_ S2 S3 __ S4 S5 S6 S7"},
+        {kPlayers, false, 0, 0, IdOk, {}, "S0 S1 B_ S2 S3 S4 S5 S6 S7 S8"},
+    };
+    HighScoreDialog handler;
+    for (const auto& [stored, newEntry, score, reset, close, editableRows, after] : cases) {
+        SCOPED_TRACE(testing::Message() << stored.size() << " stored, " << newEntry << ' ' << score << ' ' << reset);
+        test::TemporaryStore store;
+        Store(stored);
+        FakeDialog dialog = Fake(HighScoreDialogId);
+        dialog.answer = reset;
+        handler.SetPending(newEntry, score);
+        EXPECT_EQ(handler.OnInitDialog(dialog), editableRows.empty()) << "false: the handler set the focus";
+        const auto type = [&](const char* name) {
+            std::vector<int> editable;
+            for (int k = 0; k < kHighScoreRowCount; ++k) {
+                if (!dialog.IsReadOnly(kName + k)) {
+                    editable.push_back(k);
+                    dialog.SetItemText(kName + k, name);
+                }
+            }
+            return editable;
+        };
+        type("lost to Reset");
+        EXPECT_FALSE(reset && handler.OnCommand(dialog, HighScoreDialog::ResetButton));
+        EXPECT_EQ(type("Ada"), editableRows);
+        EXPECT_EQ(dialog.focus, editableRows.empty() ? -1 : kName + editableRows[0]);
+        if (after.find('B') != std::string::npos) {
+            FakeDialog other; // another copy of the game, Bob's new score on its row 0
+            other.items[kName].text = "Bob", other.items[kFirstHighScoreScoreItem].text = "97500";
+            SaveHighScores(other, 0);
+        }
+        EXPECT_TRUE(handler.OnCommand(dialog, close) && dialog.ended == close);
+        EXPECT_EQ(Stored(), after.empty() ? Rows(kHighScoreRowCount, "|") : Expand(stored, after, "Ada|" + std::to_string(score)));
+    }
+}
+
+// Acts on the dialog once it is up, as the player would, and leaves a
+// picture of it.
+void WhenOpen(const char* picture, std::function<void(QDialog&)> act)
+{
+    QTimer::singleShot(50, [picture, act = std::move(act)] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        act(*dialog);
+        EXPECT_TRUE(dialog->grab().save(QString::fromStdString(test::TestOutputPath(picture).string())));
+        QTest::keyClick(dialog->focusWidget(), Qt::Key_Return);
+    });
+}
+
 TEST(OptionsDialogOnScreen, WithoutADeckStoresOneDeckZeroAndAsksForANewGame)
 {
     test::SettingsScope scope([](Settings& s) { s.EndOnShuffle = 1; });
-    QTimer::singleShot(50, [] {
-        QWidget* window = QApplication::activeModalWidget();
-        auto& dialog = dynamic_cast<Dialog&>(*window);
+    WhenOpen("options-deck-off.png", [](QDialog& window) {
+        auto& dialog = dynamic_cast<Dialog&>(window);
         QTest::mouseClick(DialogItemWidget(dialog, O::DealFromDeckBox), Qt::LeftButton);
         // The rules below it are greyed out but keep their ticks.
         for (const int id : {O::StuffCollapsedBox, O::EndOnShuffleBox}) {
             EXPECT_EQ(std::pair(dialog.IsItemEnabled(id), dialog.IsChecked(id)), std::pair(false, true)) << id;
         }
-        EXPECT_TRUE(window->grab().save(QString::fromStdString(test::TestOutputPath("options-deck-off.png").string())));
-        QTest::keyClick(window->focusWidget(), Qt::Key_Return);
     });
     EXPECT_EQ(ShowOptionsDialog(nullptr), IdOk);
     EXPECT_EQ(std::pair(settings.OneDeck, settings.EndOnShuffle), std::pair(0, 1));
+}
+
+// Typed into the row the new score opens, letters beyond ASCII are stored
+// as UTF-8. The box takes as many bytes as the list reads back: 127 two-byte
+// letters and one more byte.
+TEST(HighScoreDialogOnScreen, TakesTheTypedNameUpToTheLimitAndStoresItOnEnter)
+{
+    test::TemporaryStore store;
+    // Typed into the box that has the focus; Qt's key codes of Latin-1
+    // letters are their capitals' code points.
+    WhenOpen("high-score-long-name.png", [](QDialog& dialog) {
+        for (const QChar letter : QString(200, QChar(0xE9)) + "ab") {
+            QTest::sendKeyEvent(QTest::Click, dialog.focusWidget(), static_cast<Qt::Key>(letter.toUpper().unicode()),
+                                QString(letter), Qt::NoModifier);
+        }
+    });
+    EXPECT_EQ(ShowHighScoreDialog(nullptr, true, 5000), IdOk);
+    EXPECT_EQ(QString::fromStdString(Stored()[8]), QString(127, QChar(0xE9)) + "a|5000");
 }
 
 } // namespace
