@@ -29,9 +29,6 @@ public:
     // counts as handled, the dialog stays open.
     bool OnCommand(Dialog& dialog, int id) override;
 
-    // The new score's row at the last placement; -1 until the first.
-    int NewEntryRow() const { return newEntryRow; }
-
 private:
     void Reset(Dialog& dialog);
 
