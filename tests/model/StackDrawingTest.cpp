@@ -2,6 +2,7 @@
 
 #include <array>
 #include <memory>
+#include <span>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -26,18 +27,23 @@ struct StackOnScreen : ::testing::Test {
     // Cards as a player reads the column, top card first.
     void Build(const std::vector<std::string_view>& fromTop)
     {
+        table.Clear();
         stack = test::StackFromTop(fromTop);
         stack->SetPosition(kX, kY);
         stack->Draw(table.gameDc);
         table.sound.tones.clear();
     }
 
-    // What a full repaint of the stack as it is now would show.
-    Bitmap FreshPaint()
+    // The column drawn by hand, bottom first: the empty-slot marker, then
+    // each card one step further from the base, overlapping the one beneath.
+    static Bitmap ByHand(std::span<const std::string_view> fromTop)
     {
-        test::TestTable fresh;
-        stack->Draw(fresh.gameDc);
-        return fresh.Snapshot();
+        test::TestTable byHand;
+        byHand.painter.Draw(byHand.dc, kX, kY, 3, EmptySlot, 54, true);
+        for (int i = 0; i < static_cast<int>(fromTop.size()); ++i) {
+            byHand.painter.Draw(byHand.dc, kX, kY - 24 * i * settings.UpDown, test::Code(fromTop.rbegin()[i]), FaceUp, 54, true);
+        }
+        return byHand.Snapshot();
     }
 
     // Device pixels that differ, other than in the corners of the stack's
@@ -61,41 +67,29 @@ struct StackOnScreen : ::testing::Test {
     std::unique_ptr<Stack> stack;
 };
 
-TEST_F(StackOnScreen, DrawsEachCardOneStepFurtherFromTheBaseInBothDirections)
-{
-    for (const int upDown : {1, -1}) {
-        settings.UpDown = upDown;
-        table.Clear();
-        Build({"3C", "2C", "AC"});
-        test::TestTable byHand; // bottom first, each card overlapping the one beneath
-        byHand.painter.Draw(byHand.dc, kX, kY, 3, EmptySlot, 54, true);
-        for (const CardCode code : {0, 4, 8}) {
-            byHand.painter.Draw(byHand.dc, kX, kY - 6 * code * upDown, code, FaceUp, 54, true);
-        }
-        EXPECT_TRUE(table.screen.image.HasSamePixels(byHand.Snapshot())) << "UpDown " << upDown;
-    }
-}
-
-// Rising tones, one a card, that only wait with the sound off; the stack is
-// then repainted as it now is, down to the empty-slot marker in either
-// orientation, and the cards go back into a deck that takes them back.
-TEST_F(StackOnScreen, ACollapsePlaysRisingTonesScoresAndRepairsTheScreen)
+// A stack is drawn each card one step further from the base, in either
+// orientation. A collapse plays rising tones, one a card, that only wait with
+// the sound off; the stack is then repainted as it now is, down to the
+// empty-slot marker, and the cards go back into a deck that takes them back.
+TEST_F(StackOnScreen, DrawsTheCardsAndACollapsePlaysRisingTonesScoresAndRepairsTheScreen)
 {
     for (const auto& [beep, upDown, oneDeck, fromTop, n, tones] : std::vector<std::tuple<int, int, int, std::vector<std::string_view>, int, std::vector<Tone>>>{
              {1, 1, 2, {"7C", "7D", "7H", "KS"}, 3, {{220, 200, 1}, {330, 170, 1}, {440, 150, 1}}},
              {1, -1, 1, {"QH", "QD", "QC"}, 3, {{220, 200, 1}, {330, 170, 1}, {440, 150, 1}}},
              {0, 1, 0, {"AS", "2S", "3S", "4S", "5S", "6S", "7S"}, 7,
               {{220, 200, 0}, {330, 170, 0}, {440, 150, 0}, {550, 135, 0}, {660, 125, 0}, {770, 116, 0}, {880, 110, 0}}}}) {
+        SCOPED_TRACE(::testing::Message() << "UpDown " << upDown << ", " << fromTop.size() << " cards");
         std::tie(settings.Beep, settings.UpDown, settings.OneDeck) = std::tuple(beep, upDown, oneDeck);
-        table.Clear();
         Build(fromTop);
+        EXPECT_TRUE(table.screen.image.HasSamePixels(ByHand(fromTop)));
         Deck deck;
         EXPECT_EQ(stack->Collapse(table.gameDc, n, &deck), test::StackFromTop(fromTop)->MeldPoints(n));
         EXPECT_EQ(stack->GetCount(), static_cast<std::int32_t>(fromTop.size()) - n);
         EXPECT_EQ(deck.RemainingCount(), oneDeck == 2 ? n : 0);
         EXPECT_EQ(table.sound.tones, tones);
-        EXPECT_EQ(DifferencesAwayFromCorners(FreshPaint()), 0) << "UpDown " << upDown;
-        EXPECT_TRUE(stack->GetCount() > 0 || table.screen.image.HasSamePixels(FreshPaint()));
+        const Bitmap rest = ByHand(std::span(fromTop).subspan(static_cast<std::size_t>(n)));
+        EXPECT_EQ(DifferencesAwayFromCorners(rest), 0);
+        EXPECT_TRUE(stack->GetCount() > 0 || table.screen.image.HasSamePixels(rest));
     }
 }
 
