@@ -93,34 +93,47 @@ struct Meld {
 };
 
 // Each rule set runs with the minimum length a settings load derives for it.
-void ExpectMelds(std::int32_t regime, const std::vector<Meld>& melds)
-{
-    test::SettingsScope scope([regime](Settings& s) {
-        s.CollapseRegime = regime;
-        s.DeriveMinMeldLength();
-    });
-    for (const Meld& meld : melds) {
-        SCOPED_TRACE(::testing::PrintToString(meld.fromTop));
-        const auto stack = StackFromTop(meld.fromTop);
-        EXPECT_EQ(stack->MeldLength(), meld.length);
-        if (meld.points) {
-            EXPECT_EQ(stack->MeldPoints(meld.length), *meld.points);
-        }
-    }
-}
-
-// The top two cards choose a set; runs lie in any order with gaps closed
-// further down, and do not wrap from king to ace. The rank masks beneath stay
-// inside 32 bits; shorter blocks and gaps are the rows' to see.
-TEST(Melds, SetsAndRunsFindTheLongestSetOrSuitedRunAtTheTop)
+// The rank masks beneath stay inside 32 bits.
+TEST(Melds, EachRuleSetFindsTheLongestMeldAtTheTopAndScoresIt)
 {
     EXPECT_EQ(RunLength(0xFFFFFFFFu), 32);
     EXPECT_EQ(MaskBit(32) | MaskBit(-1), 0u);
-    ExpectMelds(1, {{{"7C", "7D", "7H"}, 3, 15}, {{"KC", "KD", "KS"}, 3, 30}, {{"AC", "AD", "AH"}, 3, 45},
-                    {{"4H", "5H", "6H"}, 3, 15}, {{"AS", "2S", "3S"}, 3, 15}, {{"QD", "KD", "AD"}, 3, 35},
-                    {{"5C", "6C", "7C", "8C"}, 4, 40}, {{"9H", "10H", "JH", "QH", "KH"}, 5, 180},
-                    {{}, 0}, {{"9D"}, 1}, {{"5C", "5D", "4C", "3C"}, 2}, {{"7S", "5S", "6S"}, 3},
-                    {{"5S", "7S", "6S", "9S", "8S", "2H"}, 5}, {{"7C", "6C", "5D", "4C"}, 2}, {{"KH", "AH", "2H"}, 2}});
+    const std::vector<Meld> unknown{{{"7C", "7D", "7H"}, 0}};
+    for (const auto& [regime, melds] : std::vector<std::pair<std::int32_t, std::vector<Meld>>>{
+             // Sets and runs: the top two cards choose a set; runs lie in any order with gaps closed
+             // further down, and do not wrap from king to ace. Shorter blocks and gaps are the rows' to see.
+             {1, {{{"7C", "7D", "7H"}, 3, 15}, {{"KC", "KD", "KS"}, 3, 30}, {{"AC", "AD", "AH"}, 3, 45},
+                  {{"4H", "5H", "6H"}, 3, 15}, {{"AS", "2S", "3S"}, 3, 15}, {{"QD", "KD", "AD"}, 3, 35},
+                  {{"5C", "6C", "7C", "8C"}, 4, 40}, {{"9H", "10H", "JH", "QH", "KH"}, 5, 180},
+                  {{}, 0}, {{"9D"}, 1}, {{"5C", "5D", "4C", "3C"}, 2}, {{"7S", "5S", "6S"}, 3},
+                  {{"5S", "7S", "6S", "9S", "8S", "2H"}, 5}, {{"7C", "6C", "5D", "4C"}, 2}, {{"KH", "AH", "2H"}, 2}}},
+             // Poker: only the top five cards count: too few, four-card straights and flushes, three of a
+             // kind and two pair are nothing; any two ranks over several suits make a full house, and the
+             // ace counts low only when that makes the stronger hand.
+             {2, {{{"10S", "JS", "QS", "KS", "AS"}, 5, 1000}, {{"KC", "KD", "KH", "KS"}, 4, 173},
+                  {{"AC", "2D", "3H", "4S", "5C"}, 5, 10}, {{}, 0}, {{"KC", "KD", "KH"}, 0},
+                  {{"2C", "3D", "4H", "5S"}, 0}, {{"2C", "5C", "9C", "JC"}, 0}, {{"KC", "KD", "KH", "2S", "3S"}, 0},
+                  {{"KC", "KD", "2H", "2S", "3S"}, 0}, {{"6C", "7D", "8H", "9S", "10C", "KD"}, 5, 26},
+                  {{"10C", "JD", "QH", "KS", "AC"}, 5, 40}, {{"KC", "2C", "KD", "KH", "KS"}, 5, 90},
+                  {{"AC", "2C", "3C", "4C", "5C"}, 5, 250}, {{"AC", "3C", "5C", "7C", "9C"}, 5, 12}}},
+             // Twenty-one: read low, the ace reaches 21 a card later, and the longer meld wins.
+             {3, {{{"AC", "KD"}, 2, 42}, {{"10C", "6D", "5H"}, 3, 21}, {{}, 0}, {{"10C", "9D", "5H", "AS"}, 0},
+                  {{"JC", "QD", "KH"}, 0}, {{"AC", "10D", "QH"}, 3, 21}}},
+             // Rule sets the program does not know find and score nothing.
+             {0, unknown}, {4, unknown}}) {
+        test::SettingsScope scope([regime](Settings& s) {
+            s.CollapseRegime = regime;
+            s.DeriveMinMeldLength();
+        });
+        for (const Meld& meld : melds) {
+            SCOPED_TRACE(::testing::Message() << "rule set " << regime << ": " << ::testing::PrintToString(meld.fromTop));
+            const auto stack = StackFromTop(meld.fromTop);
+            EXPECT_EQ(stack->MeldLength(), meld.length);
+            if (meld.points) {
+                EXPECT_EQ(stack->MeldPoints(meld.length), *meld.points);
+            }
+        }
+    }
 }
 
 // Random dealing can pile up one rank without limit.
@@ -138,31 +151,6 @@ TEST(Melds, DoublingSaturatesInsteadOfOverflowing)
     settings.minMeldLength = 0;
     EXPECT_EQ(sevens->MeldPoints(3), 120);
     EXPECT_EQ(sevens->MeldPoints(32), INT_MAX);
-}
-
-// Only the top five cards count: too few, four-card straights and flushes,
-// three of a kind and two pair are nothing; any two ranks over several suits
-// make a full house, and the ace counts low only when that makes the
-// stronger hand.
-TEST(Melds, PokerHandsJudgeOnlyTheTopFiveCards)
-{
-    ExpectMelds(2, {{{"10S", "JS", "QS", "KS", "AS"}, 5, 1000}, {{"KC", "KD", "KH", "KS"}, 4, 173},
-                    {{"AC", "2D", "3H", "4S", "5C"}, 5, 10}, {{}, 0}, {{"KC", "KD", "KH"}, 0},
-                    {{"2C", "3D", "4H", "5S"}, 0}, {{"2C", "5C", "9C", "JC"}, 0}, {{"KC", "KD", "KH", "2S", "3S"}, 0},
-                    {{"KC", "KD", "2H", "2S", "3S"}, 0}, {{"6C", "7D", "8H", "9S", "10C", "KD"}, 5, 26},
-                    {{"10C", "JD", "QH", "KS", "AC"}, 5, 40}, {{"KC", "2C", "KD", "KH", "KS"}, 5, 90},
-                    {{"AC", "2C", "3C", "4C", "5C"}, 5, 250}, {{"AC", "3C", "5C", "7C", "9C"}, 5, 12}});
-}
-
-// Read low, the ace reaches 21 a card later: the longer meld wins. Rule sets
-// the program does not know find and score nothing.
-TEST(Melds, TwentyOneCountsCardsUntilTheSumIsExactly21)
-{
-    ExpectMelds(3, {{{"AC", "KD"}, 2, 42}, {{"10C", "6D", "5H"}, 3, 21}, {{}, 0}, {{"10C", "9D", "5H", "AS"}, 0},
-                    {{"JC", "QD", "KH"}, 0}, {{"AC", "10D", "QH"}, 3, 21}});
-    for (const std::int32_t regime : {0, 4}) {
-        ExpectMelds(regime, {{{"7C", "7D", "7H"}, 0}});
-    }
 }
 
 using Codes = std::vector<CardCode>;
