@@ -104,10 +104,12 @@ struct Row : ::testing::Test {
 };
 
 // Upside down the stacks hang from the top and the deal comes below them.
+// Each card on a stack lands one step further from its base; seen from the
+// deal height the distance is 0 at twelve cards, where no card fits.
 TEST_F(Row, LaysOutTheWorkedExamplesAndReachesNothingBeyondItsSevenColumns)
 {
-    using Case = std::array<int, 4>; // UpDown, client top, stack y, deal y
-    for (const auto& [upDown, top, stackY, dealY] : {Case{1, 0, 308, 20}, Case{-1, 50, 70, 358}}) {
+    using Case = std::array<int, 5>; // UpDown, client top, stack y, deal y, column filled
+    for (const auto& [upDown, top, stackY, dealY, filled] : {Case{1, 0, 308, 20, 0}, Case{-1, 50, 70, 358, 6}}) {
         settings.UpDown = upDown;
         const RowLayout layout = row.Layout(Rect{0, top, 630, 400});
         for (int column = 0; column < 7; ++column) {
@@ -116,6 +118,11 @@ TEST_F(Row, LaysOutTheWorkedExamplesAndReachesNothingBeyondItsSevenColumns)
         }
         EXPECT_EQ(std::tuple(layout.startX, layout.dealY, layout.startColumn), std::tuple(280, dealY, 3));
         EXPECT_EQ(layout.rowRect, (Rect{7, stackY, 624, stackY + 96}));
+        for (int n = 0; n <= 13; ++n) {
+            EXPECT_EQ(std::pair(row.LandingY(filled), row.DistanceToLanding(0, dealY, filled)),
+                      std::pair(stackY - 24 * n * upDown, 288 - 24 * n)) << n << " cards";
+            row.PushCard(filled, std::make_unique<Card>(n));
+        }
     }
     EXPECT_FALSE(row.GetStack(7) || row.GetStack(-1));
     EXPECT_EQ(row.CardCount(9), 0);
