@@ -137,35 +137,20 @@ TEST_F(Game, EachLevelSpeedsUpAndAfterSixtyThreeMillisecondsStartsAgain)
     EXPECT_EQ(std::pair(board().GetScore(), Count(3)), std::pair(1 - 15, 0));
 }
 
-TEST_F(Game, TheFiftySecondCardAdvancesTheLevelBeforeTheNextCardIsPlaced)
-{
-    settings.OneDeck = 1;
-    Start();
-    CardCode dealtBeforeTheAdvance = -1;
-    host.window.onCommand = [&](int id) {
-        ASSERT_EQ(id, CommandLevelComplete);
-        EXPECT_EQ(Falling().GetX(), 0) << "not yet placed";
-        dealtBeforeTheAdvance = Falling().GetCard()->GetCode();
-        board().AdvanceLevel();
-    };
-    for (int card = 0; card < 52; ++card) {
-        EXPECT_EQ(host.levelAdvances, 0) << card;
-        // The emptiest column each time, so the stacks never run out of room.
-        MoveTo(std::ranges::min(std::views::iota(0, 7), {}, [this](int c) { return Count(c); }));
-        board().Drop();
-    }
-    EXPECT_EQ(host.levelAdvances, 1);
-    EXPECT_EQ(std::pair(board().GetLevel(), board().GetCardsThisLevel()), std::pair(1, 0));
-    EXPECT_EQ(std::pair(Falling().GetCard()->GetCode(), Falling().GetY()), std::pair(dealtBeforeTheAdvance, 20)) << "placed now";
-}
-
 // Whole games, from the first deal to each way a game can end: a new card
 // without room (0), the deck run out (1), and three kings that collapse on
 // their own, go back into the deck and are the whole rest of it again, the
 // 32nd time that is found (2). 93 landings of 1 point; 17 melds of 30 at
 // level 0 and 14 of trunc(30 x 1.25) = 37 once the 52nd card has passed a level.
+// That level advances before the next card is placed, and that card is placed
+// as every other.
 TEST_F(Game, EndsWhenANewCardHasNoRoomTheDeckRunsOutOrTheRestKeepsFormingOneMeld)
 {
+    host.window.onCommand = [&](int id) {
+        ASSERT_EQ(id, CommandLevelComplete);
+        EXPECT_EQ(Falling().GetX(), 0) << "not yet placed";
+        board().AdvanceLevel();
+    };
     for (const auto& [oneDeck, endOnShuffle, cards, landings, reason, score, level] :
          std::vector<std::tuple<int, int, std::vector<std::string_view>, int, int, int, int>>{
              {1, 0, kNoMelds, 12, 0, 12, 0},
@@ -175,10 +160,11 @@ TEST_F(Game, EndsWhenANewCardHasNoRoomTheDeckRunsOutOrTheRestKeepsFormingOneMeld
         Start(test::DeckOf(cards));
         int dropped = 0;
         for (; host.gameOverReasons.empty() && dropped < 200; ++dropped) {
+            ASSERT_EQ(std::pair(Falling().GetY(), Falling().GetCard() != nullptr), std::pair(20, true)) << dropped;
             board().Drop();
         }
-        EXPECT_EQ(std::tuple(dropped, host.gameOverReasons, board().GetScore(), board().GetLevel()),
-                  std::tuple(landings, std::vector{reason}, score, level));
+        EXPECT_EQ(std::tuple(dropped, host.gameOverReasons, board().GetScore(), board().GetLevel(), board().GetCardsThisLevel()),
+                  std::tuple(landings, std::vector{reason}, score, level, landings % 52));
         EXPECT_TRUE(reason != 1 || board().GetDeck().RemainingCount() == -1) << "the status line reads 0";
         host.gameOverReasons.clear();
     }
