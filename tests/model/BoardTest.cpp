@@ -2,7 +2,6 @@
 
 #include <array>
 #include <memory>
-#include <ranges>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -102,39 +101,30 @@ TEST_F(Game, MovesStopAtTheEdgesAndAtStacksThatReachPastTheCard)
     EXPECT_EQ(board().GetColumn(), 3);
 }
 
-// Three kings landing: 1 point each, then the meld's 30 times the level's
-// multiplier, which is also the points shown; without speed-up every level
-// plays and scores as the first.
-TEST_F(Game, AMeldScoresTimesTheMultiplierAndShowsThosePoints)
+// An ace, then three kings landing: 1 point each, then the meld's 30, all
+// times the level's multiplier, the meld's points also shown. Each level with
+// speed-up takes 200 ms off the drop interval, then a quarter, and after 63 ms
+// starts again; without it every level plays and scores as the first. With
+// ClearStacks a level's end clears the stacks at the cost of their value,
+// even below zero.
+TEST_F(Game, EachLevelSpeedsUpScoresMoreAndMayClearTheStacks)
 {
-    for (const auto& [faster, levels, score, interval] : std::vector<std::array<int, 4>>{
-             {1, 0, 3 + 30, 800}, {0, 5, 3 + 30, 800}, {1, 5, 3 * 2 + 67, 112}}) {
-        settings.GetFaster = faster;
-        Start(test::DeckOf({"KC", "KD", "KS"}));
-        Repeat(levels, &Board::AdvanceLevel);
-        EXPECT_EQ(settings.dropInterval, interval);
+    for (const auto& [faster, clear, score, intervals] : std::vector<std::tuple<int, int, int, std::vector<int>>>{
+             {1, 0, 1 + 3 + 45, {600, 400}}, {0, 1, 1 - 15 + 3 + 30, std::vector<int>(5, 800)},
+             {1, 1, 1 - 15 + 3 * 3 + 97, {600, 400, 200, 150, 112, 84, 63, 200, 150}}}) {
+        std::tie(settings.GetFaster, settings.ClearStacks) = std::tuple(faster, clear);
+        Start(test::DeckDealing({"AC", "KC", "KD", "KS"})).Drop();
+        std::vector<int> seen;
+        for (std::size_t level = 0; level < intervals.size(); ++level) {
+            board().AdvanceLevel();
+            seen.push_back(host.window.timers.at(kDropTimer));
+        }
+        EXPECT_EQ(seen, intervals);
         Repeat(3, &Board::Drop);
-        EXPECT_EQ(board().GetScore(), score) << "level " << levels;
-        EXPECT_EQ(Count(3), 0);
+        EXPECT_EQ(std::tuple(board().GetScore(), board().GetLevel(), Count(3)),
+                  std::tuple(score, static_cast<int>(intervals.size()), clear ? 0 : 1)) << "GetFaster " << faster;
     }
-    EXPECT_EQ(board().GetStackPoints(3), 67);
-}
-
-// With ClearStacks a level's end clears the stacks at the cost of their
-// value, even below zero.
-TEST_F(Game, EachLevelSpeedsUpAndAfterSixtyThreeMillisecondsStartsAgain)
-{
-    settings.ClearStacks = 1;
-    Start(test::DeckOf({"AC"}));
-    board().Drop();
-    std::vector<int> intervals;
-    for (int i = 0; i < 9; ++i) {
-        board().AdvanceLevel();
-        intervals.push_back(host.window.timers.at(kDropTimer));
-    }
-    EXPECT_EQ(intervals, (std::vector<int>{600, 400, 200, 150, 112, 84, 63, 200, 150}));
-    EXPECT_EQ(std::pair(host.levelAdvances, board().GetLevel()), std::pair(9, 9));
-    EXPECT_EQ(std::pair(board().GetScore(), Count(3)), std::pair(1 - 15, 0));
+    EXPECT_EQ(std::pair(host.levelAdvances, board().GetStackPoints(3)), std::pair(2 + 5 + 9, 97));
 }
 
 // Whole games, from the first deal to each way a game can end: a new card
