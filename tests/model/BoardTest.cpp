@@ -60,8 +60,7 @@ struct Game : ::testing::Test {
 // the falling card where it is.
 TEST_F(Game, DealsOverTheMiddleColumnSwapsInPlaceAndLandsAfterTwentyFourTicks)
 {
-    settings.OneDeck = 0;
-    settings.SwapMode = 2;
+    std::tie(settings.OneDeck, settings.SwapMode) = std::tuple(0, 2);
     for (const int lastStack : {1, 0}) {
         settings.LastStack = lastStack;
         Start();
@@ -170,11 +169,8 @@ TEST_F(StatusLine, ShowsTheScoreAtTheRowsLeftAndTheDeckAtItsRight)
     for (const int oneDeck : {1, 0}) {
         settings.OneDeck = oneDeck;
         EXPECT_EQ(Start().GetRowRect(), (Rect{12, 308, 629, 404}));
-        std::vector<Text> texts{{12, 0, "Score: 0     "}};
-        if (oneDeck != 0) {
-            texts.push_back({629 - TextWidth(deck), 0, deck});
-        }
-        EXPECT_TRUE(BandShows(0, texts)) << "OneDeck " << oneDeck;
+        const std::vector<Text> score{{12, 0, "Score: 0     "}}, withDeck{score[0], {629 - TextWidth(deck), 0, deck}};
+        EXPECT_TRUE(BandShows(0, oneDeck != 0 ? withDeck : score)) << "OneDeck " << oneDeck;
     }
     // A shorter score leaves no stray digit.
     board().AddScore(1000);
