@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <array>
+#include <string_view>
 #include <memory>
 #include <string>
 #include <tuple>
