@@ -289,8 +289,7 @@ TEST(DeckReinsert, AFullOrEndedPileTakesNothingAndNoSwapReachesPastIt)
     deck.SetPileTop(500);
     EXPECT_EQ(deck.RemainingCount(), 104);
     deck.SetPileTop(-7);
-    EXPECT_EQ(deck.Reinsert(Code("AS")), 0);
-    EXPECT_EQ(deck.RemainingCount(), -1);
+    EXPECT_EQ((std::pair{deck.Reinsert(Code("AS")), deck.RemainingCount()}), std::pair(0, -1));
     deck.Deal();
     EXPECT_EQ(InHand(deck), kOnce);
 }
