@@ -156,7 +156,7 @@ BENCHMARK(Paint)->Apply(WindowSizes);
 int main(int argc, char** argv)
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    tw::GuiSession session(argc, argv);
+    tw::GuiSession session;
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -8,7 +8,7 @@ namespace tw {
 // window, dialog or text is drawn, and ended when main returns.
 class GuiSession {
 public:
-    GuiSession(int& argc, char** argv);
+    GuiSession();
     ~GuiSession();
     GuiSession(const GuiSession&) = delete;
     GuiSession& operator=(const GuiSession&) = delete;

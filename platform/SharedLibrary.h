@@ -19,6 +19,9 @@ public:
     // with a folder is taken as it is. Not loaded when the file is missing
     // or not a library.
     static SharedLibrary Open(const std::string& fileOrPath);
+    // The library only if this process has loaded it already: a way to reach
+    // one that another library brought in, without loading it for nothing.
+    static SharedLibrary IfLoaded(const std::string& file);
 
     bool IsLoaded() const { return handle != nullptr; }
 

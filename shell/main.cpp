@@ -1,16 +1,16 @@
 #include "platform/GuiSession.h"
 #include "platform/MessageLoop.h"
 #include "shell/DesktopPlatform.h"
-#include "shell/ExceptionTranslator.h"
+#include "platform/ExceptionTranslator.h"
 #include "shell/GameApp.h"
 
 // The program's entry: start up, run the message loop until the main window
 // is gone, and return the code it ended with. A start-up that fails (no card
 // component) ends at once with 0.
-int main(int argc, char** argv)
+int main()
 {
     tw::InstallExceptionTranslator();
-    tw::GuiSession session(argc, argv);
+    tw::GuiSession session;
     tw::DesktopPlatform platform;
     tw::GameApp app(platform);
     if (!app.InitInstance()) {

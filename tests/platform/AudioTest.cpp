@@ -23,8 +23,8 @@
 #include <vector>
 
 #include "platform/AudioOutput.h"
-#include "platform/AudioOutputAccess.h"
-#include "platform/FluidSequencer.h"
+#include "platform/fluidsynth/AudioOutputAccess.h"
+#include "platform/fluidsynth/FluidSequencer.h"
 #include "platform/MidiFile.h"
 #include "platform/SquareWave.h"
 #include "support/TestOutput.h"

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "platform/Dialog.h"
-#include "platform/QtDialog.h"
-#include "platform/QtWindowOwner.h"
+#include "platform/qt/QtDialog.h"
+#include "platform/qt/QtWindowOwner.h"
 #include "resources/DialogTemplates.h"
 #include "support/FakeWindow.h"
 

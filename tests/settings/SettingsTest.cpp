@@ -17,7 +17,7 @@
 #include "platform/Dialog.h"
 #include "platform/MessageBox.h"
 #include "platform/PerUserStore.h"
-#include "platform/QtDialog.h"
+#include "platform/qt/QtDialog.h"
 #include "resources/DialogTemplates.h"
 #include "settings/HighScoreDialog.h"
 #include "settings/HighScoreTable.h"

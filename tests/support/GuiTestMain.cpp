@@ -12,6 +12,6 @@ int main(int argc, char** argv)
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     setenv("QTEST_DISABLE_STACK_DUMP", "1", 0);
     ::testing::InitGoogleTest(&argc, argv);
-    tw::GuiSession session(argc, argv);
+    tw::GuiSession session;
     return RUN_ALL_TESTS();
 }

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/TerminationRequests.h"
+#include "platform/qt/TerminationRequests.h"
 
 namespace tw {
 namespace {
@@ -89,16 +89,21 @@ private:
 } // namespace
 
 struct GuiSession::Impl {
-    Impl(int& argc, char** argv) : application(argc, argv) {}
-    QApplication application;
+    // The game takes no command line, so the toolkit is given none either: a
+    // stray argument cannot change how it starts. Qt keeps both for as long
+    // as the application lives.
+    int argc = 1;
+    char name[11] = "tumblewick";
+    char* argv[2] = {name, nullptr};
+    QApplication application{argc, argv};
     TerminationRequests terminationRequests;
 };
 
-GuiSession::GuiSession(int& argc, char** argv)
+GuiSession::GuiSession()
 {
     {
         const StartupMessages startup;
-        impl = std::make_unique<Impl>(argc, argv);
+        impl = std::make_unique<Impl>();
     }
     QApplication::setApplicationName(QStringLiteral("Tumblewick"));
     // Lets the desktop match the window with the menu entry and its icon.

@@ -25,6 +25,11 @@ SharedLibrary SharedLibrary::Open(const std::string& fileOrPath)
     return SharedLibrary(dlopen(fileOrPath.c_str(), RTLD_NOW | RTLD_LOCAL));
 }
 
+SharedLibrary SharedLibrary::IfLoaded(const std::string& file)
+{
+    return SharedLibrary(dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NOLOAD));
+}
+
 void* SharedLibrary::Symbol(const char* name) const
 {
     return handle ? dlsym(handle, name) : nullptr;

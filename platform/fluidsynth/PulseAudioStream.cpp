@@ -1,4 +1,4 @@
-#include "platform/PulseAudioStream.h"
+#include "platform/fluidsynth/PulseAudioStream.h"
 
 #include <pulse/pulseaudio.h>
 

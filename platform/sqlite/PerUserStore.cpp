@@ -1,10 +1,8 @@
 #include "platform/PerUserStore.h"
 
-#include "platform/NoticingFileSystem.h"
+#include "platform/posix/PrivateFiles.h"
+#include "platform/sqlite/NoticingFileSystem.h"
 
-#include <QFile>
-#include <QStandardPaths>
-#include <QString>
 
 #include <sqlite3.h>
 
@@ -22,9 +20,6 @@
 #include <utility>
 #include <vector>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace tw {
 namespace {
@@ -167,12 +162,6 @@ std::vector<std::string_view> SplitKeyPath(std::string_view path)
 
 bool ValidName(std::string_view name) { return name.find('\0') == std::string_view::npos; }
 
-struct FileIdentity {
-    dev_t device = 0;
-    ino_t inode = 0;
-    auto operator<=>(const FileIdentity&) const = default;
-};
-
 // Files this process has already given a quick check. Damage met later shows
 // up as SQLITE_CORRUPT or SQLITE_NOTADB on the call that meets it.
 std::mutex checkedMutex;
@@ -236,31 +225,6 @@ std::string SqliteReason(sqlite3* db)
     return sqlite3_errmsg(db);
 }
 
-// Missing folders are made private to the user, as the XDG rules ask.
-bool EnsureFolder(const std::filesystem::path& folder)
-{
-    struct stat info {};
-    if (stat(folder.c_str(), &info) == 0) {
-        if (!S_ISDIR(info.st_mode)) {
-            errno = ENOTDIR; // the reason a failed save gives
-            return false;
-        }
-        return true;
-    }
-    if (errno != ENOENT) {
-        return false;
-    }
-    const std::filesystem::path parent = folder.parent_path();
-    if (parent.empty() || parent == folder || !EnsureFolder(parent)) {
-        return false;
-    }
-    if (mkdir(folder.c_str(), 0700) != 0) {
-        return errno == EEXIST && stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-    }
-    chmod(folder.c_str(), 0700); // a umask may have taken the owner's bits
-    return true;
-}
-
 // Opens the store file. With Access::Create, makes the folder and an empty
 // file (an empty file is an empty SQLite database) so that the file is private
 // from its first byte; SQLite gives its journal the same mode.
@@ -272,34 +236,15 @@ bool Open(Store& store, Access access)
         store.missing = true;
         return Fail(store, "there is no configuration folder");
     }
-    if (create && !EnsureFolder(store.path.parent_path())) {
+    if (create && !EnsurePrivateFolder(store.path.parent_path())) {
         return Fail(store, SystemReason());
     }
-    struct stat info {};
-    if (stat(store.path.c_str(), &info) != 0) {
-        store.missing = errno == ENOENT;
-        if (errno != ENOENT || !create) {
-            return Fail(store, SystemReason());
-        }
-        store.missing = false;
-        const int fd = open(store.path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-        if (fd < 0) {
-            return Fail(store, SystemReason());
-        }
-        const bool made = fchmod(fd, 0600) == 0 && fstat(fd, &info) == 0;
-        const std::string reason = made ? std::string() : SystemReason();
-        close(fd);
-        if (!made) {
-            return Fail(store, reason);
-        }
+    std::string reason;
+    const std::optional<FileIdentity> identity = OpenPrivateFile(store.path, create, store.missing, reason);
+    if (!identity) {
+        return Fail(store, reason);
     }
-    if (!S_ISREG(info.st_mode)) {
-        return Fail(store, "not a regular file");
-    }
-    if ((info.st_mode & 077) != 0) {
-        chmod(store.path.c_str(), info.st_mode & 0700);
-    }
-    store.identity = {info.st_dev, info.st_ino};
+    store.identity = *identity;
 
     const char* fileSystem = NoticingFileSystemName();
     int rc = sqlite3_open_v2(store.path.c_str(), &store.db, SQLITE_OPEN_READWRITE, fileSystem);
@@ -433,8 +378,7 @@ bool ProvenDamaged(const Store& suspect)
 // has already done this and started a fresh store that must not be touched.
 void MoveAside(const std::filesystem::path& path, FileIdentity identity)
 {
-    struct stat info {};
-    if (stat(path.c_str(), &info) != 0 || FileIdentity{info.st_dev, info.st_ino} != identity) {
+    if (IdentityOf(path) != identity) {
         return;
     }
     char stamp[32] = {};
@@ -447,11 +391,7 @@ void MoveAside(const std::filesystem::path& path, FileIdentity identity)
         if (attempt > 0) {
             aside.append(1, '-').append(std::to_string(attempt));
         }
-        int rc = renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE);
-        if (rc != 0 && (errno == EINVAL || errno == ENOSYS) && access(aside.c_str(), F_OK) != 0) {
-            rc = std::rename(path.c_str(), aside.c_str()); // a file system without RENAME_NOREPLACE
-        }
-        if (rc == 0) {
+        if (RenameWithoutReplacing(path, aside)) {
             std::rename((path.string() + "-journal").c_str(), (aside + "-journal").c_str());
             return;
         }
@@ -656,11 +596,11 @@ void ReportFailedSave(const std::string& reason)
 
 std::filesystem::path PerUserStorePath()
 {
-    const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    if (base.isEmpty()) {
+    const std::filesystem::path base = UserConfigFolder();
+    if (base.empty()) {
         return {};
     }
-    return std::filesystem::path(QFile::encodeName(base).toStdString()) / "Tumblewick" / "tumblewick.sqlite";
+    return base / "Tumblewick" / "tumblewick.sqlite";
 }
 
 std::optional<StoredValues> ReadStoredValues(std::string_view keyPath, std::span<const std::string> names)

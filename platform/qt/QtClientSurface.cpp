@@ -1,4 +1,4 @@
-#include "platform/QtClientSurface.h"
+#include "platform/qt/QtClientSurface.h"
 
 #include <QImage>
 #include <QPainter>
@@ -7,7 +7,7 @@
 #include <cmath>
 
 #include "platform/MainWindow.h"
-#include "platform/QtMainWindowHost.h"
+#include "platform/qt/QtMainWindowHost.h"
 
 namespace tw {
 

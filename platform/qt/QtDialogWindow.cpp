@@ -1,4 +1,4 @@
-#include "platform/QtDialogWindow.h"
+#include "platform/qt/QtDialogWindow.h"
 
 #include <QCheckBox>
 #include <QFrame>
@@ -11,8 +11,8 @@
 
 #include <algorithm>
 
-#include "platform/QtDialog.h"
-#include "platform/QtResources.h"
+#include "platform/qt/QtDialog.h"
+#include "platform/qt/QtResources.h"
 
 namespace tw {
 

@@ -1,4 +1,4 @@
-#include "platform/NoticingFileSystem.h"
+#include "platform/sqlite/NoticingFileSystem.h"
 
 #include <sqlite3.h>
 

@@ -13,10 +13,10 @@
 
 #include "platform/MainWindow.h"
 #include "platform/MenuTemplate.h"
-#include "platform/QtClientSurface.h"
-#include "platform/QtConvert.h"
-#include "platform/QtMessageBox.h"
-#include "platform/QtWindowOwner.h"
+#include "platform/qt/QtClientSurface.h"
+#include "platform/qt/QtConvert.h"
+#include "platform/qt/QtMessageBox.h"
+#include "platform/qt/QtWindowOwner.h"
 
 class QMenu;
 

@@ -1,10 +1,9 @@
-#include "platform/FluidSequencer.h"
+#include "platform/fluidsynth/FluidSequencer.h"
 
-#include <QCoreApplication>
-#include <QTimer>
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <climits>
 #include <fstream>
 #include <iterator>
@@ -12,8 +11,9 @@
 #include <utility>
 #include <vector>
 
-#include "platform/AudioOutputAccess.h"
+#include "platform/fluidsynth/AudioOutputAccess.h"
 #include "platform/MidiFile.h"
+#include "platform/RepeatingTimer.h"
 #include "platform/WorkerThread.h"
 
 namespace tw {
@@ -22,7 +22,7 @@ namespace {
 // How often the GUI thread looks for songs whose instruments are ready, for
 // starts that wait on the previous song's silence, and for songs that have
 // reached their end.
-constexpr int kPollMilliseconds = 50;
+constexpr std::chrono::milliseconds kPollInterval{50};
 
 constexpr int kProgramChange = 0xC0;
 
@@ -104,8 +104,6 @@ struct FluidSequencer::Impl {
     Impl(AudioOutput& output, std::vector<std::string> soundFonts)
         : output(output), synth(AudioOutputAccess::Synth(output)), soundFonts(std::move(soundFonts))
     {
-        timer.setInterval(kPollMilliseconds);
-        QObject::connect(&timer, &QTimer::timeout, [this] { Poll(); });
     }
 
     // Reading even the parts of a General MIDI SoundFont that a song needs
@@ -203,9 +201,9 @@ struct FluidSequencer::Impl {
             needed = needed || Waiting(song);
         }
         if (!needed) {
-            timer.stop();
-        } else if (!timer.isActive() && QCoreApplication::instance()) {
-            timer.start();
+            timer.Stop();
+        } else if (!timer.IsActive()) {
+            timer.Start();
         }
     }
 
@@ -259,7 +257,7 @@ struct FluidSequencer::Impl {
     std::atomic<SoundFontState> soundFontState{SoundFontState::NotTried};
     std::map<int, Song> songs;
     int lastId = 0;
-    QTimer timer;
+    RepeatingTimer timer{kPollInterval, [this] { Poll(); }};
     WorkerThread worker; // last: it finishes its job before the rest goes
 };
 

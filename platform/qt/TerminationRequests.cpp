@@ -1,4 +1,4 @@
-#include "platform/TerminationRequests.h"
+#include "platform/qt/TerminationRequests.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -8,34 +8,16 @@
 #include <QTimer>
 #include <QWidget>
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <array>
-#include <cerrno>
-#include <csignal>
 #include <optional>
 
 #include "platform/MessageLoop.h"
+#include "platform/posix/TerminationSignals.h"
 
 namespace tw {
 namespace {
 
-constexpr std::array kSignals{SIGTERM, SIGHUP};
 // How often a request looks again whether the dialogs have gone.
 constexpr int kRetryMilliseconds = 20;
-
-// The handler may only hand the signal on: a byte into a pipe that the GUI
-// thread watches.
-int wakeUp = -1;
-
-void HandOn(int)
-{
-    const int saved = errno;
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t written = ::write(wakeUp, &byte, 1);
-    errno = saved;
-}
 
 // The message loop's own level, not a dialog's, a menu's or a start-up
 // dialog's before the loop runs.
@@ -60,40 +42,14 @@ void DismissWhatIsOpen()
 struct TerminationRequests::Impl {
     Impl()
     {
-        if (::pipe2(ends.data(), O_CLOEXEC | O_NONBLOCK) != 0) {
+        if (caught.ReadEnd() < 0) {
             return;
         }
-        wakeUp = ends[1];
-        notifier.emplace(ends[0], QSocketNotifier::Read);
+        notifier.emplace(caught.ReadEnd(), QSocketNotifier::Read);
         QObject::connect(&*notifier, &QSocketNotifier::activated, [this] {
-            char bytes[16];
-            while (::read(ends[0], bytes, sizeof bytes) > 0) {
-            }
+            caught.Drain();
             Proceed();
         });
-        struct sigaction action {};
-        action.sa_handler = &HandOn;
-        sigemptyset(&action.sa_mask);
-        action.sa_flags = SA_RESTART;
-        for (std::size_t i = 0; i < kSignals.size(); ++i) {
-            ::sigaction(kSignals[i], &action, &previous[i]);
-        }
-        installed = true;
-    }
-    ~Impl()
-    {
-        if (installed) {
-            for (std::size_t i = 0; i < kSignals.size(); ++i) {
-                ::sigaction(kSignals[i], &previous[i], nullptr);
-            }
-        }
-        notifier.reset();
-        wakeUp = -1;
-        for (const int end : ends) {
-            if (end >= 0) {
-                ::close(end);
-            }
-        }
     }
 
     void Proceed()
@@ -115,10 +71,8 @@ struct TerminationRequests::Impl {
         }
     }
 
-    std::array<int, 2> ends{-1, -1};
-    std::array<struct sigaction, kSignals.size()> previous{};
-    bool installed = false;
-    std::optional<QSocketNotifier> notifier;
+    TerminationSignals caught;
+    std::optional<QSocketNotifier> notifier; // after the pipe it watches, so it goes first
     QObject retries;
 };
 

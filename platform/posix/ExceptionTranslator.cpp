@@ -1,4 +1,4 @@
-#include "shell/ExceptionTranslator.h"
+#include "platform/ExceptionTranslator.h"
 
 #include <csignal>
 #include <cstring>

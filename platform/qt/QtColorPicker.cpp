@@ -1,8 +1,8 @@
-#include "platform/QtColorPicker.h"
+#include "platform/qt/QtColorPicker.h"
 
 #include <QColorDialog>
 
-#include "platform/QtConvert.h"
+#include "platform/qt/QtConvert.h"
 
 namespace tw {
 

@@ -1,9 +1,6 @@
 #include "platform/AudioOutput.h"
 
-#include <dlfcn.h>
 
-#include <QCoreApplication>
-#include <QTimer>
 
 #include <algorithm>
 #include <atomic>
@@ -12,8 +9,10 @@
 #include <cstdint>
 #include <utility>
 
-#include "platform/AudioOutputAccess.h"
-#include "platform/PulseAudioStream.h"
+#include "platform/fluidsynth/AudioOutputAccess.h"
+#include "platform/fluidsynth/PulseAudioStream.h"
+#include "platform/RepeatingTimer.h"
+#include "platform/SharedLibrary.h"
 #include "platform/Sleep.h"
 #include "platform/SquareWave.h"
 #include "platform/ToneQueue.h"
@@ -39,7 +38,7 @@ constexpr int kQuietMilliseconds = 500;
 // How long the output must have rested before its stream is closed, checked
 // this often. Reopening costs a few milliseconds, so a game's pauses between
 // landings are worth it, a gap between two tones of one collapse is not.
-constexpr int kRestCheckMilliseconds = 250;
+constexpr std::chrono::milliseconds kRestCheckInterval{250};
 constexpr int kRestChecksBeforeClosing = 4;
 // A longer gap between two blocks than any block lasts: the stream rested.
 constexpr std::int64_t kRestedNanoseconds = 100'000'000;
@@ -86,25 +85,25 @@ void SilenceAudioLibraries()
     }
     // ALSA prints through a handler of its own. It is reached by name, so we
     // need no ALSA headers; FluidSynth has loaded the library already.
-    if (void* alsa = dlopen("libasound.so.2", RTLD_NOW | RTLD_NOLOAD)) {
+    {
         using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
         using SetHandler = int (*)(Handler);
-        if (auto set = reinterpret_cast<SetHandler>(dlsym(alsa, "snd_lib_error_set_handler"))) {
+        const SharedLibrary alsa = SharedLibrary::IfLoaded("libasound.so.2");
+        if (auto set = reinterpret_cast<SetHandler>(alsa.Symbol("snd_lib_error_set_handler"))) {
             set(DiscardAlsaError);
         }
-        dlclose(alsa);
     }
     // FluidSynth reads SoundFonts through libinstpatch, whose checks of a
     // damaged file report through GLib's log with no domain of their own.
-    if (void* glib = dlopen("libglib-2.0.so.0", RTLD_NOW | RTLD_NOLOAD)) {
+    {
         using Handler = void (*)(const char*, int, const char*, void*);
         using SetHandler = unsigned (*)(const char*, int, Handler, void*);
         // Critical, warning, message, info and debug: all but the fatal errors.
         constexpr int kNonFatalLevels = 8 | 16 | 32 | 64 | 128;
-        if (auto set = reinterpret_cast<SetHandler>(dlsym(glib, "g_log_set_handler"))) {
+        const SharedLibrary glib = SharedLibrary::IfLoaded("libglib-2.0.so.0");
+        if (auto set = reinterpret_cast<SetHandler>(glib.Symbol("g_log_set_handler"))) {
             set(nullptr, kNonFatalLevels, DiscardGlibMessage, nullptr);
         }
-        dlclose(glib);
     }
 }
 
@@ -172,7 +171,7 @@ struct AudioOutput::Impl {
     std::atomic<std::uint32_t> silenceDone{0};
     // GUI thread only, until the destructor.
     std::vector<std::pair<fluid_player_t*, std::shared_ptr<void>>> retiredPlayers;
-    std::unique_ptr<QTimer> restTimer;
+    std::unique_ptr<RepeatingTimer> restTimer;
 
     // Touched only by whoever renders: the device's thread, or a test; reset
     // by the GUI thread only while no device thread runs.
@@ -244,12 +243,8 @@ AudioOutput::AudioOutput(const std::vector<std::string>& drivers) : impl(std::ma
             break;
         }
     }
-    if (QCoreApplication::instance()) {
-        impl->restTimer = std::make_unique<QTimer>();
-        impl->restTimer->setInterval(kRestCheckMilliseconds);
-        QObject::connect(impl->restTimer.get(), &QTimer::timeout, [this] { impl->CheckRest(); });
-        impl->restTimer->start();
-    }
+    impl->restTimer = std::make_unique<RepeatingTimer>(kRestCheckInterval, [this] { impl->CheckRest(); });
+    impl->restTimer->Start();
 }
 
 AudioOutput::~AudioOutput()
@@ -363,7 +358,7 @@ void AudioOutput::Impl::Wake(Lane& lane)
         lane.paused = false;
     }
     if (restTimer) {
-        restTimer->start();
+        restTimer->Start();
     }
 }
 
@@ -416,7 +411,7 @@ void AudioOutput::Impl::CheckRest()
     }
     FreeRetiredPlayers();
     if (!Awake() && retiredPlayers.empty()) {
-        restTimer->stop();
+        restTimer->Stop();
     }
 }
 
@@ -566,7 +561,7 @@ void AudioOutputAccess::RetirePlayer(AudioOutput& output, fluid_player_t* player
 {
     output.impl->retiredPlayers.emplace_back(player, std::move(callbackData));
     if (output.impl->restTimer) {
-        output.impl->restTimer->start();
+        output.impl->restTimer->Start();
     }
 }
 

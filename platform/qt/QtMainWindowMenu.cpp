@@ -1,4 +1,4 @@
-#include "platform/QtMainWindowHost.h"
+#include "platform/qt/QtMainWindowHost.h"
 
 #include <QApplication>
 #include <QMenu>

@@ -8,9 +8,9 @@
 #include <algorithm>
 
 #include "platform/DialogTemplate.h"
-#include "platform/QtDialog.h"
-#include "platform/QtDialogWindow.h"
-#include "platform/QtWindowOwner.h"
+#include "platform/qt/QtDialog.h"
+#include "platform/qt/QtDialogWindow.h"
+#include "platform/qt/QtWindowOwner.h"
 #include "platform/Window.h"
 
 namespace tw {

@@ -1,4 +1,4 @@
-#include "platform/QtKeyMap.h"
+#include "platform/qt/QtKeyMap.h"
 
 #include <QKeyEvent>
 

@@ -1,4 +1,4 @@
-#include "platform/QtMainWindow.h"
+#include "platform/qt/QtMainWindow.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -13,10 +13,10 @@
 #include <algorithm>
 
 #include "platform/MainWindow.h"
-#include "platform/QtConvert.h"
-#include "platform/QtKeyMap.h"
-#include "platform/QtMainWindowHost.h"
-#include "platform/QtResources.h"
+#include "platform/qt/QtConvert.h"
+#include "platform/qt/QtKeyMap.h"
+#include "platform/qt/QtMainWindowHost.h"
+#include "platform/qt/QtResources.h"
 
 namespace tw {
 

@@ -4,8 +4,8 @@
 #include <QMessageBox>
 
 #include "platform/MessageBox.h"
-#include "platform/QtConvert.h"
-#include "platform/QtMessageBox.h"
+#include "platform/qt/QtConvert.h"
+#include "platform/qt/QtMessageBox.h"
 
 namespace tw {
 

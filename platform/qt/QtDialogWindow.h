@@ -20,11 +20,11 @@
 
 #include "platform/Dialog.h"
 #include "platform/DialogTemplate.h"
-#include "platform/QtColorPicker.h"
-#include "platform/QtConvert.h"
-#include "platform/QtDialogControls.h"
-#include "platform/QtMessageBox.h"
-#include "platform/QtWindowOwner.h"
+#include "platform/qt/QtColorPicker.h"
+#include "platform/qt/QtConvert.h"
+#include "platform/qt/QtDialogControls.h"
+#include "platform/qt/QtMessageBox.h"
+#include "platform/qt/QtWindowOwner.h"
 
 class QKeyEvent;
 class QPaintEvent;

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/QtResources.h"
+#include "platform/qt/QtResources.h"
 
 namespace tw {
 
