@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <functional>
 #include <optional>
 #include <span>
@@ -29,10 +28,6 @@ struct StoredValue {
     static StoredValue Number(std::int32_t value) { return {Type::Number, value, {}}; }
     static StoredValue Text(std::string_view value) { return {Type::Text, 0, std::string(value)}; }
 };
-
-// $XDG_CONFIG_HOME/Tumblewick/tumblewick.sqlite, worked out afresh at every
-// call; empty when the user has no configuration folder.
-std::filesystem::path PerUserStorePath();
 
 // Empty when the store, the key or the value is missing or unreadable.
 std::optional<StoredValue> ReadStoredValue(std::string_view keyPath, std::string_view name);
@@ -67,9 +62,5 @@ bool WriteStoredValues(std::span<const StoredWrite> writes);
 // Removes the key and its values. Fails for a missing key and for one that
 // still has subkeys.
 bool DeleteStoredKey(std::string_view keyPath);
-
-// A full integrity check of the store as the next open finds it. The game
-// never needs it (damage is checked for as it is met); it is for diagnostics.
-bool PerUserStoreIsIntact();
 
 } // namespace tw

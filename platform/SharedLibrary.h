@@ -36,6 +36,10 @@ private:
     void* handle = nullptr;
 };
 
+// The file a library of this name has on this system ("cards32" is
+// libcards32.so here, cards32.dll on Windows).
+std::string SharedLibraryFileName(const std::string& name);
+
 // The folder of the running program.
 std::filesystem::path ProgramDirectory();
 

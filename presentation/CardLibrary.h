@@ -17,9 +17,8 @@ class Window;
 // it is not the component the game was made for.
 class CardLibrary {
 public:
-    static constexpr const char* kModuleName = "libcards32.so";
-
-    explicit CardLibrary(std::string moduleName = kModuleName);
+    // The module's file name; the default is the card component's own.
+    explicit CardLibrary(std::string moduleName = SharedLibraryFileName("cards32"));
     virtual ~CardLibrary();
     CardLibrary(const CardLibrary&) = delete;
     CardLibrary& operator=(const CardLibrary&) = delete;

@@ -42,6 +42,8 @@ void SharedLibrary::Close()
     }
 }
 
+std::string SharedLibraryFileName(const std::string& name) { return "lib" + name + ".so"; }
+
 std::filesystem::path ProgramDirectory()
 {
     std::error_code error;

@@ -1,4 +1,5 @@
 #include "platform/PerUserStore.h"
+#include "platform/sqlite/PerUserStoreFile.h"
 
 #include "platform/posix/PrivateFiles.h"
 #include "platform/sqlite/NoticingFileSystem.h"

@@ -21,6 +21,7 @@
 #include <unistd.h>
 
 #include "platform/PerUserStore.h"
+#include "platform/sqlite/PerUserStoreFile.h"
 #include "settings/HighScoreTable.h"
 #include "settings/Registry.h"
 #include "settings/SettingsStore.h"

@@ -17,6 +17,7 @@
 #include "platform/Dialog.h"
 #include "platform/MessageBox.h"
 #include "platform/PerUserStore.h"
+#include "platform/sqlite/PerUserStoreFile.h"
 #include "platform/qt/QtDialog.h"
 #include "resources/DialogTemplates.h"
 #include "settings/HighScoreDialog.h"
