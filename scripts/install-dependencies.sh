@@ -13,6 +13,7 @@ packages=(
   desktop-file-utils appstream lintian
   xdg-utils
   xvfb openbox xdotool x11-utils sqlite3
+  g++-mingw-w64-x86-64-posix wine wine64 googletest
 )
 
 missing=()

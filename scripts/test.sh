@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets everything up, builds Tumblewick with AddressSanitizer and
 # UndefinedBehaviorSanitizer, and runs the whole test suite, the Debian
-# package's check included.
+# package's check included; then the Windows build's tests under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -11,5 +11,6 @@ cmake --build build/test -j"$(nproc)"
 # The Debian package, built and checked first: the test runner's summary
 # stays the last thing printed.
 scripts/package-test.sh
+scripts/test-windows.sh
 cd build/test
 QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)"

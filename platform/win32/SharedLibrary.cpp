@@ -1,0 +1,69 @@
+#include "platform/SharedLibrary.h"
+
+#include <windows.h>
+
+#include <utility>
+
+namespace tw {
+
+SharedLibrary::~SharedLibrary() { Close(); }
+
+SharedLibrary::SharedLibrary(SharedLibrary&& other) noexcept : handle(std::exchange(other.handle, nullptr)) {}
+
+SharedLibrary& SharedLibrary::operator=(SharedLibrary&& other) noexcept
+{
+    if (this != &other) {
+        Close();
+        handle = std::exchange(other.handle, nullptr);
+    }
+    return *this;
+}
+
+SharedLibrary SharedLibrary::Open(const std::string& fileOrPath)
+{
+    // No "cannot find the DLL" box from the system: a missing module is the
+    // caller's to report.
+    const UINT previous = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    HMODULE module = LoadLibraryA(fileOrPath.c_str());
+    SetErrorMode(previous);
+    return SharedLibrary(module);
+}
+
+SharedLibrary SharedLibrary::IfLoaded(const std::string& file)
+{
+    HMODULE module = nullptr;
+    // Counted, so that Close may free it like any other.
+    return GetModuleHandleExA(0, file.c_str(), &module) ? SharedLibrary(module) : SharedLibrary();
+}
+
+void* SharedLibrary::Symbol(const char* name) const
+{
+    return handle ? reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle), name)) : nullptr;
+}
+
+void SharedLibrary::Close()
+{
+    if (handle) {
+        FreeLibrary(static_cast<HMODULE>(std::exchange(handle, nullptr)));
+    }
+}
+
+std::string SharedLibraryFileName(const std::string& name) { return name + ".dll"; }
+
+std::filesystem::path ProgramDirectory()
+{
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) {
+            return std::filesystem::current_path();
+        }
+        if (length < path.size()) {
+            path.resize(length);
+            return std::filesystem::path(path).parent_path();
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+} // namespace tw
