@@ -6,17 +6,10 @@
 #include <string>
 
 #include "platform/win32/GdiObjects.h"
+#include "platform/win32/WideText.h"
 
 namespace tw::text_painter {
 namespace {
-
-std::wstring Wide(std::string_view text)
-{
-    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(std::max(length, 0)), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-    return wide;
-}
 
 // A drawing context's default font, the system font, at `scale` device
 // pixels per logical pixel: the stock font itself at 1, so the text is the

@@ -26,6 +26,7 @@
 #include "settings/Registry.h"
 #include "settings/SettingsStore.h"
 #include "support/FakeDialog.h"
+#include "support/SaveRounds.h"
 #include "support/SettingsScope.h"
 #include "support/TemporaryStore.h"
 
@@ -107,37 +108,15 @@ TEST(PerUserStore, LivesInAPrivateFileInAPrivateFolderOrSaysOnceWhyItCannot)
               "Tumblewick: cannot save settings to " + PerUserStorePath().string() + ": Not a directory\n");
 }
 
-// Every field 0, as at process start.
-void ProcessStart(Settings& s) { s = Settings{}; }
-
-// Both records are nothing but 32-bit numbers.
-template <typename T> auto Fields(const T& record)
-{
-    return std::bit_cast<std::array<std::int32_t, sizeof(T) / sizeof(std::int32_t)>>(record);
-}
-
-template <typename T> T Filled(std::int32_t number)
-{
-    decltype(Fields(T{})) fields;
-    fields.fill(number);
-    return std::bit_cast<T>(fields);
-}
-
-constexpr std::int32_t kEntered = 1'000'000; // above every default score
+using test::Fields, test::kEntered, test::OlderSaveHeld, test::ProcessStart, test::SavesHeld;
 
 // A copy of the game saving first, first + 1, ... last, telling `report` (if
 // any) of each save that has returned; it exits with 1 when a save fails.
-// Save k is k as every setting and every number of the placement, and a high
-// score of kEntered + k under that name too, the settings first as in the game.
 pid_t StartSaving(std::int32_t first, std::int32_t last, int report = -1)
 {
     const pid_t child = fork();
     for (std::int32_t k = first; child == 0; ++k) {
-        test::FakeDialog rows;
-        rows.items[kFirstHighScoreNameItem].text = rows.items[kFirstHighScoreScoreItem].text = std::to_string(kEntered + k);
-        settings = Filled<Settings>(k);
-        if (!SaveSettings(Filled<WindowPlacement>(k)) || !SaveHighScores(rows, 0) ||
-            (report >= 0 && write(report, &k, sizeof k) != sizeof k)) {
+        if (!test::Save(k) || (report >= 0 && write(report, &k, sizeof k) != sizeof k)) {
             _exit(1);
         }
         if (k == last) {
@@ -145,36 +124,6 @@ pid_t StartSaving(std::int32_t first, std::int32_t last, int report = -1)
         }
     }
     return child;
-}
-
-// The save that the settings (with the placement) come from, -1 when they
-// hold values of more than one; and the saves whose entries the list holds,
-// best first, -1 for a row that is not one whole entry.
-std::pair<std::int32_t, std::vector<std::int32_t>> SavesHeld()
-{
-    test::SettingsScope scope(ProcessStart);
-    WindowPlacement placement;
-    LoadSettings(placement);
-    const std::int32_t k = placement.top;
-    // Save k loads as k into 17 of the 20 fields: not the orientation (mended), meld length or drop interval.
-    const auto fromSaveK = std::ranges::count(Fields(settings), k) + std::ranges::count(Fields(placement), k);
-    std::vector<std::int32_t> entries;
-    for (int row = 0; row < kHighScoreRowCount; ++row) {
-        const auto score = Text("Score" + std::to_string(row), 16, kHighScoresKey);
-        const bool whole = score && Text("Name" + std::to_string(row), 16, kHighScoresKey) == score;
-        entries.push_back(whole ? ScoreTextToNumber(*score) - kEntered : -1);
-    }
-    return {fromSaveK == 17 ? k : -1, entries};
-}
-
-// The older of the saves that the settings and the list come from; -1 when
-// either holds values of more than one save.
-std::int32_t OlderSaveHeld()
-{
-    const auto [k, entries] = SavesHeld();
-    const bool oneSave = std::ranges::adjacent_find(entries, [](auto above, auto below) { return below != above - 1; }) ==
-                         entries.end();
-    return oneSave && k >= 0 ? std::min(k, entries[0]) : -1;
 }
 
 // Each copy starts at the save after the older one held.

@@ -1,0 +1,234 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/SharedLibrary.h"
+#include "platform/win32/RegistryKey.h"
+#include "support/SaveRounds.h"
+
+namespace tw {
+namespace {
+
+const std::wstring kGameKey = L"Software\\Brindlecove\\Tumblewick";
+
+class RegistryStore : public ::testing::Test {
+protected:
+    void SetUp() override { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Brindlecove"); }
+    void TearDown() override { SetUp(); }
+
+    static void Put(const std::wstring& key, const std::wstring& name, DWORD type, const void* data, DWORD size)
+    {
+        const RegistryKey made = RegistryKey::Create(HKEY_CURRENT_USER, key);
+        ASSERT_EQ(RegSetValueExW(made.Get(), name.c_str(), 0, type, static_cast<const BYTE*>(data), size), 0);
+    }
+    static void PutNumber(const std::wstring& key, const std::wstring& name, DWORD number)
+    {
+        Put(key, name, REG_DWORD, &number, sizeof number);
+    }
+    // The names and types of a key's values, as the registry holds them.
+    static std::vector<std::pair<std::wstring, DWORD>> ValuesOf(const std::wstring& key)
+    {
+        std::vector<std::pair<std::wstring, DWORD>> values;
+        const RegistryKey opened = RegistryKey::Open(HKEY_CURRENT_USER, key, KEY_READ);
+        wchar_t name[256];
+        DWORD type = 0;
+        for (DWORD i = 0, size = 256; RegEnumValueW(opened.Get(), i, name, &size, nullptr, &type, nullptr, nullptr) == 0;
+             ++i, size = 256) {
+            values.emplace_back(name, type);
+        }
+        std::ranges::sort(values);
+        return values;
+    }
+    static std::vector<std::wstring> KeysUnder(const std::wstring& key)
+    {
+        std::vector<std::wstring> keys;
+        const RegistryKey opened = RegistryKey::Open(HKEY_CURRENT_USER, key, KEY_READ);
+        wchar_t name[256];
+        for (DWORD i = 0, size = 256; RegEnumKeyExW(opened.Get(), i, name, &size, nullptr, nullptr, nullptr, nullptr) == 0;
+             ++i, size = 256) {
+            keys.emplace_back(name);
+        }
+        return keys;
+    }
+};
+
+TEST_F(RegistryStore, SavesLandUnderTheGamesKeyWithTheirNamesAndTypesAndComeBack)
+{
+    test::SettingsScope scope([](Settings& s) { s.Beep = 0, s.UpDown = -1, s.BackgroundColor = 0x123456; });
+    ASSERT_TRUE(SaveSettings({100, 120, 800, 600, 2}));
+    ASSERT_TRUE(WriteRegistryString(RegistryRoot::CurrentUser, kHighScoresKey, "Name0", "Zoë ♣"));
+    const auto values = ValuesOf(kGameKey);
+    ASSERT_EQ(values.size(), 19u);
+    for (const std::wstring name : {L"FirstBoot", L"SwapMode", L"UpDown", L"Beep", L"Top", L"Left", L"Width",
+                                    L"Height", L"MinMax", L"BackgroundColor", L"ShowNagDlg"}) {
+        EXPECT_NE(std::ranges::find(values, std::pair(name, DWORD{REG_DWORD})), values.end());
+    }
+    EXPECT_EQ(ValuesOf(kGameKey + L"\\HighScores"), (std::vector<std::pair<std::wstring, DWORD>>{{L"Name0", REG_SZ}}));
+    EXPECT_EQ(KeysUnder(L"Software\\Brindlecove"), std::vector<std::wstring>{L"Tumblewick"}) << "no key left over";
+
+    test::SettingsScope loaded(test::ProcessStart);
+    WindowPlacement placement;
+    LoadSettings(placement);
+    EXPECT_EQ(std::tuple(settings.Beep, settings.UpDown, settings.BackgroundColor, test::Fields(placement)),
+              std::tuple(0, -1, 0x123456, test::Fields(WindowPlacement{100, 120, 800, 600, 2})));
+    std::string name;
+    EXPECT_TRUE(ReadRegistryString(RegistryRoot::CurrentUser, "SOFTWARE\\brindlecove\\tumblewick\\highscores", "name0",
+                                   name, 64));
+    EXPECT_EQ(name, "Zoë ♣");
+}
+
+TEST_F(RegistryStore, MissingOrWronglyTypedValuesReadAsTheirDefaults)
+{
+    const wchar_t five[] = L"5";
+    const unsigned long long wide = 7;
+    Put(kGameKey, L"Beep", REG_SZ, five, sizeof five);
+    Put(kGameKey, L"Music", REG_QWORD, &wide, sizeof wide);
+    Put(kGameKey, L"UpDown", REG_BINARY, "\x01\x00\x00\x00", 4);
+    PutNumber(kGameKey + L"\\HighScores", L"Name0", 5);
+    test::SettingsScope loaded(test::ProcessStart);
+    WindowPlacement placement;
+    LoadSettings(placement);
+    const Settings defaults = Settings::Defaults();
+    EXPECT_EQ(std::tuple(settings.Beep, settings.Music, settings.UpDown, settings.SwapMode),
+              std::tuple(defaults.Beep, defaults.Music, defaults.UpDown, defaults.SwapMode));
+    std::string name;
+    EXPECT_FALSE(ReadRegistryString(RegistryRoot::CurrentUser, kHighScoresKey, "Name0", name, 64));
+    EXPECT_FALSE(DeleteRegistryKey(RegistryRoot::CurrentUser, kTumblewickKey)) << "it has a subkey";
+    EXPECT_TRUE(ClearHighScores());
+    EXPECT_EQ(KeysUnder(kGameKey), std::vector<std::wstring>{});
+}
+
+// What a save killed at each of its steps leaves, and which save the next
+// read finds: the old one until the save's journal was complete, then the
+// new one, even over a key the save had half made.
+TEST_F(RegistryStore, ASaveKilledAtAnyStepIsSettledAtTheNextRead)
+{
+    const struct {
+        const char* step;
+        std::vector<std::tuple<std::wstring, std::wstring, DWORD>> values; // key suffix, name, value
+        std::pair<int, int> read;                                           // Beep, Music
+    } cases[] = {
+        {"writing the journal", {{L"", L"Beep", 1}, {L"", L"Music", 1}, {L".pending", L"Beep", 0}}, {1, 1}},
+        {"the journal complete",
+         {{L"", L"Beep", 1}, {L"", L"Music", 1}, {L".pending", L"Beep", 0}, {L".pending", L"Music", 0},
+          {L".pending", L"Tumblewick.SaveComplete", 1}},
+         {0, 0}},
+        {"the key half made",
+         {{L"", L"Beep", 0}, {L"", L"Music", 1}, {L".pending", L"Beep", 0}, {L".pending", L"Music", 0},
+          {L".pending", L"Tumblewick.SaveComplete", 1}},
+         {0, 0}},
+        {"a first save, journal complete",
+         {{L".pending", L"Beep", 0}, {L".pending", L"Music", 0}, {L".pending", L"Tumblewick.SaveComplete", 1}},
+         {0, 0}},
+    };
+    for (const auto& [step, values, read] : cases) {
+        SCOPED_TRACE(step);
+        SetUp();
+        for (const auto& [suffix, name, number] : values) {
+            PutNumber(kGameKey + suffix, name, number);
+        }
+        const auto number = [](const char* name) {
+            return ReadRegistryDword(RegistryRoot::CurrentUser, kTumblewickKey, name, 9);
+        };
+        EXPECT_EQ(std::pair(number("Beep"), number("Music")), read);
+        EXPECT_EQ(KeysUnder(L"Software\\Brindlecove"), std::vector<std::wstring>{L"Tumblewick"});
+        EXPECT_EQ(ValuesOf(kGameKey).size(), 2u);
+    }
+}
+
+// Copies of the game saving through the saver beside this program.
+class Saver {
+public:
+    Saver(int first, int last)
+    {
+        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+        CreatePipe(&output, &childOutput, &inherit, 0);
+        SetHandleInformation(output, HANDLE_FLAG_INHERIT, 0);
+        STARTUPINFOW start{};
+        start.cb = sizeof start;
+        start.dwFlags = STARTF_USESTDHANDLES;
+        start.hStdOutput = childOutput;
+        std::wstring command = L"\"" + (ProgramDirectory() / "registry_saver.exe").wstring() + L"\" " +
+                               std::to_wstring(first) + L" " + std::to_wstring(last);
+        started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &start, &child);
+        CloseHandle(childOutput);
+    }
+    ~Saver()
+    {
+        if (started) {
+            TerminateProcess(child.hProcess, 9);
+            WaitForSingleObject(child.hProcess, INFINITE);
+            CloseHandle(child.hProcess);
+            CloseHandle(child.hThread);
+        }
+        CloseHandle(output);
+    }
+    bool Started() const { return started; }
+    // Ends the copy at once, as the system ends a program it kills.
+    void Kill() { TerminateProcess(child.hProcess, 9), WaitForSingleObject(child.hProcess, INFINITE); }
+    DWORD Wait()
+    {
+        DWORD code = 1;
+        WaitForSingleObject(child.hProcess, INFINITE);
+        GetExitCodeProcess(child.hProcess, &code);
+        return code;
+    }
+    // The last save it reported finished, `none` if none.
+    int LastFinished(int none)
+    {
+        std::string text;
+        char bytes[256];
+        for (DWORD read = 0; ReadFile(output, bytes, sizeof bytes, &read, nullptr) && read > 0;) {
+            text.append(bytes, read);
+        }
+        std::istringstream lines(text);
+        for (int k = 0; lines >> k;) {
+            none = k;
+        }
+        return none;
+    }
+
+private:
+    HANDLE output = nullptr, childOutput = nullptr;
+    PROCESS_INFORMATION child{};
+    bool started = false;
+};
+
+TEST_F(RegistryStore, AGameKilledWhileSavingKeepsEveryFinishedSaveAndNoHalfOfOne)
+{
+    std::int32_t held = kHighScoreRowCount;
+    {
+        Saver first(1, held);
+        ASSERT_TRUE(first.Started());
+        ASSERT_EQ(first.Wait(), 0u);
+    }
+    std::mt19937 random(20240611);
+    int finishedSaves = 0;
+    for (int round = 0; round < 40; ++round) {
+        Saver saver(held + 1, held + 1'000'000);
+        Sleep(random() % 150);
+        saver.Kill();
+        const int finished = saver.LastFinished(held);
+        finishedSaves += finished - held;
+        held = test::OlderSaveHeld();
+        ASSERT_GE(held, finished) << "round " << round << " (-1: a save only half kept)";
+    }
+    EXPECT_GT(finishedSaves, 15);
+}
+
+TEST_F(RegistryStore, TwoCopiesSavingAtOnceLoseNoSave)
+{
+    {
+        Saver one(1, 30), other(1, 30);
+        EXPECT_EQ(std::pair(one.Wait(), other.Wait()), std::pair(0ul, 0ul)) << "the later copy waits for the earlier";
+    }
+    EXPECT_EQ(test::SavesHeld(), std::pair(30, std::vector<std::int32_t>{30, 30, 29, 29, 28, 28, 27, 27, 26, 26}));
+}
+
+} // namespace
+} // namespace tw
