@@ -77,13 +77,12 @@ struct Renderer {
 // Periods of 23.97 and 54.55 samples: rounding them to whole samples would
 // put these long tones audibly out of tune. Both ends fade within their ramps,
 // as a square wave switched on or off at full height clicks, yet a 5 ms tone
-// still reaches full height. Without a positive frequency and duration
-// nothing is heard.
+// still reaches full height. Without a positive frequency nothing is heard
+// (a duration that is not positive leaves no samples to hear).
 TEST(SquareWave, HasThePitchLengthAndFadesAskedFor)
 {
     for (const auto [frequency, duration, rate, length] :
-         {std::array{1840, 1000, 44100, 44100}, {880, 500, 48000, 24000}, {440, 5, 44100, 220}, {0, 100, 44100, 0},
-          {440, 0, 44100, 0}, {-5, -5, 44100, 0}}) {
+         {std::array{1840, 1000, 44100, 44100}, {880, 500, 48000, 24000}, {440, 5, 44100, 220}, {0, 100, 44100, 0}}) {
         SCOPED_TRACE(std::to_string(frequency) + " Hz, " + std::to_string(duration) + " ms");
         const SquareWave wave(frequency, duration, rate);
         const std::vector<float> samples = Samples(wave);
@@ -102,15 +101,33 @@ TEST(SquareWave, HasThePitchLengthAndFadesAskedFor)
     }
 }
 
-// Nothing sounding costs nothing: the synth is no longer run once its reverb
-// has died away (its trace of DC is gone too), until a song holds the output
-// again. A tone alone does not wake it. The device asks for large blocks;
-// tones asked for while one plays keep their spacing in the next, rather than
-// the last one replacing the rest, as the level-advance run of short tones needs.
-TEST(AudioOutput, RestsOnceNothingSoundsAndStartsEachToneWhereItWasAskedForOneBlockOn)
+// Without a device the output is silent, says nothing and still takes a
+// tone's time. Rendered all the same, it adds the tone to the buffers' own
+// contents (the synthesizer has nothing to play), on both channels, across
+// blocks and past the tone's end; its reverb adds a trace of DC against
+// denormals, so "silent" is never quite 0. Nothing sounding costs nothing:
+// the synth is no longer run once its reverb has died away (its trace of DC
+// is gone too), until a song holds the output again. A tone alone does not
+// wake it. The device asks for large blocks; tones asked for while one plays
+// keep their spacing in the next, rather than the last one replacing the
+// rest, as the level-advance run of short tones needs.
+TEST(AudioOutput, WithoutADeviceAddsEachToneWhereItWasAskedForInItsTimeAndRestsOnceNothingSounds)
 {
+    testing::internal::CaptureStderr();
+    { AudioOutput defaultOutput; }
     Renderer render;
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     const int rate = render.Rate();
+    const std::vector<float> onTop = Samples(SquareWave(440, 200, rate), 0.25f, 512);
+    render.output.StartTone(440, 200);
+    EXPECT_THAT(render.Frames(static_cast<int>(onTop.size()), 0.25f), Pointwise(FloatNear(1e-6f), onTop));
+    EXPECT_THAT(render.right, Pointwise(FloatNear(1e-6f), onTop));
+    for (int frequency : {440, 0}) {
+        const auto start = std::chrono::steady_clock::now();
+        render.output.Beep(frequency, 50);
+        EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(50)) << frequency;
+    }
+
     EXPECT_TRUE(render.RestsAfter(rate * 6 / 10));
     EXPECT_THAT(render.Frames(256), Pointwise(FloatNear(0), std::vector<float>(256, 0)));
 
@@ -306,27 +323,6 @@ TEST_F(GeneralMidiSongs, StartWithTheirOwnInstrumentsOnly)
     EXPECT_EQ(loaded, "1:0/73 9:128/0 ");
 }
 
-// Without a device the output is silent, says nothing and still takes a
-// tone's time. Rendered all the same, it adds the
-// tone to the buffers' own contents (the synthesizer has nothing to play), on
-// both channels, across blocks and past the tone's end; its reverb adds a
-// trace of DC against denormals, so "silent" is never quite 0.
-TEST(AudioOutput, WithoutADeviceIsSilentAndAddsTheToneToWhatIsRenderedInItsTime)
-{
-    testing::internal::CaptureStderr();
-    { AudioOutput defaultOutput; }
-    Renderer render;
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-    const std::vector<float> onTop = Samples(SquareWave(440, 200, render.Rate()), 0.25f, 512);
-    render.output.StartTone(440, 200);
-    EXPECT_THAT(render.Frames(static_cast<int>(onTop.size()), 0.25f), Pointwise(FloatNear(1e-6f), onTop));
-    EXPECT_THAT(render.right, Pointwise(FloatNear(1e-6f), onTop));
-    for (int frequency : {440, 0}) {
-        const auto start = std::chrono::steady_clock::now();
-        render.output.Beep(frequency, 50);
-        EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(50)) << frequency;
-    }
-}
 
 // A frozen server, one that takes connections and never answers, holds the
 // game up for one deadline, not for the client library's own half minute per
