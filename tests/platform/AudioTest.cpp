@@ -321,6 +321,7 @@ TEST(SoundServer, CostsOneDeadlineFrozenAndFreesStoppedPlayersWhileMusicPlaysAnd
 
     ASSERT_TRUE(PumpUntil([&] { return output.Resting(); }, 3));
     PumpUntil([] { return false; }, 1.5); // the streams pause
+    // The server crashes and comes back.
     ASSERT_TRUE(server.Start()) << "after a crash";
     output.StartTone(440, 100);
     EXPECT_TRUE(PumpUntil([&] { return output.Resting(); }, 3)) << "the tone was never played";
