@@ -153,10 +153,7 @@ TEST_F(MainWindowTest, MenuSessionAndFocusAgreeWithTheScreenInEveryOrder)
     QWidget other;
     other.setGeometry(900, 50, 200, 200);
     other.show();
-    const auto activate = [](QWidget& widget) {
-        widget.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&widget));
-    };
+    const auto activate = [](QWidget& w) { w.activateWindow(); ASSERT_TRUE(QTest::qWaitForWindowActive(&w)); };
     for (const auto& [steps, heard] : cases) {
         SCOPED_TRACE(testing::PrintToString(steps));
         Make();
@@ -292,7 +289,8 @@ TEST_F(MainWindowTest, ClientAreaIsPaintedAndPresentedAtOnceAndZoomedOnceThePlay
 }
 
 // The window stands on the screen by its frame rectangle, reads it back, and
-// gets no smaller than the handler's sizing rule allows.
+// gets no smaller than the handler's sizing rule allows; what a dialog
+// centres on is the frame too.
 TEST_F(MainWindowTest, PlacementAndMinimumSizeCountTheFrame)
 {
     const auto placement = [&] { return std::pair(window->GetPlacement().normal, window->GetPlacement().maximized); };
@@ -316,6 +314,11 @@ TEST_F(MainWindowTest, PlacementAndMinimumSizeCountTheFrame)
     handler.minimum = {700, 500};
     Make();
     EXPECT_EQ(Widget()->minimumSize(), QSize(700, 500)); // no frame known yet
+    // Maximising is asynchronous on X11, so a window just told to maximise
+    // still has its normal geometry; a dialog centred on it uses the screen's.
+    EXPECT_EQ(SeenFrameGeometry(*Widget()), Widget()->frameGeometry());
+    Widget()->setWindowState(Qt::WindowMaximized);
+    EXPECT_EQ(SeenFrameGeometry(*Widget()), Widget()->screen()->availableGeometry());
 }
 
 // The playfield is shown as large as the widget holds it and centred; the
@@ -363,38 +366,23 @@ TEST(Zoom, ShowsThePlayfieldAsLargeAsTheWidgetHoldsItAndCentred)
     }
 }
 
-// Maximising is asynchronous on X11, so a window just told to maximise still
-// has its normal geometry; a dialog centred on it must use the screen's area.
-TEST(SeenFrameGeometry, OfAMaximisedWindowIsItsScreensAvailableArea)
-{
-    QWidget window;
-    window.setGeometry(100, 100, 300, 200);
-    EXPECT_EQ(SeenFrameGeometry(window), window.frameGeometry());
-    window.setWindowState(Qt::WindowMaximized);
-    ASSERT_NE(window.screen(), nullptr);
-    EXPECT_EQ(SeenFrameGeometry(window), window.screen()->availableGeometry());
-}
-
 // The device pixel ratio is fixed when the application starts, so the
 // doubled screen runs in a process of its own.
-TEST(MainWindowScale, DoubledScreenGivesTheImageTwoDevicePixelsPerLogicalPixel)
+TEST_F(MainWindowTest, DoubledScreenGivesTheImageTwoDevicePixelsPerLogicalPixel)
 {
     if (qEnvironmentVariableIsEmpty("QT_SCALE_FACTOR")) {
         qputenv("QT_SCALE_FACTOR", "2");
-        EXPECT_EQ(QProcess::execute(QCoreApplication::applicationFilePath(),
-                                    {QStringLiteral("--gtest_filter=MainWindowScale.Doubled*")}),
-                  0);
+        const QStringList only{QStringLiteral("--gtest_filter=MainWindowTest.DoubledScreen*")};
+        EXPECT_EQ(QProcess::execute(QCoreApplication::applicationFilePath(), only), 0);
         qunsetenv("QT_SCALE_FACTOR");
         return;
     }
-    test::RecordingWindowHandler handler;
-    const auto window = MainWindow::Create({"Tumblewick", kNormal, nullptr, 0, 0}, handler);
     window->Show(false);
-    ASSERT_EQ(ClientAreaWidget(*window)->devicePixelRatio(), 2);
+    ASSERT_EQ(Client()->devicePixelRatio(), 2);
     const Bitmap& image = window->ClientArea().Image();
     EXPECT_EQ(image.Scale(), 2);
     EXPECT_EQ(window->GetClientRect(), Rect::FromSize(0, 0, image.Width(), image.Height()));
-    EXPECT_EQ(image.Width(), ClientAreaWidget(*window)->width());
+    EXPECT_EQ(image.Width(), Client()->width());
 }
 
 } // namespace
