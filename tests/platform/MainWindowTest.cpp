@@ -67,8 +67,10 @@ protected:
 // Qt's keys, auto-repeated or not, reach the handler as virtual key codes;
 // keypad digits are NumLock on, keypad arrows NumLock off. The accelerator
 // table's keys give commands instead, About's by the character on any layout,
-// and Alt with a key leaves the menu bar closed. "": nothing reaches the handler.
-TEST_F(MainWindowTest, KeysGiveKeyCodesAndAcceleratorsGiveCommands)
+// and Alt with a key leaves the menu bar closed. "": nothing reaches the
+// handler. The menu's texts show the accelerators, but its items have no
+// shortcuts of their own to steal the keys.
+TEST_F(MainWindowTest, KeysGiveKeyCodesAndAcceleratorsAndMenuItemsGiveCommands)
 {
     using enum Qt::Key;
     struct Case { int key; Qt::KeyboardModifiers modifiers; const char* text; std::string heard; bool repeat = false; };
@@ -100,22 +102,15 @@ TEST_F(MainWindowTest, KeysGiveKeyCodesAndAcceleratorsGiveCommands)
         EXPECT_EQ(Widget()->menuBar()->activeAction(), nullptr);
         EXPECT_TRUE(Client()->hasFocus());
     }
-}
 
-// The texts show the accelerators, but the items have no shortcuts of their
-// own to steal the keys.
-TEST_F(MainWindowTest, MenuItemsHaveTheirTextsAndCommandsButNoShortcuts)
-{
     Log seen;
     for (const QAction* title : Widget()->menuBar()->actions()) {
         seen.push_back(title->text().toStdString());
         for (QAction* item : title->menu()->actions()) {
             EXPECT_TRUE(item->shortcut().isEmpty());
             seen.push_back(item->isSeparator() ? "-" : item->text().toStdString());
-            if (!item->isSeparator()) {
-                item->trigger();
-                std::ranges::copy(handler.Take(), std::back_inserter(seen));
-            }
+            item->trigger(); // a separator has no command
+            std::ranges::copy(handler.Take(), std::back_inserter(seen));
         }
     }
     EXPECT_EQ(seen, (Log{"&Game", "&New\tCtrl+N", "command 32773", "-", "High Score List...", "command 32776",
@@ -263,12 +258,9 @@ TEST_F(MainWindowTest, ClientAreaIsPaintedAndPresentedAtOnceAndZoomedOnceThePlay
     Widget()->resize(Widget()->size() + QSize(40, 30));
     EXPECT_EQ(handler.Take(), painted(larger));
     EXPECT_EQ(&window->ClientArea().Image(), image);
-    EXPECT_EQ(image->Width(), larger.width());
-    EXPECT_EQ(window->GetClientRect(), Rect::FromSize(0, 0, larger.width(), larger.height()));
     handler.background = Rgb(0, 0, 255);
     window->Redraw();
     EXPECT_EQ(handler.Take(), painted(larger));
-    EXPECT_EQ(image->GetPixel(0, 0), Rgb(0, 0, 255));
 
     ASSERT_TRUE(QTest::qWaitForWindowExposed(Widget()));
     EXPECT_EQ(Client()->geometry(), Widget()->rect().adjusted(0, Widget()->menuBar()->height(), 0, 0));
