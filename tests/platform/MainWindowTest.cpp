@@ -235,10 +235,9 @@ TEST_F(MainWindowTest, CommandsComeInOrderAndClosingAndDestroyingEndTheWindowOnc
 // Showing, resizing and Redraw erase and paint the client area at once, into
 // an image of its new size that is still the same object; drawing is on the
 // screen before the drawing call returns. Zoomed, the game still draws in
-// logical pixels: the
-// client rectangle is the playfield's height and the widget's width at the
-// zoom, every logical pixel is shown zoom times larger, and the bands above
-// and below take the erased background's colour.
+// logical pixels: the client rectangle is the playfield's height and the
+// widget's width at the zoom, every logical pixel is shown zoom times larger,
+// and the bands above and below take the erased background's colour.
 TEST_F(MainWindowTest, ClientAreaIsPaintedAndPresentedAtOnceAndZoomedOnceThePlayfieldFitsTwice)
 {
     const Bitmap* image = &window->ClientArea().Image();
