@@ -178,6 +178,7 @@ TEST(Cards32Scale, DoubleScaleIsRenderedAtTwiceTheSizeAndDrawExtAtTheRequestedOn
     }
     EXPECT_GT(splitBlocks, 200);
     EXPECT_EQ(Drew(cdtDrawExt(&stretched.target, 5, 6, 142, 48, kBack, CDT_BACKS, 0), stretched), std::pair(1, Area{5, 6, 147, 54}));
+    EXPECT_EQ(stretched.at(5, 6), kBackground); // the corner stays see-through
     EXPECT_EQ(cdtDrawExt(&stretched.target, 0, 0, 0, 48, kBack, CDT_BACKS, 0), 0);
     EXPECT_EQ(cdtDrawExt(&stretched.target, 0, 0, 71, -1, kBack, CDT_BACKS, 0), 0);
     constexpr std::uint32_t W = 0xFFFFFFFF;
