@@ -67,15 +67,15 @@ namespace {
 // Combines every pixel of `image` that lands on the target, with its
 // top-left corner at (x, y), into the target pixel beneath it.
 template <typename Combine>
-void forEachCoveredPixel(const CdtTarget& target, std::int64_t x, std::int64_t y, const QImage& image,
+void forEachCoveredPixel(const CdtTarget& target, std::int64_t x, std::int64_t y, const Image& image,
                          Combine combine)
 {
-    const Span s = clip(target, x, y, image.width(), image.height());
+    const Span s = clip(target, x, y, image.width, image.height);
     if (s.empty()) {
         return;
     }
     for (std::int64_t ty = s.top; ty < s.bottom; ++ty) {
-        const auto* src = reinterpret_cast<const QRgb*>(image.constScanLine(static_cast<int>(ty - y)));
+        const std::uint32_t* src = image.row(static_cast<int>(ty - y));
         std::uint32_t* dst = rowOf(target, ty);
         for (std::int64_t tx = s.left; tx < s.right; ++tx) {
             dst[tx] = combine(src[tx - x], dst[tx]);
@@ -86,25 +86,21 @@ void forEachCoveredPixel(const CdtTarget& target, std::int64_t x, std::int64_t y
 } // namespace
 
 void Blit::composite(const CdtTarget& target, std::int64_t x, std::int64_t y,
-                     const QImage& image)
+                     const Image& image)
 {
-    if (image.format() != QImage::Format_ARGB32_Premultiplied) {
-        composite(target, x, y, image.convertToFormat(QImage::Format_ARGB32_Premultiplied));
-        return;
-    }
     forEachCoveredPixel(target, x, y, image, over);
 }
 
 void Blit::copySolid(const CdtTarget& target, std::int64_t x, std::int64_t y, const SolidImage& solid)
 {
-    const QImage& image = solid.image();
-    const Span s = clip(target, x, y, image.width(), image.height());
+    const Image& image = solid.image();
+    const Span s = clip(target, x, y, image.width, image.height);
     if (s.empty()) {
         return;
     }
     for (std::int64_t ty = s.top; ty < s.bottom; ++ty) {
         const int imageRow = static_cast<int>(ty - y);
-        const auto* src = reinterpret_cast<const QRgb*>(image.constScanLine(imageRow));
+        const std::uint32_t* src = image.row(imageRow);
         std::uint32_t* dst = rowOf(target, ty);
         const SolidImage::Run& run = solid.run(imageRow);
         if (run.single) {

@@ -1,9 +1,8 @@
 #pragma once
 
-#include <QImage>
-
 #include <cstdint>
 
+#include "cards32/Image.h"
 #include "cards32/SolidImage.h"
 #include "cards32/cards32.h"
 
@@ -16,10 +15,10 @@ public:
     // Whether the target can be drawn on at all.
     static bool isUsable(const CdtTarget* target);
 
-    // Composites a premultiplied ARGB image source-over with its top-left at
+    // Composites an image source-over with its top-left at
     // (x, y), so transparent pixels leave the target as it was.
     static void composite(const CdtTarget& target, std::int64_t x, std::int64_t y,
-                          const QImage& image);
+                          const Image& image);
 
     // Sets every pixel of the w x h rectangle at (x, y) to an opaque colour.
     static void fill(const CdtTarget& target, std::int64_t x, std::int64_t y,

@@ -1,19 +1,24 @@
 #include "cards32/CardImageCache.h"
 
+#include "cards32/CardMetrics.h"
+
 namespace cards32 {
 
 std::shared_ptr<const SolidImage> CardImageCache::image(ImageKind kind, int index, int scale)
 {
+    if (!IsCardImage(kind, index) || scale < 1 || scale > kMaxScale) {
+        return nullptr;
+    }
     const Key key{kind, index, scale};
     std::lock_guard lock(mutex_);
     if (auto found = images_.find(key); found != images_.end()) {
         return found->second;
     }
-    QImage rendered = CardRenderer::render(kind, index, scale);
-    if (rendered.isNull()) {
+    std::optional<Image> rendered = RenderCardImage(kind, index, scale);
+    if (!rendered) {
         return nullptr;
     }
-    auto solid = std::make_shared<const SolidImage>(std::move(rendered));
+    auto solid = std::make_shared<const SolidImage>(std::move(*rendered));
     images_.emplace(key, solid);
     return solid;
 }

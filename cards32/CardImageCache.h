@@ -1,9 +1,7 @@
 #pragma once
 
-#include "cards32/CardRenderer.h"
+#include "cards32/CardImages.h"
 #include "cards32/SolidImage.h"
-
-#include <QImage>
 
 #include <map>
 #include <memory>
@@ -17,7 +15,7 @@ namespace cards32 {
 // more than copying it.
 class CardImageCache {
 public:
-    // The image, rendering it if needed; null when the renderer refuses.
+    // The image, rendering it if needed; null when there is no such image.
     // Shared, so a draw never copies it and `clear` never pulls it from under
     // a draw in progress.
     std::shared_ptr<const SolidImage> image(ImageKind kind, int index, int scale);

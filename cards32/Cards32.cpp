@@ -7,8 +7,7 @@
 #include "cards32/Blit.h"
 #include "cards32/CardImageCache.h"
 #include "cards32/CardMetrics.h"
-
-#include <QImage>
+#include "cards32/Stretch.h"
 
 #include <cstdint>
 #include <optional>
@@ -49,10 +48,7 @@ std::int32_t draw(const CdtTarget* target, std::int32_t x, std::int32_t y, std::
     }
 
     const std::optional<ImageKind> kind = kindOf(mode);
-    if (!kind || !CardRenderer::isValid(*kind, card)) {
-        return 0;
-    }
-    const std::shared_ptr<const SolidImage> solid = sharedCache().image(*kind, card, target->scale);
+    const std::shared_ptr<const SolidImage> solid = kind ? sharedCache().image(*kind, card, target->scale) : nullptr;
     if (!solid) {
         return 0;
     }
@@ -64,9 +60,7 @@ std::int32_t draw(const CdtTarget* target, std::int32_t x, std::int32_t y, std::
         return 0;
     }
     // Smooth scaling gives the edge half-covered pixels again.
-    const QImage image = solid->image().scaled(static_cast<int>(width), static_cast<int>(height),
-                                               Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    Blit::composite(*target, left, top, image);
+    Blit::composite(*target, left, top, Stretched(solid->image(), static_cast<int>(width), static_cast<int>(height)));
     return 1;
 }
 

@@ -6,9 +6,9 @@ namespace cards32 {
 
 namespace {
 
-bool isOpaque(QRgb pixel) { return (pixel >> 24) == 0xFF; }
+bool isOpaque(std::uint32_t pixel) { return (pixel >> 24) == 0xFF; }
 
-SolidImage::Run runOf(const QRgb* row, int width)
+SolidImage::Run runOf(const std::uint32_t* row, int width)
 {
     int begin = 0;
     while (begin < width && !isOpaque(row[begin])) {
@@ -27,14 +27,11 @@ SolidImage::Run runOf(const QRgb* row, int width)
 
 } // namespace
 
-SolidImage::SolidImage(QImage image) : image_(std::move(image))
+SolidImage::SolidImage(Image image) : image_(std::move(image))
 {
-    if (image_.format() != QImage::Format_ARGB32_Premultiplied) {
-        image_ = image_.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    }
-    runs_.reserve(static_cast<std::size_t>(image_.height()));
-    for (int y = 0; y < image_.height(); ++y) {
-        runs_.push_back(runOf(reinterpret_cast<const QRgb*>(image_.constScanLine(y)), image_.width()));
+    runs_.reserve(static_cast<std::size_t>(image_.height));
+    for (int y = 0; y < image_.height; ++y) {
+        runs_.push_back(runOf(image_.row(y), image_.width));
     }
 }
 

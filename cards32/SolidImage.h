@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QImage>
+#include "cards32/Image.h"
 
 #include <vector>
 
@@ -20,13 +20,13 @@ public:
         bool single = false;
     };
 
-    explicit SolidImage(QImage image);
+    explicit SolidImage(Image image);
 
-    const QImage& image() const { return image_; }
+    const Image& image() const { return image_; }
     const Run& run(int row) const { return runs_[static_cast<std::size_t>(row)]; }
 
 private:
-    QImage image_;
+    Image image_;
     std::vector<Run> runs_;
 };
 

@@ -33,7 +33,8 @@
 #include <vector>
 
 #include "cards32/CardMetrics.h"
-#include "cards32/SuitShapes.h"
+#include "cards32/linux/Palette.h"
+#include "cards32/linux/SuitShapes.h"
 
 namespace {
 

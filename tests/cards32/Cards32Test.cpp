@@ -3,13 +3,15 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <tuple>
 #include <utility>
 #include <vector>
 
 #include "cards32/Blit.h"
 #include "cards32/CardImageCache.h"
-#include "cards32/CardRenderer.h"
+#include "cards32/Stretch.h"
 #include "cards32/cards32.h"
+#include "cards32/linux/CardRenderer.h"
 #include "support/TestOutput.h"
 
 namespace {
@@ -71,7 +73,8 @@ std::vector<std::uint32_t> Drawn(int card, int mode)
 // (that the background stays outside the corners, the highlights' test
 // sees). At every scale faces, highlights and backs cover their whole
 // rectangle but within CDT_CORNER of its corners, the corner itself left
-// clear, as the falling card's save-under relies on.
+// clear, as the falling card's save-under relies on. The module gets the Qt
+// renderer's image pixel for pixel.
 TEST(Cards32Draw, AFaceKeepsTheBackgroundOutsideItsRoundedCornersOnly)
 {
     const std::vector<std::uint32_t> face = Drawn(kAceOfSpades, CDT_FACES);
@@ -79,16 +82,20 @@ TEST(Cards32Draw, AFaceKeepsTheBackgroundOutsideItsRoundedCornersOnly)
     EXPECT_LT(face[35] & 0xFF, 0x40u);
     for (auto [kind, index] : {std::pair{ImageKind::Face, kAceOfSpades}, {ImageKind::Highlight, kKingOfHearts}, {ImageKind::Back, kBack}}) {
         for (int scale = 1; scale <= 8; ++scale) {
-            const QImage image = CardRenderer::render(kind, index, scale);
-            const int corner = CDT_CORNER * scale, width = image.width(), height = image.height();
+            const cards32::Image image = *cards32::RenderCardImage(kind, index, scale);
+            const QImage painted = CardRenderer::render(kind, index, scale);
+            const auto* paintedPixels = reinterpret_cast<const std::uint32_t*>(painted.constBits());
+            EXPECT_EQ(std::pair(image.width, image.pixels),
+                      std::pair(painted.width(), std::vector(paintedPixels, paintedPixels + painted.width() * painted.height())));
+            const int corner = CDT_CORNER * scale, width = image.width, height = image.height;
             int seeThroughElsewhere = 0;
             for (int y = 0; y < height; ++y) {
                 for (int x = 0; x < width; ++x) {
                     const bool inCorner = (x < corner || x >= width - corner) && (y < corner || y >= height - corner);
-                    seeThroughElsewhere += qAlpha(image.pixel(x, y)) != 255 && !inCorner;
+                    seeThroughElsewhere += image.row(y)[x] >> 24 != 255 && !inCorner;
                 }
             }
-            EXPECT_EQ(std::pair(seeThroughElsewhere, qAlpha(image.pixel(0, height - 1))), std::pair(0, 0)) << index << " at " << scale;
+            EXPECT_EQ(std::pair(seeThroughElsewhere, image.row(height - 1)[0]), std::pair(0, 0u)) << index << " at " << scale;
         }
     }
 }
@@ -138,7 +145,7 @@ TEST(Cards32Clipping, CopiesOnlyOpaquePixelsOfAnyRowShape)
 {
     constexpr std::uint32_t O = 0xFF00FF00, T = 0; // opaque, transparent
     const std::uint32_t rows[4][4] = {{T, O, O, T}, {O, T, O, T}, {T, T, T, T}, {O, O, O, O}};
-    const cards32::SolidImage solid(QImage(reinterpret_cast<const uchar*>(rows), 4, 4, QImage::Format_ARGB32_Premultiplied));
+    const cards32::SolidImage solid(cards32::Image{4, 4, std::vector(&rows[0][0], &rows[0][0] + 16)});
     for (const int x : {-1, 0, 3}) {
         PixelBuffer buffer(5, 4, kBackground, 1, 2);
         cards32::Blit::copySolid(buffer.target, x, 0, solid);
@@ -154,7 +161,9 @@ TEST(Cards32Clipping, CopiesOnlyOpaquePixelsOfAnyRowShape)
 
 // An enlarged 1x image would be made of identical 2x2 blocks; a card rendered
 // at 2x has edges that fall inside those blocks. cdtDrawExt stretches to any
-// size but an empty one.
+// size but an empty one, each new pixel the average of what it covers: shrunk
+// to 3x3, a 4x4 square missing its top-left quarter keeps a clear corner and
+// gets half- and three-quarter-covered pixels along the notch.
 TEST(Cards32Scale, DoubleScaleIsRenderedAtTwiceTheSizeAndDrawExtAtTheRequestedOne)
 {
     PixelBuffer removed(400, 400, kBackground, 2), buffer(142, 192, kBackground, 2), stretched(300, 300, kBackground);
@@ -169,8 +178,13 @@ TEST(Cards32Scale, DoubleScaleIsRenderedAtTwiceTheSizeAndDrawExtAtTheRequestedOn
     }
     EXPECT_GT(splitBlocks, 200);
     EXPECT_EQ(Drew(cdtDrawExt(&stretched.target, 5, 6, 142, 48, kBack, CDT_BACKS, 0), stretched), std::pair(1, Area{5, 6, 147, 54}));
+    EXPECT_EQ(stretched.at(5, 6), kBackground); // the corner stays see-through
     EXPECT_EQ(cdtDrawExt(&stretched.target, 0, 0, 0, 48, kBack, CDT_BACKS, 0), 0);
     EXPECT_EQ(cdtDrawExt(&stretched.target, 0, 0, 71, -1, kBack, CDT_BACKS, 0), 0);
+    constexpr std::uint32_t W = 0xFFFFFFFF;
+    const cards32::Image notched = cards32::Stretched({4, 4, {0, 0, W, W, 0, 0, W, W, W, W, W, W, W, W, W, W}}, 3, 3);
+    EXPECT_EQ(std::tuple(notched.width, notched.height, notched.pixels),
+              std::tuple(3, 3, std::vector<std::uint32_t>{0, 0x80808080, W, 0x80808080, 0xBFBFBFBF, W, W, W, W}));
 }
 
 // Animating draws the plain back for any frame, and drawing after cdtTerm
@@ -253,7 +267,8 @@ TEST(Cards32Cache, RendersEachCardOncePerScaleUntilCleared)
     cards32::CardImageCache cache;
     const auto first = cache.image(ImageKind::Face, 7, 1);
     EXPECT_EQ(cache.image(ImageKind::Face, 7, 1), first); // the same stored image
-    EXPECT_EQ(cache.image(ImageKind::Face, 7, 2)->image().size(), QSize(142, 192));
+    const cards32::Image& doubled = cache.image(ImageKind::Face, 7, 2)->image();
+    EXPECT_EQ(std::pair(doubled.width, doubled.height), std::pair(142, 192));
     EXPECT_EQ(cache.image(ImageKind::Back, 7, 1), nullptr);
     cache.clear();
     EXPECT_NE(cache.image(ImageKind::Face, 7, 1), first);

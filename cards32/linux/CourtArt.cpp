@@ -1,7 +1,8 @@
-#include "cards32/CourtArt.h"
+#include "cards32/linux/CourtArt.h"
 
-#include "cards32/HalfTurn.h"
-#include "cards32/SuitShapes.h"
+#include "cards32/linux/HalfTurn.h"
+#include "cards32/linux/Palette.h"
+#include "cards32/linux/SuitShapes.h"
 
 #include <QPainter>
 #include <QPainterPath>

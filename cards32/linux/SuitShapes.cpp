@@ -1,4 +1,4 @@
-#include "cards32/SuitShapes.h"
+#include "cards32/linux/SuitShapes.h"
 
 #include <QTransform>
 

@@ -1,4 +1,4 @@
-#include "cards32/RankGlyphs.h"
+#include "cards32/linux/RankGlyphs.h"
 
 #include "cards32/CardMetrics.h"
 

@@ -1,21 +1,18 @@
 #pragma once
 
+#include "cards32/CardImages.h"
+
 #include <QImage>
 
 namespace cards32 {
 
-// What a cached image shows.
-enum class ImageKind { Face, Highlight, Back };
-
-// Renders one card image from scratch: premultiplied ARGB, 71 x 96 logical
-// pixels at the given scale, transparent outside the rounded corners.
+// Renders one card image from scratch with QPainter: premultiplied ARGB, 71 x
+// 96 logical pixels at the given scale, transparent outside the rounded
+// corners.
 class CardRenderer {
 public:
-    // Whether index names something of that kind: a card code 0-51 for faces
-    // and highlights, a design number for backs.
-    static bool isValid(ImageKind kind, int index);
-
-    // Null for an invalid index or scale.
+    // For an image IsCardImage accepts, at a scale from 1 to kMaxScale; null
+    // only when the image cannot be allocated.
     static QImage render(ImageKind kind, int index, int scale);
 
     // The face with its colours inverted and its shape kept, so corners stay

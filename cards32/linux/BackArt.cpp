@@ -1,7 +1,7 @@
-#include "cards32/BackArt.h"
+#include "cards32/linux/BackArt.h"
 
-#include "cards32/CardBlank.h"
 #include "cards32/CardMetrics.h"
+#include "cards32/linux/CardBlank.h"
 
 #include <QPainter>
 
@@ -45,11 +45,6 @@ double wrap(double value, double period)
 }
 
 } // namespace
-
-bool BackArt::isDesign(int number)
-{
-    return number >= CDT_FIRST_BACK && number <= CDT_LAST_BACK;
-}
 
 BackArt::Design BackArt::design(int number)
 {

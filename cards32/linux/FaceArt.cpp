@@ -1,11 +1,12 @@
-#include "cards32/FaceArt.h"
+#include "cards32/linux/FaceArt.h"
 
-#include "cards32/CardBlank.h"
-#include "cards32/CourtArt.h"
-#include "cards32/HalfTurn.h"
-#include "cards32/PipLayout.h"
-#include "cards32/RankGlyphs.h"
-#include "cards32/SuitShapes.h"
+#include "cards32/linux/CardBlank.h"
+#include "cards32/linux/CourtArt.h"
+#include "cards32/linux/HalfTurn.h"
+#include "cards32/linux/Palette.h"
+#include "cards32/linux/PipLayout.h"
+#include "cards32/linux/RankGlyphs.h"
+#include "cards32/linux/SuitShapes.h"
 
 #include <QPainter>
 #include <QPen>

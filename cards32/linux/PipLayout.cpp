@@ -1,4 +1,4 @@
-#include "cards32/PipLayout.h"
+#include "cards32/linux/PipLayout.h"
 
 namespace cards32 {
 

@@ -1,7 +1,8 @@
-#include "cards32/CardBlank.h"
+#include "cards32/linux/CardBlank.h"
 
 #include "cards32/CardMetrics.h"
 #include "cards32/cards32.h"
+#include "cards32/linux/Palette.h"
 
 #include <QPainter>
 #include <QPen>

@@ -1,27 +1,19 @@
-#include "cards32/CardRenderer.h"
+#include "cards32/linux/CardRenderer.h"
 
-#include "cards32/BackArt.h"
 #include "cards32/CardMetrics.h"
-#include "cards32/FaceArt.h"
+#include "cards32/linux/BackArt.h"
+#include "cards32/linux/FaceArt.h"
 
 #include <QPainter>
 
 namespace cards32 {
 
-bool CardRenderer::isValid(ImageKind kind, int index)
-{
-    if (kind == ImageKind::Back) {
-        return BackArt::isDesign(index);
-    }
-    return index >= 0 && index < 52;
-}
-
 QImage CardRenderer::render(ImageKind kind, int index, int scale)
 {
-    if (!isValid(kind, index) || scale < 1 || scale > kMaxScale) {
-        return {};
-    }
     QImage image(kCardWidth * scale, kCardHeight * scale, QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull()) {
+        return image;
+    }
     image.fill(Qt::transparent);
 
     if (kind == ImageKind::Back) {

@@ -17,9 +17,7 @@ public:
         QRgb light; // its light colour
     };
 
-    static bool isDesign(int number);
-
-    // Valid for numbers accepted by isDesign.
+    // Valid for the numbers IsCardImage accepts as backs.
     static Design design(int number);
 
     // Paints the back onto image, which is a transparent card-sized image
