@@ -1,8 +1,6 @@
 #pragma once
 
 #include <memory>
-#include <string>
-#include <vector>
 
 namespace tw {
 
@@ -17,19 +15,17 @@ namespace tw {
 // song. Each tone starts where it was asked for, one block on: on a sound
 // server, which takes tones and music on streams of their own, blocks of
 // about 10 ms for the tones and 190 ms for the music, which wakes its
-// thread rarely; with a FluidSynth driver, 23 ms for both.
+// thread rarely; on a device of its own, 23 ms for both.
 //
 // A sound server that does not answer within a second counts as absent;
 // one that goes away, or was not there, is looked for again at the next
 // tone or song.
 class AudioOutput {
 public:
-    // The sound systems tried, in order, when none are named.
-    static std::vector<std::string> DefaultDrivers();
-
     AudioOutput();
-    // Tries only these sound systems (FluidSynth driver names), in order.
-    explicit AudioOutput(const std::vector<std::string>& drivers);
+    // Tries only the given sound systems; what they are is the backend's.
+    struct SoundSystems;
+    explicit AudioOutput(const SoundSystems& systems);
     ~AudioOutput();
     AudioOutput(const AudioOutput&) = delete;
     AudioOutput& operator=(const AudioOutput&) = delete;
@@ -45,17 +41,6 @@ public:
     // Beep without the wait: the tone replaces any tone still playing, one
     // block after the moment it was asked for.
     void StartTone(int frequency, int duration);
-
-    // Renders one block as a FluidSynth driver's thread does (a sound
-    // server's two streams render the two parts separately): the
-    // synthesizer first (unless it has fallen silent), then the tones added on
-    // top, each placed by when it was asked for relative to the previous
-    // block; in the first block, and for a tone asked for before the previous
-    // block began, at the block's start. The buffers follow FluidSynth's
-    // audio callback; `out` holds left/right pairs and its contents are
-    // added to, not replaced. Call it yourself only while the output is
-    // closed.
-    int Render(int frames, int nfx, float* fx[], int nout, float* out[]);
 
     // Whether the last block rendered left nothing sounding and nothing due:
     // no tone, no song holding the output, and the synthesizer silent.

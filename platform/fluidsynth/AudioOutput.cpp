@@ -207,17 +207,17 @@ struct AudioOutput::Impl {
     static int ClearingCallback(void* data, int frames, int nfx, float* fx[], int nout, float* out[]);
 };
 
-std::vector<std::string> AudioOutput::DefaultDrivers()
+AudioOutput::SoundSystems AudioOutputAccess::DefaultDrivers()
 {
     // Only these FluidSynth drivers call back into our code for each block,
     // which the tone needs. The sound server comes first: it shares the
     // device with other programs where raw ALSA may find it busy.
-    return {"pulseaudio", "alsa", "jack", "oss"};
+    return {{"pulseaudio", "alsa", "jack", "oss"}};
 }
 
-AudioOutput::AudioOutput() : AudioOutput(DefaultDrivers()) {}
+AudioOutput::AudioOutput() : AudioOutput(AudioOutputAccess::DefaultDrivers()) {}
 
-AudioOutput::AudioOutput(const std::vector<std::string>& drivers) : impl(std::make_unique<Impl>())
+AudioOutput::AudioOutput(const SoundSystems& systems) : impl(std::make_unique<Impl>())
 {
     SilenceAudioLibraries();
     impl->settings = new_fluid_settings();
@@ -231,7 +231,7 @@ AudioOutput::AudioOutput(const std::vector<std::string>& drivers) : impl(std::ma
     if (!impl->synth) {
         return;
     }
-    for (const std::string& name : drivers) {
+    for (const std::string& name : systems.drivers) {
         impl->serverWanted = impl->serverWanted || name == "pulseaudio";
         if (impl->OpenDriver(name)) {
             impl->driverName = name;
@@ -446,9 +446,9 @@ void AudioOutput::StartTone(int frequency, int duration)
     }
 }
 
-int AudioOutput::Render(int frames, int nfx, float* fx[], int nout, float* out[])
+int AudioOutputAccess::Render(AudioOutput& output, int frames, int nfx, float* fx[], int nout, float* out[])
 {
-    return Impl::Callback(impl.get(), frames, nfx, fx, nout, out);
+    return AudioOutput::Impl::Callback(output.impl.get(), frames, nfx, fx, nout, out);
 }
 
 void AudioOutput::Impl::MixTones(int frames, int nout, float* out[], std::int64_t blockStart)

@@ -1,19 +1,39 @@
 #pragma once
 
-// Platform-internal: the parts of AudioOutput that only the platform's own
-// audio code may see. Includes FluidSynth, so never include it outside
-// platform/.
+// The parts of AudioOutput that only the audio backend and its tests see:
+// it includes FluidSynth.
 
 #include <fluidsynth.h>
 
 #include <cstddef>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "platform/AudioOutput.h"
 
 namespace tw {
 
+// FluidSynth's drivers to try, in order.
+struct AudioOutput::SoundSystems {
+    std::vector<std::string> drivers;
+};
+
 struct AudioOutputAccess {
+    // The drivers tried, in order, when none are named.
+    static AudioOutput::SoundSystems DefaultDrivers();
+
+    // Renders one block as a FluidSynth driver's thread does (a sound
+    // server's two streams render the two parts separately): the
+    // synthesizer first (unless it has fallen silent), then the tones added on
+    // top, each placed by when it was asked for relative to the previous
+    // block; in the first block, and for a tone asked for before the previous
+    // block began, at the block's start. The buffers follow FluidSynth's
+    // audio callback; `out` holds left/right pairs and its contents are
+    // added to, not replaced. Call it yourself only while the output is
+    // closed.
+    static int Render(AudioOutput& output, int frames, int nfx, float* fx[], int nout, float* out[]);
+
     // A synthesizer set up as the program's is for the songs (its settings
     // are changed to match), for whoever renders them as the game does.
     static fluid_synth_t* NewSynth(fluid_settings_t* settings);

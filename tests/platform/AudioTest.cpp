@@ -55,7 +55,7 @@ struct Renderer {
         right = left;
         for (int at = 0; at < frames; at += block) {
             float* out[2] = {left.data() + at, right.data() + at};
-            output.Render(std::min(block, frames - at), 0, nullptr, 2, out);
+            AudioOutputAccess::Render(output, std::min(block, frames - at), 0, nullptr, 2, out);
             rendered += std::min(block, frames - at);
             std::this_thread::sleep_for(std::chrono::microseconds(paced ? 1'000'000L * block / Rate() : 0));
             QCoreApplication::processEvents();
@@ -67,7 +67,7 @@ struct Renderer {
     int Rate() const { return output.SampleRate(); }
     double Now() const { return static_cast<double>(rendered) / Rate(); }
 
-    AudioOutput output{std::vector<std::string>{"no-such-driver"}};
+    AudioOutput output{AudioOutput::SoundSystems{{"no-such-driver"}}};
     std::vector<float> right;
     long rendered = 0;
 };
@@ -292,13 +292,13 @@ TEST(SoundServer, CostsOneDeadlineFrozenAndFreesStoppedPlayersWhileMusicPlaysAnd
     QLocalServer frozen;
     ASSERT_TRUE(frozen.listen(server.socketPath));
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(AudioOutput({"pulseaudio", "alsa"}).IsOpen());
+    EXPECT_FALSE(AudioOutput(AudioOutput::SoundSystems{{"pulseaudio", "alsa"}}).IsOpen());
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2000));
     // Starting the server that answers takes the frozen one's socket away.
     if (!server.Start()) {
         GTEST_SKIP() << "no pulseaudio to start";
     }
-    AudioOutput output({"pulseaudio"});
+    AudioOutput output(AudioOutput::SoundSystems{{"pulseaudio"}});
     ASSERT_TRUE(output.IsOpen());
     // Driven at its shortest period, the server would wake 2,000 times a second.
     const char* const sinks = "pactl list sinks 2>/dev/null | grep -o 'configured [0-9]*'";
