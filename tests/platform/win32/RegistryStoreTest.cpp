@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <random>
 #include <sstream>
 #include <string>
@@ -30,30 +31,26 @@ protected:
     {
         Put(key, name, REG_DWORD, &number, sizeof number);
     }
-    // The names and types of a key's values, as the registry holds them.
-    static std::vector<std::pair<std::wstring, DWORD>> ValuesOf(const std::wstring& key)
+    // The names under a key, sorted, joined by spaces: its subkeys, or its values of one type.
+    static std::wstring Names(const std::wstring& key, std::optional<DWORD> ofType = std::nullopt)
     {
-        std::vector<std::pair<std::wstring, DWORD>> values;
+        std::vector<std::wstring> names;
         const RegistryKey opened = RegistryKey::Open(HKEY_CURRENT_USER, key, KEY_READ);
         wchar_t name[256];
-        DWORD type = 0;
-        for (DWORD i = 0, size = 256; RegEnumValueW(opened.Get(), i, name, &size, nullptr, &type, nullptr, nullptr) == 0;
+        for (DWORD i = 0, size = 256, type = 0;
+             (ofType ? RegEnumValueW(opened.Get(), i, name, &size, nullptr, &type, nullptr, nullptr)
+                     : RegEnumKeyExW(opened.Get(), i, name, &size, nullptr, nullptr, nullptr, nullptr)) == 0;
              ++i, size = 256) {
-            values.emplace_back(name, type);
+            if (!ofType || type == *ofType) {
+                names.emplace_back(name);
+            }
         }
-        std::ranges::sort(values);
-        return values;
-    }
-    static std::vector<std::wstring> KeysUnder(const std::wstring& key)
-    {
-        std::vector<std::wstring> keys;
-        const RegistryKey opened = RegistryKey::Open(HKEY_CURRENT_USER, key, KEY_READ);
-        wchar_t name[256];
-        for (DWORD i = 0, size = 256; RegEnumKeyExW(opened.Get(), i, name, &size, nullptr, nullptr, nullptr, nullptr) == 0;
-             ++i, size = 256) {
-            keys.emplace_back(name);
+        std::ranges::sort(names);
+        std::wstring joined;
+        for (const std::wstring& each : names) {
+            joined += (joined.empty() ? L"" : L" ") + each;
         }
-        return keys;
+        return joined;
     }
 };
 
@@ -62,14 +59,11 @@ TEST_F(RegistryStore, SavesLandUnderTheGamesKeyWithTheirNamesAndTypesAndComeBack
     test::SettingsScope scope([](Settings& s) { s.Beep = 0, s.UpDown = -1, s.BackgroundColor = 0x123456; });
     ASSERT_TRUE(SaveSettings({100, 120, 800, 600, 2}));
     ASSERT_TRUE(WriteRegistryString(RegistryRoot::CurrentUser, kHighScoresKey, "Name0", "Zoë ♣"));
-    const auto values = ValuesOf(kGameKey);
-    ASSERT_EQ(values.size(), 19u);
-    for (const std::wstring name : {L"FirstBoot", L"SwapMode", L"UpDown", L"Beep", L"Top", L"Left", L"Width",
-                                    L"Height", L"MinMax", L"BackgroundColor", L"ShowNagDlg"}) {
-        EXPECT_NE(std::ranges::find(values, std::pair(name, DWORD{REG_DWORD})), values.end());
-    }
-    EXPECT_EQ(ValuesOf(kGameKey + L"\\HighScores"), (std::vector<std::pair<std::wstring, DWORD>>{{L"Name0", REG_SZ}}));
-    EXPECT_EQ(KeysUnder(L"Software\\Brindlecove"), std::vector<std::wstring>{L"Tumblewick"}) << "no key left over";
+    EXPECT_EQ(Names(kGameKey, REG_DWORD), L"BackgroundColor Beep ClearStacks CollapseRegime EndOnShuffle FirstBoot "
+                                          L"ForegroundColor GetFaster Height LastStack Left MinMax Music OneDeck "
+                                          L"ShowNagDlg SwapMode Top UpDown Width");
+    EXPECT_EQ(Names(kGameKey + L"\\HighScores", REG_SZ), L"Name0");
+    EXPECT_EQ(Names(L"Software\\Brindlecove") + L"/" + Names(kGameKey), L"Tumblewick/HighScores") << "none left over";
 
     test::SettingsScope loaded(test::ProcessStart);
     WindowPlacement placement;
@@ -100,7 +94,7 @@ TEST_F(RegistryStore, MissingOrWronglyTypedValuesReadAsTheirDefaults)
     EXPECT_FALSE(ReadRegistryString(RegistryRoot::CurrentUser, kHighScoresKey, "Name0", name, 64));
     EXPECT_FALSE(DeleteRegistryKey(RegistryRoot::CurrentUser, kTumblewickKey)) << "it has a subkey";
     EXPECT_TRUE(ClearHighScores());
-    EXPECT_EQ(KeysUnder(kGameKey), std::vector<std::wstring>{});
+    EXPECT_EQ(Names(kGameKey), L"");
 }
 
 // What a save killed at each of its steps leaves, and which save the next
@@ -136,8 +130,8 @@ TEST_F(RegistryStore, ASaveKilledAtAnyStepIsSettledAtTheNextRead)
             return ReadRegistryDword(RegistryRoot::CurrentUser, kTumblewickKey, name, 9);
         };
         EXPECT_EQ(std::pair(number("Beep"), number("Music")), read);
-        EXPECT_EQ(KeysUnder(L"Software\\Brindlecove"), std::vector<std::wstring>{L"Tumblewick"});
-        EXPECT_EQ(ValuesOf(kGameKey).size(), 2u);
+        EXPECT_EQ(std::pair(Names(L"Software\\Brindlecove"), Names(kGameKey, REG_DWORD)),
+                  std::pair(std::wstring(L"Tumblewick"), std::wstring(L"Beep Music")));
     }
 }
 
