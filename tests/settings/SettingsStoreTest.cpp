@@ -40,10 +40,9 @@ constexpr std::int32_t Unset = -77;
 
 std::int32_t Number(std::string_view name) { return ReadRegistryDword(User, Key, name, Unset); }
 
-std::optional<std::string> Text(std::string_view name, std::size_t bufferSize = 64, std::string_view key = Key)
+auto Text(std::string_view name, std::size_t bufferSize = 64, std::string_view key = Key)
 {
-    std::string text;
-    return ReadRegistryString(User, key, name, text, bufferSize) ? std::optional(text) : std::nullopt;
+    return test::StoredText(key, name, bufferSize);
 }
 
 unsigned Mode(const fs::path& path)

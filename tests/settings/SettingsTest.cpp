@@ -26,6 +26,7 @@
 #include "settings/Registry.h"
 #include "settings/SettingsDialogs.h"
 #include "support/FakeDialog.h"
+#include "support/SaveRounds.h"
 #include "support/SettingsScope.h"
 #include "support/TemporaryStore.h"
 #include "support/TestOutput.h"
@@ -150,11 +151,10 @@ Rows Stored()
 {
     Rows rows;
     for (int k = 0; k < kHighScoreRowCount; ++k) {
-        std::string name, score;
-        for (auto [stem, text] : {std::pair{"Name", &name}, {"Score", &score}}) {
-            ReadRegistryString(User, kHighScoresKey, stem + std::to_string(k), *text, 1 << 16);
-        }
-        rows.push_back(name + '|' + score);
+        const auto stored = [k](std::string stem) {
+            return test::StoredText(kHighScoresKey, stem + std::to_string(k), 1 << 16).value_or("");
+        };
+        rows.push_back(stored("Name") + '|' + stored("Score"));
     }
     return rows;
 }

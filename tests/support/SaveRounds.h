@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -39,6 +40,22 @@ template <typename T> T Filled(std::int32_t number)
 
 inline constexpr std::int32_t kEntered = 1'000'000; // above every default score
 
+inline std::optional<std::string> StoredText(std::string_view key, std::string_view name, std::size_t bufferSize = 64)
+{
+    std::string text;
+    return ReadRegistryString(RegistryRoot::CurrentUser, key, name, text, bufferSize) ? std::optional(text)
+                                                                                       : std::nullopt;
+}
+
+// The settings and the placement as a game starting now loads them.
+inline std::pair<Settings, WindowPlacement> LoadedSettings()
+{
+    SettingsScope scope(ProcessStart);
+    WindowPlacement placement;
+    LoadSettings(placement);
+    return {settings, placement};
+}
+
 inline bool Save(std::int32_t k)
 {
     FakeDialog rows;
@@ -52,21 +69,14 @@ inline bool Save(std::int32_t k)
 // best first, -1 for a row that is not one whole entry.
 inline std::pair<std::int32_t, std::vector<std::int32_t>> SavesHeld()
 {
-    SettingsScope scope(ProcessStart);
-    WindowPlacement placement;
-    LoadSettings(placement);
+    const auto [loaded, placement] = LoadedSettings();
     const std::int32_t k = placement.top;
     // Save k loads as k into 17 of the 20 fields: not the orientation (mended), meld length or drop interval.
-    const auto fromSaveK = std::ranges::count(Fields(settings), k) + std::ranges::count(Fields(placement), k);
-    const auto text = [](const std::string& name) {
-        std::string read;
-        return ReadRegistryString(RegistryRoot::CurrentUser, kHighScoresKey, name, read, 16) ? std::optional(read)
-                                                                                             : std::nullopt;
-    };
+    const auto fromSaveK = std::ranges::count(Fields(loaded), k) + std::ranges::count(Fields(placement), k);
     std::vector<std::int32_t> entries;
     for (int row = 0; row < kHighScoreRowCount; ++row) {
-        const auto score = text("Score" + std::to_string(row));
-        const bool whole = score && text("Name" + std::to_string(row)) == score;
+        const auto score = StoredText(kHighScoresKey, "Score" + std::to_string(row), 16);
+        const bool whole = score && StoredText(kHighScoresKey, "Name" + std::to_string(row), 16) == score;
         entries.push_back(whole ? ScoreTextToNumber(*score) - kEntered : -1);
     }
     return {fromSaveK == 17 ? k : -1, entries};

@@ -65,15 +65,10 @@ TEST_F(RegistryStore, SavesLandUnderTheGamesKeyWithTheirNamesAndTypesAndComeBack
     EXPECT_EQ(Names(kGameKey + L"\\HighScores", REG_SZ), L"Name0");
     EXPECT_EQ(Names(L"Software\\Brindlecove") + L"/" + Names(kGameKey), L"Tumblewick/HighScores") << "none left over";
 
-    test::SettingsScope loaded(test::ProcessStart);
-    WindowPlacement placement;
-    LoadSettings(placement);
-    EXPECT_EQ(std::tuple(settings.Beep, settings.UpDown, settings.BackgroundColor, test::Fields(placement)),
+    const auto [loaded, placement] = test::LoadedSettings();
+    EXPECT_EQ(std::tuple(loaded.Beep, loaded.UpDown, loaded.BackgroundColor, test::Fields(placement)),
               std::tuple(0, -1, 0x123456, test::Fields(WindowPlacement{100, 120, 800, 600, 2})));
-    std::string name;
-    EXPECT_TRUE(ReadRegistryString(RegistryRoot::CurrentUser, "SOFTWARE\\brindlecove\\tumblewick\\highscores", "name0",
-                                   name, 64));
-    EXPECT_EQ(name, "Zoë ♣");
+    EXPECT_EQ(test::StoredText("SOFTWARE\\brindlecove\\tumblewick\\highscores", "name0"), "Zoë ♣");
 }
 
 TEST_F(RegistryStore, MissingOrWronglyTypedValuesReadAsTheirDefaults)
@@ -84,14 +79,10 @@ TEST_F(RegistryStore, MissingOrWronglyTypedValuesReadAsTheirDefaults)
     Put(kGameKey, L"Music", REG_QWORD, &wide, sizeof wide);
     Put(kGameKey, L"UpDown", REG_BINARY, "\x01\x00\x00\x00", 4);
     PutNumber(kGameKey + L"\\HighScores", L"Name0", 5);
-    test::SettingsScope loaded(test::ProcessStart);
-    WindowPlacement placement;
-    LoadSettings(placement);
-    const Settings defaults = Settings::Defaults();
-    EXPECT_EQ(std::tuple(settings.Beep, settings.Music, settings.UpDown, settings.SwapMode),
+    const Settings loaded = test::LoadedSettings().first, defaults = Settings::Defaults();
+    EXPECT_EQ(std::tuple(loaded.Beep, loaded.Music, loaded.UpDown, loaded.SwapMode),
               std::tuple(defaults.Beep, defaults.Music, defaults.UpDown, defaults.SwapMode));
-    std::string name;
-    EXPECT_FALSE(ReadRegistryString(RegistryRoot::CurrentUser, kHighScoresKey, "Name0", name, 64));
+    EXPECT_EQ(test::StoredText(kHighScoresKey, "Name0"), std::nullopt);
     EXPECT_FALSE(DeleteRegistryKey(RegistryRoot::CurrentUser, kTumblewickKey)) << "it has a subkey";
     EXPECT_TRUE(ClearHighScores());
     EXPECT_EQ(Names(kGameKey), L"");
