@@ -7,19 +7,6 @@
 
 namespace tw {
 
-SharedLibrary::~SharedLibrary() { Close(); }
-
-SharedLibrary::SharedLibrary(SharedLibrary&& other) noexcept : handle(std::exchange(other.handle, nullptr)) {}
-
-SharedLibrary& SharedLibrary::operator=(SharedLibrary&& other) noexcept
-{
-    if (this != &other) {
-        Close();
-        handle = std::exchange(other.handle, nullptr);
-    }
-    return *this;
-}
-
 SharedLibrary SharedLibrary::Open(const std::string& fileOrPath)
 {
     return SharedLibrary(dlopen(fileOrPath.c_str(), RTLD_NOW | RTLD_LOCAL));

@@ -244,13 +244,6 @@ std::optional<StoredValues> ReadStoredValues(std::string_view keyPath, std::span
     return ReadValues(*place, names);
 }
 
-std::optional<StoredValue> ReadStoredValue(std::string_view keyPath, std::string_view name)
-{
-    const std::string names[] = {std::string(name)};
-    std::optional<StoredValues> values = ReadStoredValues(keyPath, names);
-    return values ? std::move(values->front()) : std::nullopt;
-}
-
 bool UpdateStoredValues(std::string_view keyPath, std::span<const std::string> names,
                         const std::function<std::vector<StoredWrite>(const StoredValues&)>& change)
 {

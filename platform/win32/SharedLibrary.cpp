@@ -6,19 +6,6 @@
 
 namespace tw {
 
-SharedLibrary::~SharedLibrary() { Close(); }
-
-SharedLibrary::SharedLibrary(SharedLibrary&& other) noexcept : handle(std::exchange(other.handle, nullptr)) {}
-
-SharedLibrary& SharedLibrary::operator=(SharedLibrary&& other) noexcept
-{
-    if (this != &other) {
-        Close();
-        handle = std::exchange(other.handle, nullptr);
-    }
-    return *this;
-}
-
 SharedLibrary SharedLibrary::Open(const std::string& fileOrPath)
 {
     // No "cannot find the DLL" box from the system: a missing module is the
