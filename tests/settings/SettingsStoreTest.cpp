@@ -40,10 +40,7 @@ constexpr std::int32_t Unset = -77;
 
 std::int32_t Number(std::string_view name) { return ReadRegistryDword(User, Key, name, Unset); }
 
-auto Text(std::string_view name, std::size_t bufferSize = 64, std::string_view key = Key)
-{
-    return test::StoredText(key, name, bufferSize);
-}
+auto Text(std::string_view name, std::size_t bufferSize = 64) { return test::StoredText(Key, name, bufferSize); }
 
 unsigned Mode(const fs::path& path)
 {
@@ -72,7 +69,7 @@ TEST(PerUserStore, ValuesKeepTypeLengthAndKeyWhateverTheCaseOfTheirNames)
     // Clearing the high score list, in any spelling, leaves the settings alone.
     ASSERT_TRUE(WriteRegistryString(User, kHighScoresKey, "Name0", "Ann") && WriteRegistryDword(User, Key, "Beep", 0));
     EXPECT_TRUE(DeleteRegistryKey(User, "SOFTWARE\\brindlecove\\Tumblewick\\highscores"));
-    EXPECT_EQ(std::pair(Number("Beep"), Text("Name0", 64, kHighScoresKey)), std::pair(0, std::optional<std::string>()));
+    EXPECT_EQ(std::pair(Number("Beep"), test::StoredText(kHighScoresKey, "Name0")), std::pair(0, std::optional<std::string>()));
 }
 
 TEST(PerUserStore, LivesInAPrivateFileInAPrivateFolderOrSaysOnceWhyItCannot)
