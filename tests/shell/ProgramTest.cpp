@@ -65,7 +65,6 @@ protected:
         const Bitmap& image = window().surface.image;
         return {image.Data().begin(), image.Data().begin() + 20 * image.Width()};
     }
-    CardCode Falling() { return board().GetDeck().Sprite().GetCard()->GetCode(); }
     Board& board() { return *app.GetBoard(); }
 
     test::TemporaryStore store;
@@ -83,28 +82,26 @@ TEST_F(Program, StartsARunningGameWithTheWelcomeDialogAndMusicAndPausesWithoutTh
     EXPECT_TRUE(window().placement.maximized) << "the very first start is maximised";
     app.OnCommand(CommandAbout);
     EXPECT_EQ(platform.dialogs, (Strings{"welcome (Tumblewick - Paused)", "about (Tumblewick - Paused)"}));
-    EXPECT_EQ(window().timers[kDropTimer], 800);
-    EXPECT_EQ(platform.sequencer.opened, Strings{"song1.mid"});
-    EXPECT_EQ(board().GetColumn(), 3) << "the first paint placed the first card";
+    EXPECT_EQ(std::tuple(window().timers[kDropTimer], platform.sequencer.opened, board().GetColumn()),
+              std::tuple(800, Strings{"song1.mid"}, 3)) << "the drop timer, the first song, the first card placed";
+    // Without the focus nothing drops, and keys play only while the game runs.
     app.OnKillFocus();
-    EXPECT_FALSE(window().TimerRuns(kDropTimer));
-    EXPECT_FALSE(app.OnKeyDown(vk::Up)) << "keys play only while the game runs";
+    EXPECT_EQ(std::pair(window().TimerRuns(kDropTimer), app.OnKeyDown(vk::Up)), std::pair(false, false)) << "paused";
     app.OnSetFocus();
     EXPECT_TRUE(window().TimerRuns(kDropTimer));
     app.OnKeyDown(vk::Numpad4);
     EXPECT_EQ(board().GetColumn(), 2);
     app.OnKeyDown(vk::Numpad6);
     EXPECT_EQ(board().GetColumn(), 3);
-    const CardCode first = Falling();
+    const CardCode first = board().GetDeck().Sprite().GetCard()->GetCode();
     app.OnKeyDown(vk::Space);
-    EXPECT_NE(Falling(), first) << "space swaps";
+    EXPECT_NE(board().GetDeck().Sprite().GetCard()->GetCode(), first) << "space swaps";
 
     app.OnKeyDown(vk::Up);
-    EXPECT_EQ(board().GetStackRow().CardCount(3), 1);
-    const int y = board().GetDeck().Sprite().GetY();
+    const std::pair dropped(board().GetStackRow().CardCount(3), board().GetDeck().Sprite().GetY());
+    EXPECT_EQ(dropped.first, 1) << "up drops";
     app.OnKeyDown(vk::Down);
-    EXPECT_EQ(board().GetStackRow().CardCount(3), 1);
-    EXPECT_EQ(board().GetDeck().Sprite().GetY(), y);
+    EXPECT_EQ(std::pair(board().GetStackRow().CardCount(3), board().GetDeck().Sprite().GetY()), dropped) << "no drop";
 }
 
 // Partly off the screen moves on, wholly off starts at the default, too large
@@ -137,9 +134,8 @@ TEST_F(Program, EveryWayAGameEndsShowsTheFinalScoreAndEntersAHighScoreOrOffersAn
     board().AddScore(5000);
     window().answer = ResultNo;
     app.OnCommand(CommandNew);
-    EXPECT_EQ(board().GetScore(), 5000) << "the same game goes on";
-    EXPECT_FALSE(app.IsPaused());
-    EXPECT_EQ(Said(), "New Game: Are you sure you want to quit the current game?");
+    EXPECT_EQ(std::tuple(Said(), board().GetScore(), app.IsPaused()),
+              std::tuple("New Game: Are you sure you want to quit the current game?", 5000, false)) << "it goes on";
 
     window().answer = ResultYes;
     app.OnCommand(CommandNew);
@@ -161,13 +157,12 @@ TEST_F(Program, EveryWayAGameEndsShowsTheFinalScoreAndEntersAHighScoreOrOffersAn
     EXPECT_TRUE(platform.sequencer.open.empty()) << "the music stopped";
     app.OnCommand(CommandPause);
     app.OnSetFocus();
-    EXPECT_EQ(window().title, "Tumblewick - Game Over") << "no pausing after the end";
-    EXPECT_FALSE(window().TimerRuns(kDropTimer));
+    EXPECT_EQ(std::tuple(window().title, window().TimerRuns(kDropTimer)), std::tuple("Tumblewick - Game Over", false))
+        << "no pausing after the end";
 
     window().DeliverPosted(); // the posted New: no question, a game over has none
-    EXPECT_FALSE(app.IsGameOver());
-    EXPECT_EQ(Said(), "Game Over: Do you want to play again?");
-    EXPECT_EQ(platform.sequencer.opened.back(), "song2.mid");
+    EXPECT_EQ(std::tuple(app.IsGameOver(), Said(), platform.sequencer.opened.back()),
+              std::tuple(false, "Game Over: Do you want to play again?", "song2.mid"));
 }
 
 // The window never gets so small that the playfield is cut off: in either
@@ -200,8 +195,8 @@ TEST_F(Program, OptionsKeepTheGameUnlessTheRulesChangedAndDocumentsThatCannotOpe
     board().AddScore(99999);
     platform.onOptions = [] { settings.Music = 0; };
     app.OnCommand(CommandOptions);
-    EXPECT_EQ(board().GetScore(), 99999) << "the same game goes on";
-    EXPECT_TRUE(platform.sequencer.open.empty()) << "music turned off stops the song";
+    EXPECT_EQ(std::tuple(board().GetScore(), platform.sequencer.open.size()), std::tuple(99999, 0u))
+        << "the same game goes on; music turned off stops the song";
     platform.optionsResult = 1;
     platform.onOptions = [] { settings.Music = 1; };
     app.OnCommand(CommandOptions);
@@ -226,38 +221,11 @@ TEST_F(Program, TheSessionsEndSavesThePlacementAndTheGameGoesOn)
     WindowPlacement saved{};
     LoadSettings(saved);
     EXPECT_EQ(std::tuple(saved.left, saved.width, saved.minMax), std::tuple(40, 800, 2));
-    EXPECT_FALSE(window().destroyed);
-    EXPECT_TRUE(window().TimerRuns(kDropTimer)) << "the game goes on";
+    EXPECT_EQ(std::pair(window().destroyed, window().TimerRuns(kDropTimer)), std::pair(false, true)) << "it goes on";
 }
 
 // The whole program on Qt's offscreen screen: the real main window, dialogs,
 // message boxes and store, driven by keys and clicks as a player drives it.
-//
-// Answers the next modal window the program opens, from inside its own event
-// loop. One that its answer left open, or that nobody expected, is closed by
-// force and fails the test, so a wrong answer cannot hang it.
-struct Answer {
-    explicit Answer(std::function<void(QWidget&)> answer)
-    {
-        poll.callOnTimeout([this, answer = std::move(answer)] {
-            QWidget* open = QApplication::activeModalWidget();
-            if (open && open->isVisible() && !answered) {
-                answered = true;
-                answer(*open);
-            } else if (open && answered && ++polls > 150) {
-                ADD_FAILURE() << "window left open or not expected: " << open->windowTitle().toStdString();
-                open->close();
-            }
-        });
-        poll.start(20);
-    }
-    ~Answer() { EXPECT_TRUE(answered) << "the expected window never opened"; }
-
-    QTimer poll;
-    bool answered = false;
-    int polls = 0;
-};
-
 class ProgramOnScreen : public ::testing::Test {
 protected:
     struct Run {
@@ -292,7 +260,6 @@ protected:
     Board& board() { return *run->app.GetBoard(); }
     QMainWindow* Widget() { return MainWindowWidget(*run->app.GetWindow()); }
     QWidget* Client() { return ClientAreaWidget(*run->app.GetWindow()); }
-    std::string Title() { return Widget()->windowTitle().toStdString(); }
     void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = {}) { QTest::keyClick(Client(), key, modifiers); }
     QMenu* OpenGameMenu()
     {
@@ -323,8 +290,7 @@ TEST_F(ProgramOnScreen, TheMenuAndF3PauseThePlay)
 {
     Launch();
     Key(Qt::Key_F3);
-    EXPECT_EQ(Title(), "Tumblewick - Paused");
-    EXPECT_FALSE(Falls());
+    EXPECT_EQ(std::tuple(Widget()->windowTitle().toStdString(), Falls()), std::tuple("Tumblewick - Paused", false));
     QMenu* menu = OpenGameMenu();
     EXPECT_FALSE(Falls());
     // Esc goes back to the menu bar, which still holds the play; a click
@@ -332,7 +298,7 @@ TEST_F(ProgramOnScreen, TheMenuAndF3PauseThePlay)
     QTest::keyClick(menu, Qt::Key_Escape);
     EXPECT_FALSE(Falls());
     QTest::mouseClick(Client(), Qt::LeftButton);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return Title() == "Tumblewick"; }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Widget()->windowTitle() == "Tumblewick"; }));
     EXPECT_TRUE(Falls());
 }
 
@@ -344,14 +310,27 @@ TEST_F(ProgramOnScreen, AChangedRuleRestartsAndTheOptionsAndPlacementOutliveEver
     Launch();
     Key(Qt::Key_Down);
     ASSERT_GT(board().GetScore(), 0) << "a real key dropped the card";
-    {
-        Answer answer([](QWidget& options) {
-            QTest::mouseClick(DialogItemWidget(dynamic_cast<Dialog&>(options), OptionsDialog::LastStackBox),
+    // The options are answered from inside their own event loop. A window the
+    // answer left open, or that nobody expected, is closed by force and fails
+    // the test, so a wrong answer cannot hang it.
+    int polls = 0; // since the answer, 0 until it is given
+    QTimer poll;
+    poll.callOnTimeout([&] {
+        QWidget* open = QApplication::activeModalWidget();
+        if (open && open->isVisible() && polls == 0) {
+            polls = 1;
+            QTest::mouseClick(DialogItemWidget(dynamic_cast<Dialog&>(*open), OptionsDialog::LastStackBox),
                               Qt::LeftButton);
-            QTest::keyClick(options.focusWidget() ? options.focusWidget() : &options, Qt::Key_Return);
-        });
-        QTest::keyClick(OpenGameMenu(), Qt::Key_O);
-    }
+            QTest::keyClick(open->focusWidget() ? open->focusWidget() : open, Qt::Key_Return);
+        } else if (open && polls > 0 && ++polls > 150) {
+            ADD_FAILURE() << "window left open or not expected: " << open->windowTitle().toStdString();
+            open->close();
+        }
+    });
+    poll.start(20);
+    QTest::keyClick(OpenGameMenu(), Qt::Key_O);
+    poll.stop();
+    EXPECT_GT(polls, 0) << "the options never opened";
     EXPECT_EQ(settings.LastStack, 0);
     EXPECT_EQ(board().GetScore(), 0) << "a new game, without a question";
 
@@ -372,11 +351,10 @@ TEST_F(ProgramOnScreen, AChangedRuleRestartsAndTheOptionsAndPlacementOutliveEver
         {"SIGTERM in About", bySignalInAbout(SIGTERM), true}, {"SIGHUP in About", bySignalInAbout(SIGHUP), true},
     };
     std::pair kept = Kept();
-    int row = 0;
     for (const auto& [way, end, keeps] : ends) {
         SCOPED_TRACE(way);
         settings.LastStack = 1 - kept.first;
-        const QRect placed(40 + ++row, 30, 700, 500);
+        const QRect placed(kept.second.x() + 1, 30, 700, 500); // not where the last run was kept
         Widget()->setGeometry(placed);
         ASSERT_TRUE(QTest::qWaitFor([&] { return Widget()->geometry() == placed; }));
         const std::pair ran = Kept();
@@ -403,7 +381,6 @@ TEST(NoWindowSystem, EndsWithTheReasonForThePlayer)
     for (const auto& [environment, expected] : cases) {
         SCOPED_TRACE(environment.join(' ').toStdString());
         QProcess program;
-        program.setStandardOutputFile(QProcess::nullDevice());
         program.start("env", QStringList{"-u", "WAYLAND_DISPLAY"} + environment + QStringList{TW_PROGRAM});
         ASSERT_TRUE(program.waitForFinished());
         const std::string errors = program.readAllStandardError().toStdString();

@@ -134,13 +134,11 @@ TEST(MusicChain, PlaysTheSongsInTurnAndStartsAgainAtTheFirstThatFails)
         sequencer.files = test.files;
         MusicChain chain(sequencer);
         chain.songNumber = test.first;
+        const std::map<char, std::function<void()>> act{
+            {'n', [&] { chain.MusicPlayNext(); }}, {'e', [&] { sequencer.notify.at(chain.musicDevice)(); }},
+            {'g', [&] { chain.StopForGameOver(); }}, {'a', [&] { sequencer.notify.at(sequencer.lastClosed)(); }}};
         for (char event : test.events) {
-            switch (event) {
-            case 'n': chain.MusicPlayNext(); break;
-            case 'e': sequencer.notify.at(chain.musicDevice)(); break;
-            case 'g': chain.StopForGameOver(); break;
-            case 'a': sequencer.notify.at(sequencer.lastClosed)(); break;
-            }
+            act.at(event)();
             ASSERT_EQ(chain.musicDevice != 0, sequencer.open.contains(chain.musicDevice)) << "after " << event;
         }
         EXPECT_EQ(std::pair(sequencer.log, chain.songNumber), std::pair(test.opened, test.songNumber));
