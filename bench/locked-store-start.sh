@@ -34,7 +34,7 @@ store=$XDG_CONFIG_HOME/Tumblewick/tumblewick.sqlite
 # A store as the game writes it (the schema exactly as the game creates it,
 # or the game takes it for someone else's), with settings that differ from
 # the defaults.
-schema=$(sed -n '/kCreateSchema = R"sql(/,/)sql"/p' platform/PerUserStore.cpp | sed '1d;$d')
+schema=$(sed -n '/kCreateSchema = R"sql(/,/)sql"/p' platform/sqlite/PerUserStore.cpp | sed '1d;$d')
 make_store() {
   rm -rf "$XDG_CONFIG_HOME" && mkdir -p "$(dirname "$store")"
   sqlite3 "$store" <<SQL

@@ -30,7 +30,7 @@ cpu_ms() { awk -v hz="$(getconf CLK_TCK)" '{ sub(/.*\) /, ""); print ($12 + $13)
 prepare_store() { # config dir, MinMax
   mkdir -p "$1/Tumblewick"
   # The store checks its schema byte for byte, so take it from the source.
-  { sed -n '/kCreateSchema = R"sql(/,/)sql"/p' platform/PerUserStore.cpp | sed '1d;$d'
+  { sed -n '/kCreateSchema = R"sql(/,/)sql"/p' platform/sqlite/PerUserStore.cpp | sed '1d;$d'
     cat <<SQL
 INSERT INTO keys VALUES (1, NULL, 'Software'), (2, 1, 'Software\\Brindlecove'), (3, 2, 'Software\\Brindlecove\\Tumblewick');
 INSERT INTO registry_values (key, name, type, number) VALUES
