@@ -55,7 +55,7 @@ TEST(SmallDialogs, WelcomeAndAboutCentreOnTheOwnerAndEndOnOkOrCancelOnly)
 // Enter; Beep only switches its rising tones on or off.
 TEST(SmallDialogsOnScreen, LevelAdvancePlaysItsTonesAndClosesAfterASecondOrAtOnceOnEnter)
 {
-    for (const auto [beep, pressEnter] : {std::pair{0, false}, {1, true}}) {
+    for (const auto& [beep, pressEnter] : {std::pair{0, false}, {1, true}}) {
         test::SettingsScope scope([beep](Settings& s) { s.Beep = beep; });
         test::SoundRecorder sound;
         if (pressEnter) {

@@ -1,0 +1,52 @@
+// On Windows the card images are the ones the Linux art drew at build time,
+// carried in the module as a resource.
+#include "cards32/CardImages.h"
+#include "cards32/ImageArchive.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <span>
+
+namespace cards32 {
+namespace {
+
+std::span<const std::uint8_t> Archive()
+{
+    static const std::span<const std::uint8_t> archive = [] {
+        HMODULE self = nullptr;
+        GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                           reinterpret_cast<LPCWSTR>(&Archive), &self);
+        const HRSRC found = FindResourceW(self, L"CARDIMAGES", MAKEINTRESOURCEW(10)); // RT_RCDATA
+        const HGLOBAL loaded = found ? LoadResource(self, found) : nullptr;
+        const void* data = loaded ? LockResource(loaded) : nullptr;
+        return data ? std::span(static_cast<const std::uint8_t*>(data), SizeofResource(self, found))
+                    : std::span<const std::uint8_t>();
+    }();
+    return archive;
+}
+
+} // namespace
+
+std::optional<Image> RenderCardImage(ImageKind kind, int index, int scale)
+{
+    if (kind != ImageKind::Highlight) {
+        return ReadArchivedImage(Archive(), kind, index, scale);
+    }
+    // As the art makes it: in premultiplied form a channel's full value is
+    // the alpha, so alpha - c inverts the colour and keeps the shape.
+    std::optional<Image> face = ReadArchivedImage(Archive(), ImageKind::Face, index, scale);
+    if (face) {
+        for (std::uint32_t& pixel : face->pixels) {
+            const std::uint32_t alpha = pixel >> 24;
+            std::uint32_t inverted = alpha << 24;
+            for (int shift = 0; shift < 24; shift += 8) {
+                inverted |= (alpha - ((pixel >> shift) & 0xFF)) << shift;
+            }
+            pixel = inverted;
+        }
+    }
+    return face;
+}
+
+} // namespace cards32
