@@ -90,11 +90,8 @@ RegistryKey OpenParent(const KeyPlace& place, bool create)
                   : RegistryKey::Open(HKEY_CURRENT_USER, place.parent, KEY_ALL_ACCESS);
 }
 
-void Drop(HKEY parent, const std::wstring& name)
-{
-    RegDeleteTreeW(parent, name.c_str());
-    RegDeleteKeyW(parent, name.c_str());
-}
+// Deletes the key with everything under it.
+void Drop(HKEY parent, const std::wstring& name) { RegDeleteTreeW(parent, name.c_str()); }
 
 // Makes in `key` every value the journal holds but its mark.
 bool CopyValues(HKEY journal, HKEY key)
@@ -130,16 +127,18 @@ void Settle(const KeyPlace& place)
     if (!parent) {
         return;
     }
-    const RegistryKey journal = RegistryKey::Open(parent.Get(), place.name + kJournal, KEY_READ);
-    if (!journal) {
-        return;
-    }
-    if (journal.Value(kCompleteMark).type == REG_DWORD) {
-        const RegistryKey key = RegistryKey::Create(parent.Get(), place.name);
-        if (!key || !CopyValues(journal.Get(), key.Get())) {
-            return; // kept for the next try
+    {
+        const RegistryKey journal = RegistryKey::Open(parent.Get(), place.name + kJournal, KEY_READ);
+        if (!journal) {
+            return;
         }
-    }
+        if (journal.Value(kCompleteMark).type == REG_DWORD) {
+            const RegistryKey key = RegistryKey::Create(parent.Get(), place.name);
+            if (!key || !CopyValues(journal.Get(), key.Get())) {
+                return; // kept for the next try
+            }
+        }
+    } // closed before it goes
     Drop(parent.Get(), place.name + kJournal);
 }
 
