@@ -1,7 +1,5 @@
 #include "platform/AudioOutput.h"
 
-
-
 #include <algorithm>
 #include <atomic>
 #include <chrono>

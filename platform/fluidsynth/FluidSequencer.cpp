@@ -1,6 +1,5 @@
 #include "platform/fluidsynth/FluidSequencer.h"
 
-
 #include <array>
 #include <atomic>
 #include <chrono>
@@ -103,8 +102,7 @@ struct FluidSequencer::Impl {
 
     Impl(AudioOutput& output, std::vector<std::string> soundFonts)
         : output(output), synth(AudioOutputAccess::Synth(output)), soundFonts(std::move(soundFonts))
-    {
-    }
+    {}
 
     // Reading even the parts of a General MIDI SoundFont that a song needs
     // takes long enough to be noticed, so it happens on the worker; the

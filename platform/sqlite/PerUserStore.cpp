@@ -4,7 +4,6 @@
 #include "platform/posix/PrivateFiles.h"
 #include "platform/sqlite/NoticingFileSystem.h"
 
-
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -20,7 +19,6 @@
 #include <thread>
 #include <utility>
 #include <vector>
-
 
 namespace tw {
 namespace {
