@@ -23,6 +23,11 @@ export WINEPREFIX=$PWD/$build/wine-prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscor
 [ -d "$WINEPREFIX" ] || /usr/lib/wine/wine64 cmd /c exit </dev/null >/dev/null 2>&1 || true
 wineserver -w # until the server of that run, or of an earlier one, has ended
 wineserver -p
+# The tests' windows need no X display: Wine's null driver runs windows,
+# dialogs, painting and timers headless. A program that faults on purpose
+# must not wait there for someone to close the crash dialog.
+/usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f </dev/null >/dev/null 2>&1
+/usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1
 trap 'wineserver -k 2>/dev/null || true' EXIT
 /usr/lib/wine/wine64 cmd /c exit </dev/null >/dev/null 2>&1 || true
 cd "$build"
