@@ -15,6 +15,7 @@
 #include <signal.h>
 #include <sqlite3.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -166,6 +167,30 @@ TEST(PerUserStore, TwoCopiesSavingAtOnceLoseNoSave)
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the later copy waits for the earlier";
     }
     EXPECT_EQ(SavesHeld(), std::pair(60, std::vector<std::int32_t>{60, 60, 59, 59, 58, 58, 57, 57, 56, 56}));
+}
+
+// The disk fills up while the list is written: a file that may not grow to
+// its full size again tears the write of its last page, where the list is.
+TEST(HighScoreTable, ASaveThatFailsPartwayLeavesTheStoredListAsItWas)
+{
+    test::TemporaryStore store;
+    for (int row = 0; row < kHighScoreRowCount; ++row) { // whole entries of saves 10 down to 1
+        for (const char* stem : {"Name", "Score"}) {
+            WriteRegistryString(User, kHighScoresKey, stem + std::to_string(row), std::to_string(kEntered + 10 - row));
+        }
+    }
+    test::FakeDialog dialog; // a new score on row 0, its name and score as long as they can be
+    dialog.items[kFirstHighScoreNameItem].text = dialog.items[kFirstHighScoreScoreItem].text =
+        std::string(kHighScoreTextBuffer - 1, '9');
+    rlimit limit {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
+    const rlimit full = {fs::file_size(PerUserStorePath()) - 100, limit.rlim_max};
+    const auto previous = signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &full), 0);
+    EXPECT_FALSE(SaveHighScores(dialog, 0));
+    setrlimit(RLIMIT_FSIZE, &limit);
+    signal(SIGXFSZ, previous);
+    EXPECT_EQ(SavesHeld().second, (std::vector<std::int32_t>{10, 9, 8, 7, 6, 5, 4, 3, 2, 1}));
 }
 
 // Holds the store as an sqlite3 shell's BEGIN EXCLUSIVE does, and lets it go

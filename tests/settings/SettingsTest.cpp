@@ -1,35 +1,23 @@
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QDialog>
-#include <QTest>
-#include <QTimer>
-
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <csignal>
 #include <cstdint>
 #include <functional>
-
-#include <sys/resource.h>
 
 #include "platform/Dialog.h"
 #include "platform/MessageBox.h"
 #include "platform/PerUserStore.h"
-#include "platform/sqlite/PerUserStoreFile.h"
-#include "platform/qt/QtDialog.h"
 #include "resources/DialogTemplates.h"
 #include "settings/HighScoreDialog.h"
 #include "settings/HighScoreTable.h"
 #include "settings/OptionsDialog.h"
 #include "settings/Registry.h"
-#include "settings/SettingsDialogs.h"
 #include "support/FakeDialog.h"
 #include "support/SaveRounds.h"
 #include "support/SettingsScope.h"
 #include "support/TemporaryStore.h"
-#include "support/TestOutput.h"
 
 namespace tw {
 namespace {
@@ -170,25 +158,6 @@ TEST(HighScoreTable, LowestScoreReadsTheStoredLastRowAndSaturates)
     }
 }
 
-// The disk fills up while the list is written: a file that may not grow to
-// its full size again tears the write of its last page, where the list is.
-TEST(HighScoreTable, ASaveThatFailsPartwayLeavesTheStoredListAsItWas)
-{
-    test::TemporaryStore store;
-    Store(kPlayers);
-    FakeDialog dialog; // a new score on row 0, its name and score as long as they can be
-    dialog.items[kName].text = dialog.items[kFirstHighScoreScoreItem].text = std::string(kHighScoreTextBuffer - 1, '9');
-    rlimit limit {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
-    const rlimit full = {std::filesystem::file_size(PerUserStorePath()) - 100, limit.rlim_max};
-    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &full), 0);
-    EXPECT_FALSE(SaveHighScores(dialog, 0));
-    setrlimit(RLIMIT_FSIZE, &limit);
-    std::signal(SIGXFSZ, previous);
-    EXPECT_EQ(Stored(), kPlayers);
-}
-
 // A new score gets the row below every stored score it does not beat, among
 // the stored rows or, below them, the defaults. The first row that does not
 // read whole (a text too long for the buffer) ends the list shown; OK never
@@ -255,52 +224,6 @@ TEST(HighScoreDialog, ShowsTheStoredListOpensOneRowForANewScoreAndStoresTheListO
         EXPECT_TRUE(handler.OnCommand(dialog, close) && dialog.ended == close);
         EXPECT_EQ(Stored(), after.empty() ? Rows(kHighScoreRowCount, "|") : Expand(stored, after, "Ada|" + std::to_string(score)));
     }
-}
-
-// Acts on the dialog once it is up, as the player would, and leaves a
-// picture of it.
-void WhenOpen(const char* picture, std::function<void(QDialog&)> act)
-{
-    QTimer::singleShot(50, [picture, act = std::move(act)] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        act(*dialog);
-        EXPECT_TRUE(dialog->grab().save(QString::fromStdString(test::TestOutputPath(picture).string())));
-        QTest::keyClick(dialog->focusWidget(), Qt::Key_Return);
-    });
-}
-
-TEST(OptionsDialogOnScreen, WithoutADeckStoresOneDeckZeroAndAsksForANewGame)
-{
-    test::SettingsScope scope([](Settings& s) { s.EndOnShuffle = 1; });
-    WhenOpen("options-deck-off.png", [](QDialog& window) {
-        auto& dialog = dynamic_cast<Dialog&>(window);
-        QTest::mouseClick(DialogItemWidget(dialog, O::DealFromDeckBox), Qt::LeftButton);
-        // The rules below it are greyed out but keep their ticks.
-        for (const int id : {O::StuffCollapsedBox, O::EndOnShuffleBox}) {
-            EXPECT_EQ(std::pair(dialog.IsItemEnabled(id), dialog.IsChecked(id)), std::pair(false, true)) << id;
-        }
-    });
-    EXPECT_EQ(ShowOptionsDialog(nullptr), IdOk);
-    EXPECT_EQ(std::pair(settings.OneDeck, settings.EndOnShuffle), std::pair(0, 1));
-}
-
-// Typed into the row the new score opens, letters beyond ASCII are stored
-// as UTF-8. The box takes as many bytes as the list reads back: 127 two-byte
-// letters and one more byte.
-TEST(HighScoreDialogOnScreen, TakesTheTypedNameUpToTheLimitAndStoresItOnEnter)
-{
-    test::TemporaryStore store;
-    // Typed into the box that has the focus; Qt's key codes of Latin-1
-    // letters are their capitals' code points.
-    WhenOpen("high-score-long-name.png", [](QDialog& dialog) {
-        for (const QChar letter : QString(200, QChar(0xE9)) + "ab") {
-            QTest::sendKeyEvent(QTest::Click, dialog.focusWidget(), static_cast<Qt::Key>(letter.toUpper().unicode()),
-                                QString(letter), Qt::NoModifier);
-        }
-    });
-    EXPECT_EQ(ShowHighScoreDialog(nullptr, true, 5000), IdOk);
-    EXPECT_EQ(QString::fromStdString(Stored()[8]), QString(127, QChar(0xE9)) + "a|5000");
 }
 
 } // namespace

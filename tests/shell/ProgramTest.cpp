@@ -1,16 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QMainWindow>
-#include <QMenu>
-#include <QMenuBar>
-#include <QProcess>
-#include <QTest>
-#include <QTimer>
-
-#include <csignal>
-#include <functional>
-#include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -19,17 +8,11 @@
 #include "model/Stack.h"
 #include "model/StackRow.h"
 #include "platform/DeviceContext.h"
-#include "platform/Dialog.h"
-#include "platform/MessageLoop.h"
-#include "platform/qt/QtDialog.h"
-#include "platform/qt/QtMainWindow.h"
 #include "platform/VirtualKeys.h"
-#include "settings/OptionsDialog.h"
 #include "settings/Registry.h"
 #include "settings/Settings.h"
 #include "settings/SettingsStore.h"
 #include "shell/Commands.h"
-#include "shell/DesktopPlatform.h"
 #include "shell/GameApp.h"
 #include "support/FakeGamePlatform.h"
 #include "support/SettingsScope.h"
@@ -223,173 +206,6 @@ TEST_F(Program, TheSessionsEndSavesThePlacementAndTheGameGoesOn)
     LoadSettings(saved);
     EXPECT_EQ(std::tuple(saved.left, saved.width, saved.minMax), std::tuple(40, 800, 2));
     EXPECT_EQ(std::pair(window().destroyed, window().TimerRuns(kDropTimer)), std::pair(false, true)) << "it goes on";
-}
-
-// The whole program on Qt's offscreen screen: the real main window, dialogs,
-// message boxes and store, driven by keys and clicks as a player drives it.
-class ProgramOnScreen : public ::testing::Test {
-protected:
-    struct Run {
-        DesktopPlatform platform;
-        GameApp app{platform};
-    };
-
-    // A run of the program, finding the store as a new process would, kept
-    // quiet and quick.
-    void Launch()
-    {
-        for (const char* name : {"ShowNagDlg", "FirstBoot", "Beep"}) {
-            WriteRegistryDword(RegistryRoot::CurrentUser, kTumblewickKey, name, 0);
-        }
-        settings = Settings::Defaults();
-        run.emplace();
-        ASSERT_TRUE(run->app.InitInstance());
-        Widget()->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(Widget()));
-    }
-
-    // Runs the message loop as main does, the player acting in it, until the
-    // program ends; its exit code.
-    static int RunUntilTheEnd(const std::function<void()>& act)
-    {
-        QTimer::singleShot(0, act);
-        const QObject safety;
-        QTimer::singleShot(10000, &safety, [] { ADD_FAILURE() << "the program did not end"; PostQuitMessage(-1); });
-        return RunMessageLoop();
-    }
-
-    Board& board() { return *run->app.GetBoard(); }
-    QMainWindow* Widget() { return MainWindowWidget(*run->app.GetWindow()); }
-    QWidget* Client() { return ClientAreaWidget(*run->app.GetWindow()); }
-    void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = {}) { QTest::keyClick(Client(), key, modifiers); }
-    QMenu* OpenGameMenu()
-    {
-        QMenu* menu = Widget()->menuBar()->actions().at(0)->menu();
-        Key(Qt::Key_G, Qt::AltModifier);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activePopupWidget() == menu; }));
-        return menu;
-    }
-    // What a next run would find kept of this one.
-    std::pair<int, QRect> Kept() { return {settings.LastStack, Widget()->geometry()}; }
-
-    // Whether a tick of the drop timer (800 ms) moves the falling card.
-    bool Falls()
-    {
-        const int y = board().GetDeck().GetY();
-        return QTest::qWaitFor([&] { return board().GetDeck().GetY() != y; }, 1200);
-    }
-
-    test::TemporaryStore store;
-    test::SettingsScope scope;
-    std::optional<Run> run;
-};
-
-// What the fakes cannot show: the real title and drop timer while the menu or
-// F3 holds the play. Paused with F3 before the menu opens, closing the menu
-// resumes all the same.
-TEST_F(ProgramOnScreen, TheMenuAndF3PauseThePlay)
-{
-    Launch();
-    Key(Qt::Key_F3);
-    const std::string title = Widget()->windowTitle().toStdString(); // before Falls() runs the event loop
-    EXPECT_EQ(std::pair(title, Falls()), std::pair(std::string("Tumblewick - Paused"), false));
-    QMenu* menu = OpenGameMenu();
-    EXPECT_FALSE(Falls());
-    // Esc goes back to the menu bar, which still holds the play; a click
-    // on the playfield ends the menu session.
-    QTest::keyClick(menu, Qt::Key_Escape);
-    EXPECT_FALSE(Falls());
-    QTest::mouseClick(Client(), Qt::LeftButton);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return Widget()->windowTitle() == "Tumblewick"; }));
-    EXPECT_TRUE(Falls());
-}
-
-// A changed rule restarts the game at once. Closing, and a terminating signal
-// from play or from inside a dialog, which goes first, keep the options and the
-// window's place for the next run; Exit does not.
-TEST_F(ProgramOnScreen, AChangedRuleRestartsAndTheOptionsAndPlacementOutliveEveryEndButExit)
-{
-    Launch();
-    Key(Qt::Key_Down);
-    ASSERT_GT(board().GetScore(), 0) << "a real key dropped the card";
-    // The options are answered from inside their own event loop. A window the
-    // answer left open, or that nobody expected, is closed by force and fails
-    // the test, so a wrong answer cannot hang it.
-    int polls = 0; // since the answer, 0 until it is given
-    QTimer poll;
-    poll.callOnTimeout([&] {
-        QWidget* open = QApplication::activeModalWidget();
-        if (open && open->isVisible() && polls == 0) {
-            polls = 1;
-            QTest::mouseClick(DialogItemWidget(dynamic_cast<Dialog&>(*open), OptionsDialog::LastStackBox),
-                              Qt::LeftButton);
-            QTest::keyClick(open->focusWidget() ? open->focusWidget() : open, Qt::Key_Return);
-        } else if (open && polls > 0 && ++polls > 150) {
-            ADD_FAILURE() << "window left open or not expected: " << open->windowTitle().toStdString();
-            open->close();
-        }
-    });
-    poll.start(20);
-    QTest::keyClick(OpenGameMenu(), Qt::Key_O);
-    poll.stop();
-    EXPECT_GT(polls, 0) << "the options never opened";
-    EXPECT_EQ(settings.LastStack, 0);
-    EXPECT_EQ(board().GetScore(), 0) << "a new game, without a question";
-
-    const auto byExit = [this] { Key(Qt::Key_X, Qt::ControlModifier); };
-    const auto bySignal = [](int signal) { return [signal] { std::raise(signal); }; };
-    const auto bySignalInAbout = [this](int signal) {
-        return [this, signal] {
-            QTimer::singleShot(50, [signal] {
-                EXPECT_NE(QApplication::activeModalWidget(), nullptr) << "About is open";
-                std::raise(signal);
-            });
-            QTest::sendKeyEvent(QTest::Click, Client(), Qt::Key_Slash, '/', Qt::AltModifier);
-        };
-    };
-    const std::tuple<const char*, std::function<void()>, bool> ends[] = {
-        {"close", [this] { Widget()->close(); }, true}, {"Exit", byExit, false},
-        {"SIGTERM", bySignal(SIGTERM), true}, {"SIGHUP", bySignal(SIGHUP), true},
-        {"SIGTERM in About", bySignalInAbout(SIGTERM), true}, {"SIGHUP in About", bySignalInAbout(SIGHUP), true},
-    };
-    std::pair kept = Kept();
-    for (const auto& [way, end, keeps] : ends) {
-        SCOPED_TRACE(way);
-        settings.LastStack = 1 - kept.first;
-        const QRect placed(kept.second.x() + 1, 30, 700, 500); // not where the last run was kept
-        Widget()->setGeometry(placed);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return Widget()->geometry() == placed; }));
-        const std::pair ran = Kept();
-        EXPECT_EQ(RunUntilTheEnd(end), 0);
-        Launch();
-        EXPECT_TRUE(Kept() == (keeps ? ran : kept));
-        kept = Kept();
-    }
-    EXPECT_EQ(RunUntilTheEnd(byExit), 0);
-}
-
-// The built program itself, started where there is nothing to draw on: from
-// a text console, or with a display that does not answer; or with a window
-// system that cannot be had, where Qt's own reason is the one to read.
-TEST(NoWindowSystem, EndsWithTheReasonForThePlayer)
-{
-    const std::string noDisplay = "Tumblewick needs a graphical desktop session, and no display was found.\n";
-    const std::string noPlugin = "Could not find the Qt platform plugin \"bogus\" in \"\"\n"
-                                 "This application failed to start because no Qt platform plugin could be "
-                                 "initialized. Reinstalling the application may fix this problem.\n";
-    const std::pair<QStringList, std::string> cases[] = {{{"-u", "QT_QPA_PLATFORM", "-u", "DISPLAY"}, noDisplay},
-                                                          {{"-u", "QT_QPA_PLATFORM", "DISPLAY=:4095"}, noDisplay},
-                                                          {{"QT_QPA_PLATFORM=bogus"}, noPlugin}};
-    for (const auto& [environment, expected] : cases) {
-        SCOPED_TRACE(environment.join(' ').toStdString());
-        QProcess program;
-        program.start("env", QStringList{"-u", "WAYLAND_DISPLAY"} + environment + QStringList{TW_PROGRAM});
-        ASSERT_TRUE(program.waitForFinished());
-        const std::string errors = program.readAllStandardError().toStdString();
-        EXPECT_EQ(std::pair(program.exitStatus(), program.exitCode()), std::pair(QProcess::NormalExit, 1));
-        // After its reason Qt lists the platforms it has.
-        EXPECT_EQ(expected == noPlugin ? errors.substr(0, expected.size()) : errors, expected);
-    }
 }
 
 } // namespace

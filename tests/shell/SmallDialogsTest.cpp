@@ -1,15 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QElapsedTimer>
-#include <QTest>
-#include <QTimer>
-
 #include "platform/DialogHelpers.h"
 #include "shell/SmallDialogs.h"
 #include "support/FakeDialog.h"
-#include "support/SettingsScope.h"
-#include "support/SoundRecorder.h"
 
 namespace tw {
 namespace {
@@ -47,28 +40,6 @@ TEST(SmallDialogs, WelcomeAndAboutCentreOnTheOwnerAndEndOnOkOrCancelOnly)
                                      handler->OnCommand(dialog, id)};
             EXPECT_EQ(std::tuple(handled, dialog.window.left, dialog.window.top, dialog.ended),
                       std::tuple(std::tuple(true, false, true), expected.x, expected.y, std::optional(id)));
-        }
-    }
-}
-
-// The popup closes itself after about a second, Beep or not, and at once on
-// Enter; Beep only switches its rising tones on or off.
-TEST(SmallDialogsOnScreen, LevelAdvancePlaysItsTonesAndClosesAfterASecondOrAtOnceOnEnter)
-{
-    for (const auto& [beep, pressEnter] : {std::pair{0, false}, {1, true}}) {
-        test::SettingsScope scope([beep](Settings& s) { s.Beep = beep; });
-        test::SoundRecorder sound;
-        if (pressEnter) {
-            QTimer::singleShot(100, [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Return); });
-        }
-        QElapsedTimer clock;
-        clock.start();
-        EXPECT_EQ(ShowLevelAdvanceDialog(nullptr, sound), IdOk);
-        const qint64 elapsed = clock.elapsed();
-        EXPECT_TRUE(pressEnter ? elapsed < 900 : elapsed >= 900 && elapsed < 5000) << elapsed << " ms";
-        ASSERT_EQ(sound.tones.size(), 25u);
-        for (int i = 0; i < 25; ++i) {
-            EXPECT_EQ(sound.tones[static_cast<std::size_t>(i)], (test::Tone{880 + 40 * i, 5, beep})) << i;
         }
     }
 }

@@ -1,14 +1,37 @@
 #pragma once
 
+#ifdef _WIN32
+#define NOMINMAX
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#else
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <string>
 
 #include <unistd.h>
+#endif
 
 namespace tw::test {
 
+#ifdef _WIN32
+// Gives one test an empty per-user store: the company's registry key, which
+// holds the game's key and the journals of its saves beside it, is wiped as
+// the object is made and again as it goes. There is one registry for every
+// test, so the tests that use it run one at a time.
+class TemporaryStore {
+public:
+    TemporaryStore() { Wipe(); }
+    ~TemporaryStore() { Wipe(); }
+
+    TemporaryStore(const TemporaryStore&) = delete;
+    TemporaryStore& operator=(const TemporaryStore&) = delete;
+
+private:
+    static void Wipe() { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Brindlecove"); }
+};
+#else
 // Gives one test a per-user store of its own: the configuration folder points
 // into a fresh temporary folder for as long as the object lives, so tests
 // running side by side never share a store.
@@ -45,5 +68,6 @@ private:
     std::filesystem::path folder;
     std::optional<std::string> previous;
 };
+#endif
 
 } // namespace tw::test
