@@ -1,17 +1,16 @@
 #pragma once
 
-#include <chrono>
 #include <string>
+#include <string_view>
 
 namespace tw {
 
-enum class OpenerOutcome { Opened, Refused, NotInstalled };
+// Hands a file (by its absolute path) or a web address to the desktop's
+// program for it. False when the desktop has none, or it refused.
+bool OpenWithDesktop(const std::string& target);
 
-// Runs `program` (looked up on the PATH) with one argument and gives it
-// `patience` to answer. An opener that has not finished by then has handed
-// the document to a program that runs in front of it, such as a browser
-// started for it: that counts as opened, and it goes on by itself, never a
-// child of the game's to wait for or to end with it.
-OpenerOutcome RunOpener(const std::string& program, const std::string& argument, std::chrono::milliseconds patience);
+// What the player may do when nothing opens documents: a sentence to end the
+// message with, starting with a space.
+std::string_view HowToGetADocumentOpener();
 
 } // namespace tw

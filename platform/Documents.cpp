@@ -7,13 +7,6 @@
 namespace tw {
 namespace {
 
-// xdg-open, from Debian's xdg-utils, hands documents and web pages to the
-// desktop's programs for them. Without one it fails at once; while a browser
-// it started runs in front of it, it does not finish at all.
-constexpr const char* kOpener = "xdg-open";
-constexpr std::chrono::milliseconds kOpenerPatience{2000};
-constexpr const char* kHowToGetAnOpener = " Installing a web browser and the xdg-utils package may fix this.";
-
 bool IsWebAddress(std::string_view target) { return target.find("://") != std::string_view::npos; }
 
 } // namespace
@@ -21,11 +14,11 @@ bool IsWebAddress(std::string_view target) { return target.find("://") != std::s
 bool OpenDocument(std::string_view target, std::string& error)
 {
     if (IsWebAddress(target)) {
-        if (RunOpener(kOpener, std::string(target), kOpenerPatience) == OpenerOutcome::Opened) {
+        if (OpenWithDesktop(std::string(target))) {
             return true;
         }
         error = "There is no program set up to open web pages, so " + std::string(target) + " could not be opened."
-            + kHowToGetAnOpener;
+            + std::string(HowToGetADocumentOpener());
         return false;
     }
     std::error_code failure;
@@ -37,10 +30,12 @@ bool OpenDocument(std::string_view target, std::string& error)
         error = "The file " + file.filename().string() + " was not found in " + file.parent_path().string() + ".";
         return false;
     }
-    if (RunOpener(kOpener, file.string(), kOpenerPatience) == OpenerOutcome::Opened) {
+    // The desktop is asked only for a file that is there: some (Windows' own)
+    // report success for a missing one and show nothing.
+    if (OpenWithDesktop(file.string())) {
         return true;
     }
-    error = "There is no program set up to open " + file.filename().string() + "." + kHowToGetAnOpener;
+    error = "There is no program set up to open " + file.filename().string() + "." + std::string(HowToGetADocumentOpener());
     return false;
 }
 

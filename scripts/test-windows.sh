@@ -5,14 +5,15 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # The Windows card module carries the images the Linux art draws, and its
-# test compares with what the Linux module draws: both come from a Linux build.
+# test compares with what the Linux module draws; the program's bitmaps and
+# icons are converted to Windows' formats: all of it comes from a Linux build.
 linux=build/test
 [ -f "$linux/CMakeCache.txt" ] || cmake -S . -B "$linux" -DCMAKE_BUILD_TYPE=Debug -DTUMBLEWICK_SANITIZE=ON > /dev/null
-cmake --build "$linux" -j"$(nproc)" --target cards32_archive
+cmake --build "$linux" -j"$(nproc)" --target cards32_archive tw_windows_resources
 
 build=build/windows
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Debug \
-  -DTW_CARD_ARCHIVE="$PWD/$linux/cards32-archive/cards.bin" > /dev/null
+  -DTW_CARD_ARCHIVE="$PWD/$linux/cards32-archive/cards.bin" -DTW_WINDOWS_RESOURCES="$PWD/$linux/windows-resources" > /dev/null
 cmake --build "$build" -j"$(nproc)"
 
 # A wineserver kept running and one warm-up run spare every test process

@@ -7,11 +7,13 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
-#include <string_view>
 
 namespace tw {
 namespace {
+
+enum class OpenerOutcome { Opened, Refused, NotInstalled };
 
 // The verdict the watcher sends back: the opener's exit status, or one of
 // these, which no exit status can be.
@@ -94,8 +96,11 @@ long MillisecondsSince(const timespec& start)
     ::_exit(0);
 }
 
-} // namespace
-
+// Runs `program` (looked up on the PATH) with one argument and gives it
+// `patience` to answer. An opener that has not finished by then has handed
+// the document to a program that runs in front of it, such as a browser
+// started for it: that counts as opened, and it goes on by itself, never a
+// child of the game's to wait for or to end with it.
 OpenerOutcome RunOpener(const std::string& program, const std::string& argument, std::chrono::milliseconds patience)
 {
     std::string path = FindOnPath(program);
@@ -130,6 +135,21 @@ OpenerOutcome RunOpener(const std::string& program, const std::string& argument,
         return OpenerOutcome::Refused;
     }
     return verdict == 0 || verdict == kStillRunning ? OpenerOutcome::Opened : OpenerOutcome::Refused;
+}
+
+} // namespace
+
+// xdg-open, from Debian's xdg-utils, hands documents and web pages to the
+// desktop's programs for them. Without one it fails at once; while a browser
+// it started runs in front of it, it does not finish at all.
+bool OpenWithDesktop(const std::string& target)
+{
+    return RunOpener("xdg-open", target, std::chrono::milliseconds(2000)) == OpenerOutcome::Opened;
+}
+
+std::string_view HowToGetADocumentOpener()
+{
+    return " Installing a web browser and the xdg-utils package may fix this.";
 }
 
 } // namespace tw

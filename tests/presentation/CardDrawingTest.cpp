@@ -1,10 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
-
 #include <algorithm>
 #include <string>
-#include <string_view>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -25,12 +22,11 @@ namespace {
 constexpr ColorRef kPlayfield = Rgb(0, 0x40, 0);
 constexpr ColorRef kRing = Rgb(0x3F, 0x7F, 0x3F); // the playfield OR NOT light grey
 constexpr ColorRef kBlack = Rgb(0, 0, 0);
-constexpr const char* kNoAnimateModule = "libcards32_no_animate.so";
+const std::string kNoAnimateModule = SharedLibraryFileName("cards32_no_animate");
 
-bool IsModuleInMemory(const char* fileName)
+bool IsModuleInMemory(const std::string& fileName)
 {
-    void* handle = dlopen((ProgramDirectory() / fileName).string().c_str(), RTLD_NOW | RTLD_NOLOAD);
-    return handle != nullptr && dlclose(handle) == 0;
+    return SharedLibrary::IfLoaded((ProgramDirectory() / fileName).string()).IsLoaded();
 }
 
 // How many pixels of the box `is` holds for.
@@ -50,14 +46,14 @@ int CountIn(const Rect& box, Predicate is)
 // another load meanwhile.
 TEST(CardLibraryLoad, TellsTheOwnerWhatIsMissing)
 {
-    const std::pair<const char*, const char*> cases[] = {
-        {"libcards32_nowhere.so",
+    const std::pair<std::string, const char*> cases[] = {
+        {SharedLibraryFileName("cards32_nowhere"),
          "Tumblewick could not find the file 'CARDS32.DLL' which should be in your Windows system folder "
          "(e.g. C:\\Windows\\System).  Please locate the file, copy it to this folder, and try again."},
         {kNoAnimateModule, "Tumblewick could not find all exports from the file 'CARDS32.DLL'.  Be sure you "
                            "have the proper version of this file and try again."}};
     for (const auto& [module, text] : cases) {
-        const bool found = std::string_view(module) == kNoAnimateModule;
+        const bool found = module == kNoAnimateModule;
         test::FakeWindow owner;
         CardLibrary library(module);
         EXPECT_EQ(library.Load(owner), 0);
