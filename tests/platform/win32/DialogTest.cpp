@@ -1,0 +1,169 @@
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/Dialog.h"
+#include "platform/DialogTemplate.h"
+#include "platform/MessageBox.h"
+#include "platform/win32/DialogWindow.h"
+#include "platform/win32/MessageBoxes.h"
+#include "platform/win32/NativeWindow.h"
+#include "platform/win32/WideText.h"
+#include "resources/DialogTemplates.h"
+#include "settings/Settings.h"
+#include "settings/SettingsDialogs.h"
+#include "shell/SmallDialogs.h"
+#include "support/FakeWindow.h"
+#include "support/SoundRecorder.h"
+
+namespace tw {
+namespace {
+
+using Commands = std::vector<std::string>;
+using Step = std::function<void()>;
+
+// Runs one step per tick of a thread timer, which every modal loop of the
+// thread dispatches, dialogs', message boxes' and the colour picker's alike;
+// what a step posts is handled before the next tick.
+class Script {
+public:
+    explicit Script(std::deque<Step> steps) : steps(std::move(steps)), timer(SetTimer(nullptr, 0, 20, &Tick))
+    {
+        current = this;
+    }
+    ~Script()
+    {
+        KillTimer(nullptr, timer);
+        current = nullptr;
+    }
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
+    {
+        if (current && !current->steps.empty()) {
+            const Step step = std::move(current->steps.front());
+            current->steps.pop_front(); // before it runs: it may open a loop of its own
+            step();
+        }
+    }
+    static inline Script* current = nullptr;
+    std::deque<Step> steps;
+    UINT_PTR timer;
+};
+
+// Writes down every command and tick; OK and Cancel end the dialog unless
+// told otherwise.
+struct ScriptedHandler : DialogHandler {
+    bool OnInitDialog(Dialog& opened) override
+    {
+        dialog = &opened;
+        onInit(opened);
+        return true;
+    }
+    bool OnCommand(Dialog& open, int id) override
+    {
+        commands.push_back(std::to_string(id) + (open.IsChecked(id) ? "+" : ""));
+        if (endOnOkCancel && (id == IdOk || id == IdCancel)) {
+            open.EndDialog(id);
+        }
+        return true;
+    }
+    bool OnTimer(Dialog& open, int id) override
+    {
+        ticks.push_back(id);
+        open.KillTimer(id);
+        open.PostCommand(41);
+        open.PostCommand(IdOk);
+        return true;
+    }
+    HWND Handle() const { return DialogHandle(*dialog); }
+
+    std::function<void(Dialog&)> onInit = [](Dialog&) {};
+    Dialog* dialog = nullptr;
+    bool endOnOkCancel = true;
+    Commands commands;
+    std::vector<int> ticks;
+};
+
+const DialogTemplate& Template(int id) { return *FindDialogTemplate(id); }
+
+// Keys go where the keyboard would send them: to the focused control.
+void Press(HWND dialog, UINT key)
+{
+    const HWND focused = GetFocus();
+    PostMessageW(focused ? focused : dialog, WM_KEYDOWN, key, 1);
+}
+void PressAlt(HWND dialog, wchar_t letter)
+{
+    const HWND focused = GetFocus();
+    PostMessageW(focused ? focused : dialog, WM_SYSCHAR, letter, 1 << 29);
+}
+void Click(HWND dialog, int id) { PostMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+std::wstring TextOf(HWND window)
+{
+    wchar_t text[256]{};
+    GetWindowTextW(window, text, 256);
+    return text;
+}
+
+// As the dialog manager places a control: each value scaled on its own.
+RECT DialogUnits(HWND dialog, int x, int y, int width, int height)
+{
+    RECT box{x, y, width, height};
+    MapDialogRect(dialog, &box);
+    return {box.left, box.top, box.left + box.right, box.top + box.bottom};
+}
+
+std::tuple<LONG, LONG, LONG, LONG> Edges(RECT rect) { return {rect.left, rect.top, rect.right, rect.bottom}; }
+
+// Every template builds into its controls in order, each of the system's
+// kind, style and text, where the dialog units put it, in the template's
+// font.
+TEST(Win32Dialog, TemplatesBuildEveryControlAtItsDialogUnits)
+{
+    for (const DialogTemplate& dialogTemplate : AllDialogTemplates()) {
+        SCOPED_TRACE(dialogTemplate.id);
+        ScriptedHandler handler;
+        handler.onInit = [&](Dialog& dialog) {
+            const HWND window = DialogHandle(dialog);
+            RECT client{};
+            GetClientRect(window, &client);
+            EXPECT_EQ(Edges(client), Edges(DialogUnits(window, 0, 0, dialogTemplate.width, dialogTemplate.height)));
+            EXPECT_EQ(TextOf(window), Wide(dialogTemplate.title));
+            LOGFONTW font{};
+            GetObjectW(reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)), sizeof font, &font);
+            EXPECT_EQ(std::wstring(font.lfFaceName), L"MS Sans Serif");
+            HWND child = GetWindow(window, GW_CHILD);
+            for (const ControlTemplate& control : dialogTemplate.controls) {
+                ASSERT_TRUE(child) << control.text;
+                RECT box{};
+                GetWindowRect(child, &box);
+                MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&box), 2);
+                const RECT expected = DialogUnits(window, control.x, control.y, control.width, control.height);
+                // The system sizes icons and etched lines itself.
+                if (control.kind == ControlKind::Icon || control.kind == ControlKind::EtchedLine) {
+                    EXPECT_EQ(std::pair(box.left, box.top), std::pair(expected.left, expected.top));
+                } else {
+                    EXPECT_EQ(Edges(box), Edges(expected)) << control.text;
+                }
+                EXPECT_EQ(GetDlgCtrlID(child), control.id == -1 ? 0xFFFF : control.id);
+                EXPECT_EQ(control.id == -1 || dialog.GetItemText(control.id) == control.text, true) << control.text;
+                const LONG style = GetWindowLongW(child, GWL_STYLE);
+                const bool button = SendMessageW(child, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON);
+                EXPECT_EQ(button && (style & 0xF) == BS_DEFPUSHBUTTON, (control.style & DefaultButton) != 0);
+                EXPECT_EQ(dialog.IsReadOnly(control.id), (control.style & ReadOnly) != 0);
+                EXPECT_EQ((style & WS_TABSTOP) != 0, (control.style & TabStop) != 0);
+                child = GetWindow(child, GW_HWNDNEXT);
+            }
+            EXPECT_FALSE(child);
+            dialog.EndDialog(7);
+        };
+        EXPECT_EQ(RunModalDialog(dialogTemplate, handler, nullptr), 7);
+    }
+}
+
+} // namespace
+} // namespace tw
