@@ -2,6 +2,7 @@
 
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -165,5 +166,132 @@ TEST(Win32Dialog, TemplatesBuildEveryControlAtItsDialogUnits)
     }
 }
 
+// Runs the dialog with the script's steps; a last Esc ends one the steps left open.
+int RunScripted(int templateId, ScriptedHandler& handler, std::deque<Step> steps, Window* owner = nullptr)
+{
+    steps.push_back([&] { Press(handler.Handle(), VK_ESCAPE); });
+    Script script(std::move(steps));
+    return RunModalDialog(Template(templateId), handler, owner);
+}
+
+TEST(Win32Dialog, EnterEscAndTheCloseBoxBecomeOkAndCancel)
+{
+    // Focus -1: where the dialog put it; key 0: the close box.
+    struct Case { int dialog, focus; UINT key; Commands commands; };
+    const Case cases[] = {
+        {WelcomeDialogId, -1, VK_RETURN, {"1"}},           {WelcomeDialogId, -1, VK_ESCAPE, {"2"}},
+        {WelcomeDialogId, -1, 0, {"2"}},                   {OptionsDialogId, 1055, VK_RETURN, {"1"}},
+        {OptionsDialogId, 1038, VK_RETURN, {"1038", "2"}}, // a focused button presses itself
+        {LevelAdvanceDialogId, -1, VK_ESCAPE, {"2"}},      // no buttons at all
+        {AboutDialogId, -1, VK_RETURN, {"1"}},             // OK without being the default button
+    };
+    for (const Case& c : cases) {
+        ScriptedHandler handler;
+        RunScripted(c.dialog, handler, {[&] {
+            if (c.focus != -1) {
+                handler.dialog->SetFocus(c.focus);
+            }
+            c.key ? Press(handler.Handle(), c.key) : void(PostMessageW(handler.Handle(), WM_CLOSE, 0, 0));
+        }});
+        EXPECT_EQ(handler.commands, c.commands) << c.dialog << " " << c.key;
+    }
+}
+
+// Alt with a mnemonic clicks its control, and so does the mouse; check boxes
+// and radio buttons have changed before the handler hears of the click, and
+// a radio group keeps one button checked, or none when the dialog clears it.
+TEST(Win32Dialog, MnemonicsAndClicksSetButtonsBeforeTheHandlerHears)
+{
+    ScriptedHandler handler;
+    std::deque<Step> steps;
+    for (const wchar_t letter : {L'm', L'm', L'd', L'c', L'k'}) {
+        steps.push_back([&, letter] { PressAlt(handler.Handle(), letter); });
+    }
+    steps.push_back([&] { Click(handler.Handle(), 1055); });
+    steps.push_back([&] {
+        EXPECT_FALSE(handler.dialog->IsChecked(1011));
+        handler.dialog->CheckRadioButton(1008, 1011, 1007);
+        EXPECT_FALSE(handler.dialog->IsChecked(1010));
+    });
+    EXPECT_EQ(RunScripted(OptionsDialogId, handler, std::move(steps)), IdCancel);
+    EXPECT_EQ(handler.commands, (Commands{"1055+", "1055", "1011+", "1010+", "1038", "1055+", "2"}));
+}
+
+// A handler that leaves Cancel alone keeps its dialog open; a read-only box
+// takes nothing, and a limited one no more UTF-8 bytes than its limit.
+TEST(Win32Dialog, UnhandledCancelKeepsTheDialogAndEditBoxesKeepTheirLimits)
+{
+    ScriptedHandler handler;
+    handler.endOnOkCancel = false;
+    const auto type = [&](int id, std::wstring_view text) {
+        return [&, id, text] {
+            for (const wchar_t unit : text) {
+                PostMessageW(GetDlgItem(handler.Handle(), id), WM_CHAR, unit, 1);
+            }
+        };
+    };
+    const int result = RunScripted(HighScoreDialogId, handler, {
+        [&] { Press(handler.Handle(), VK_ESCAPE); },
+        [&] { PostMessageW(handler.Handle(), WM_CLOSE, 0, 0); },
+        type(1012, L"ab"),
+        [&] {
+            EXPECT_TRUE(IsWindowVisible(handler.Handle()));
+            EXPECT_EQ(handler.dialog->GetItemText(1012), "");
+            handler.dialog->SetReadOnly(1013, false);
+            handler.dialog->LimitText(1013, 5);
+            handler.dialog->SetFocus(1013);
+            EXPECT_EQ(handler.dialog->FocusedItem(), 1013);
+        },
+        type(1013, L"\u00e9ab\u00e9c"), // é is two bytes
+        [&] {
+            EXPECT_EQ(handler.dialog->GetItemText(1013), "\u00e9abc");
+            EXPECT_FALSE(handler.dialog->IsReadOnly(1013));
+            handler.dialog->EndDialog(5);
+        },
+    });
+    EXPECT_EQ(result, 5);
+    EXPECT_EQ(handler.commands, (Commands{"2", "2"}));
+}
+
+// Whether a window of the thread, not a control, has been shown since this was made.
+class ShowingWatch {
+public:
+    ShowingWatch() : hook(SetWindowsHookExW(WH_CALLWNDPROC, &Watch, nullptr, GetCurrentThreadId())) { shown = false; }
+    ~ShowingWatch() { UnhookWindowsHookEx(hook); }
+    static inline bool shown = false;
+
+private:
+    static LRESULT CALLBACK Watch(int code, WPARAM wParam, LPARAM lParam)
+    {
+        const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        shown = shown || (message->message == WM_SHOWWINDOW && message->wParam
+                          && !(GetWindowLongW(message->hwnd, GWL_STYLE) & WS_CHILD));
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    HHOOK hook;
+};
+
+// A timer ticks until killed and never after the dialog ends; posted
+// commands wait for the current one; a dialog that ends in its
+// initialisation never shows.
+TEST(Win32Dialog, TimersPostedCommandsAndDialogsThatNeverShow)
+{
+    ScriptedHandler handler;
+    handler.onInit = [](Dialog& dialog) {
+        dialog.SetTimer(4, 10);
+        dialog.SetTimer(9, 5000);
+        dialog.PostCommand(40);
+    };
+    std::optional<ShowingWatch> watch(std::in_place);
+    EXPECT_EQ(RunModalDialog(Template(AboutDialogId), handler, nullptr), IdOk);
+    EXPECT_EQ(handler.ticks, (std::vector<int>{4}));
+    EXPECT_EQ(handler.commands, (Commands{"40", "41", "1"}));
+    EXPECT_TRUE(ShowingWatch::shown);
+
+    watch.emplace();
+    handler.onInit = [](Dialog& dialog) { dialog.EndDialog(3); };
+    EXPECT_EQ(RunModalDialog(Template(WelcomeDialogId), handler, nullptr), 3);
+    EXPECT_FALSE(ShowingWatch::shown);
+}
 } // namespace
 } // namespace tw
