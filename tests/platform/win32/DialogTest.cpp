@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/DesktopMessageBox.h"
 #include "platform/Dialog.h"
 #include "platform/DialogTemplate.h"
 #include "platform/MessageBox.h"
@@ -14,6 +15,7 @@
 #include "platform/win32/NativeWindow.h"
 #include "platform/win32/WideText.h"
 #include "resources/DialogTemplates.h"
+#include "settings/HighScoreDialog.h"
 #include "settings/Settings.h"
 #include "settings/SettingsDialogs.h"
 #include "shell/SmallDialogs.h"
@@ -293,5 +295,132 @@ TEST(Win32Dialog, TimersPostedCommandsAndDialogsThatNeverShow)
     EXPECT_EQ(RunModalDialog(Template(WelcomeDialogId), handler, nullptr), 3);
     EXPECT_FALSE(ShowingWatch::shown);
 }
+// A window of the system's that the game's Window interface stands for.
+struct OwnerWindow : test::FakeWindow, NativeWindow {
+    OwnerWindow()
+        : window(CreateWindowExW(0, L"Static", L"Owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, -40, 30, 401, 301, nullptr,
+                                 nullptr, nullptr, nullptr))
+    {
+    }
+    ~OwnerWindow() override { DestroyWindow(window); }
+    HWND Handle() const override { return window; }
+    HWND window;
+};
+
+// The owner owns the dialog, is disabled while it runs and active again
+// after it; the game's own handler centres the dialog over it.
+TEST(Win32Dialog, TheOwnerOwnsTheDialogAndGetsTheFocusBack)
+{
+    OwnerWindow owner;
+    ScriptedHandler seen;
+    Script script({[&] {
+        const HWND dialog = GetActiveWindow();
+        EXPECT_EQ(GetWindow(dialog, GW_OWNER), owner.window);
+        EXPECT_FALSE(IsWindowEnabled(owner.window));
+        RECT box{};
+        GetWindowRect(dialog, &box);
+        EXPECT_EQ(std::pair(box.left, box.top),
+                  std::pair((-40 + 361) / 2 - (box.right - box.left) / 2, (30 + 331) / 2 - (box.bottom - box.top) / 2));
+        EXPECT_EQ(GetDlgCtrlID(GetFocus()), IdOk);
+        Press(dialog, VK_RETURN);
+    }});
+    EXPECT_EQ(ShowWelcomeDialog(&owner), IdOk);
+    EXPECT_TRUE(IsWindowEnabled(owner.window));
+    EXPECT_EQ(GetActiveWindow(), owner.window);
+}
+
+// A box is found by its title, read, and answered with one of its buttons.
+Step Answer(std::wstring_view title, std::wstring_view text, HWND owner, int button)
+{
+    return [=] {
+        const HWND box = FindWindowW(L"#32770", std::wstring(title).c_str());
+        ASSERT_TRUE(box) << Narrow(title);
+        EXPECT_EQ(TextOf(GetDlgItem(box, 0xFFFF)), text);
+        EXPECT_EQ(GetWindow(box, GW_OWNER), owner);
+        Click(box, button);
+    };
+}
+
+TEST(Win32Dialog, MessageBoxesShowTheirTextAndAnswerWithTheButtonChosen)
+{
+    OwnerWindow owner;
+    struct Case { HWND owner; std::string caption; unsigned style; int button; int answer; std::wstring title; };
+    const Case cases[] = {
+        {owner.window, "New Game", MessageBoxYesNo, IDYES, ResultYes, L"New Game"},
+        {owner.window, "", MessageBoxYesNo, IDNO, ResultNo, L"Tumblewick"}, // no caption: the program's name
+        {nullptr, "Game Over", MessageBoxOk | MessageBoxIconInformation, IDOK, ResultOk, L"Game Over"},
+    };
+    for (const Case& c : cases) {
+        Script script({Answer(c.title, L"Play again?", c.owner, c.button)});
+        EXPECT_EQ(c.owner ? ShowMessageBox(c.owner, "Play again?", c.caption, c.style)
+                          : ShowDesktopMessage("Play again?", c.caption, c.style),
+                  c.answer)
+            << c.caption;
+    }
+}
+
+// The picker starts at the colour given and shows what the player mixes; the
+// Options dialog keeps the colour confirmed and drops the one cancelled.
+TEST(Win32Dialog, TheColourPickerGivesTheOptionsTheColourChosen)
+{
+    settings.ForegroundColor = Rgb(1, 2, 3);
+    settings.BackgroundColor = Rgb(4, 5, 6);
+    const auto mix = [](std::vector<std::wstring> expected, std::vector<std::wstring> typed, int button) {
+        return [=] {
+            const HWND picker = GetActiveWindow();
+            for (int i = 0; i < 3; ++i) {
+                const HWND edit = GetDlgItem(picker, 706 + i);
+                EXPECT_EQ(TextOf(edit), expected[static_cast<std::size_t>(i)]);
+                SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed[static_cast<std::size_t>(i)].c_str()));
+            }
+            Click(picker, button);
+        };
+    };
+    Script script({
+        [] { Click(GetActiveWindow(), 1060); },
+        mix({L"1", L"2", L"3"}, {L"10", L"20", L"30"}, IDOK),
+        [] { Click(GetActiveWindow(), 1061); },
+        mix({L"4", L"5", L"6"}, {L"70", L"80", L"90"}, IDCANCEL),
+        [] { Click(GetActiveWindow(), IdOk); },
+    });
+    EXPECT_EQ(ShowOptionsDialog(nullptr), 1);
+    EXPECT_EQ(std::pair(settings.ForegroundColor, settings.BackgroundColor),
+              std::pair(static_cast<std::int32_t>(Rgb(10, 20, 30)), static_cast<std::int32_t>(Rgb(4, 5, 6))));
+}
+
+// In new-entry mode the new row is open and focused; Reset asks in a box the
+// dialog owns, and No keeps the dialog as it was.
+TEST(Win32Dialog, TheHighScoreListOpensTheNewRowAndAsksBeforeReset)
+{
+    HWND dialog = nullptr, row = nullptr;
+    Script script({
+        [&] {
+            dialog = GetActiveWindow();
+            row = GetFocus();
+            EXPECT_EQ(TextOf(GetDlgItem(dialog, GetDlgCtrlID(row) + 10)), L"2000000000");
+            EXPECT_FALSE(GetWindowLongW(row, GWL_STYLE) & ES_READONLY);
+            PostMessageW(row, WM_CHAR, L'Z', 1);
+            Click(dialog, HighScoreDialog::ResetButton);
+        },
+        [&] { Answer(L"Reset Scores", L"Are you sure you want to erase all high scores?", dialog, IDNO)(); },
+        [&] {
+            EXPECT_EQ(TextOf(row), L"Z");
+            Click(dialog, IdCancel);
+        },
+    });
+    EXPECT_EQ(ShowHighScoreDialog(nullptr, true, 2000000000), IdCancel);
+}
+
+// The popup between levels closes itself after a second, its tones included.
+TEST(Win32Dialog, TheLevelPopupClosesItselfAfterASecond)
+{
+    test::SoundRecorder sound;
+    const DWORD start = GetTickCount();
+    EXPECT_EQ(ShowLevelAdvanceDialog(nullptr, sound), IdOk);
+    const DWORD took = GetTickCount() - start;
+    EXPECT_TRUE(took >= 990 && took < 2000) << took;
+    EXPECT_EQ(sound.tones.size(), 25u);
+}
+
 } // namespace
 } // namespace tw
