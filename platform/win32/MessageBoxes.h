@@ -1,0 +1,14 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string_view>
+
+namespace tw {
+
+// A modal message box over `owner` (null: no owner) in the MessageBoxStyle
+// given, whose values are the system's own. An empty caption shows the
+// program's name. Returns the DialogResult of the button chosen.
+int ShowMessageBox(HWND owner, std::string_view text, std::string_view caption, unsigned style);
+
+} // namespace tw
