@@ -137,7 +137,8 @@ public:
     void SetTimer(int id, int milliseconds) override
     {
         if (!destroyed) {
-            ::SetTimer(window, static_cast<UINT_PTR>(id), std::max<UINT>(milliseconds, USER_TIMER_MINIMUM), nullptr);
+            ::SetTimer(window, static_cast<UINT_PTR>(id), static_cast<UINT>(std::max<int>(milliseconds, USER_TIMER_MINIMUM)),
+                       nullptr);
         }
     }
     void KillTimer(int id) override
