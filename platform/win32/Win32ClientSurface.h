@@ -1,0 +1,94 @@
+#pragma once
+
+#include <windows.h>
+
+#include "platform/DeviceContext.h"
+#include "platform/Geometry.h"
+
+namespace tw {
+
+// Where the game's client area lies in the window's client rectangle and how
+// large it is shown, all in the window's (device) pixels.
+struct ClientLayout {
+    // Device pixels per logical pixel on the screen: the zoom times the
+    // monitor's scale, a real number.
+    double devicePerLogical = 1;
+    // Device pixels per logical pixel of the image: the above rounded up to
+    // whole pixels, so cards stay crisp; where it is fractional, the image is
+    // smoothed down by less than one.
+    int imageScale = 1;
+    // The game's client area in logical pixels.
+    Size logical;
+    // The top left of the client area in the window; left of or above it
+    // where the area is a fraction of a logical pixel larger.
+    Point origin;
+
+    bool Exact() const { return devicePerLogical == imageScale; }
+    bool operator==(const ClientLayout&) const = default;
+};
+
+// The playfield (`least`, the smallest client area the game lays out in) is
+// shown as large as the window holds it, never smaller than it is, at a
+// monitor scale of `monitorScale` device pixels per logical one. The game
+// centres its row across whatever width it is given, so the client area has
+// the window's width; a window taller than the zoomed playfield shows it
+// centred between two bands.
+ClientLayout ClientLayoutFor(Size client, Size least, double monitorScale);
+
+// The client area of a window: the image the game draws into, put on the
+// window's screen pixels as soon as a part of it changed.
+class Win32ClientSurface final : public Surface {
+public:
+    explicit Win32ClientSurface(HWND window) : window(window) {}
+    // The window is known from its first message on.
+    void Attach(HWND handle) { window = handle; }
+
+    Bitmap& Image() override { return image; }
+    // At once, through the window's own device context: the game sleeps
+    // between the steps of its animations.
+    void Present(const Rect& area) override;
+
+    void SetLeast(Size size) { least = size; }
+    Size Least() const { return least; }
+    // Device pixels per logical pixel of the window's monitor.
+    double MonitorScale() const;
+    Size LogicalSize() const { return layout.logical; }
+
+    // Gives the image the client rectangle's size and the zoomed monitor's
+    // scale; true when it changed and needs the game's picture again.
+    bool Fit();
+
+    // Puts the image, and the bands beside it, on `dc` within `clip` (window
+    // pixels).
+    void ShowOn(HDC dc, const RECT& clip) const;
+    void ShowAll();
+
+    // While one lives, drawing is not presented: erasing and painting put the
+    // finished picture on the screen in one go.
+    class Batch {
+    public:
+        explicit Batch(Win32ClientSurface& surface) : surface(surface), was(surface.batched)
+        {
+            surface.batched = true;
+        }
+        ~Batch() { surface.batched = was; }
+        Batch(const Batch&) = delete;
+        Batch& operator=(const Batch&) = delete;
+
+    private:
+        Win32ClientSurface& surface;
+        bool was;
+    };
+
+private:
+    // The window pixels that show a logical area of the image.
+    RECT Shown(const Rect& area) const;
+
+    HWND window;
+    Bitmap image{0, 0};
+    Size least;
+    ClientLayout layout;
+    bool batched = false;
+};
+
+} // namespace tw
