@@ -31,29 +31,22 @@ using Step = std::function<void()>;
 // Runs one step per tick of a thread timer, which every modal loop of the
 // thread dispatches, dialogs', message boxes' and the colour picker's alike;
 // what a step posts is handled before the next tick.
-class Script {
-public:
-    explicit Script(std::deque<Step> steps) : steps(std::move(steps)), timer(SetTimer(nullptr, 0, 20, &Tick))
-    {
-        current = this;
-    }
+struct Script {
+    explicit Script(std::deque<Step> steps) : timer(SetTimer(nullptr, 0, 20, &Tick)) { queue = std::move(steps); }
     ~Script()
     {
         KillTimer(nullptr, timer);
-        current = nullptr;
+        queue.clear();
     }
-
-private:
     static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
     {
-        if (current && !current->steps.empty()) {
-            const Step step = std::move(current->steps.front());
-            current->steps.pop_front(); // before it runs: it may open a loop of its own
+        if (!queue.empty()) {
+            const Step step = std::move(queue.front());
+            queue.pop_front(); // before it runs: it may open a loop of its own
             step();
         }
     }
-    static inline Script* current = nullptr;
-    std::deque<Step> steps;
+    static inline std::deque<Step> queue;
     UINT_PTR timer;
 };
 
@@ -62,8 +55,7 @@ private:
 struct ScriptedHandler : DialogHandler {
     bool OnInitDialog(Dialog& opened) override
     {
-        dialog = &opened;
-        onInit(opened);
+        onInit(*(dialog = &opened));
         return true;
     }
     bool OnCommand(Dialog& open, int id) override
