@@ -137,8 +137,8 @@ public:
     void SetTimer(int id, int milliseconds) override
     {
         if (!destroyed) {
-            ::SetTimer(window, static_cast<UINT_PTR>(id), static_cast<UINT>(std::max<int>(milliseconds, USER_TIMER_MINIMUM)),
-                       nullptr);
+            const auto interval = static_cast<UINT>(std::max<int>(milliseconds, USER_TIMER_MINIMUM));
+            ::SetTimer(window, static_cast<UINT_PTR>(id), interval, nullptr);
         }
     }
     void KillTimer(int id) override
@@ -350,8 +350,8 @@ LRESULT Win32MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
         return TRUE;
     case WM_GETMINMAXINFO:
         if (target) {
-            reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = POINT{MinimumTrackSize().cx,
-                                                                          MinimumTrackSize().cy};
+            const SIZE minimum = MinimumTrackSize();
+            reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = POINT{minimum.cx, minimum.cy};
         }
         return 0;
     case WM_DPICHANGED: {

@@ -261,5 +261,16 @@ TEST(ClientLayout, ZoomsThePlayfieldToFitAndCentresIt)
     }
 }
 
+// With no GUI session no loop would deliver the ticks: the timer stays off.
+TEST(RepeatingTimer, NeverStartsWithoutAGuiSession)
+{
+    RepeatingTimer timer(std::chrono::milliseconds(10), [] {});
+    timer.Start();
+    EXPECT_FALSE(timer.IsActive());
+    const GuiSession session;
+    timer.Start();
+    EXPECT_TRUE(timer.IsActive());
+}
+
 } // namespace
 } // namespace tw
