@@ -1,0 +1,298 @@
+#include "platform/AudioOutput.h"
+
+// Tones are our own square wave played through waveOut, not Beep: Beep gives
+// no way to replace a tone that still sounds or to start one without
+// waiting, it is silent under Wine (so nothing could show the tones right),
+// and on many machines it is played through the sound card anyway.
+
+#include <windows.h>
+
+#include <mmsystem.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <thread>
+
+#include "platform/Sleep.h"
+#include "platform/SquareWave.h"
+#include "platform/ToneQueue.h"
+#include "platform/win32/AudioOutputSystems.h"
+
+namespace tw {
+namespace {
+
+// The rate the usual sound server and most cards run at, so nothing on the
+// way converts it.
+constexpr int kSampleRate = 44100;
+// About 23 ms: a tone starts at most a block or two after it was asked for.
+constexpr int kBlockFrames = 1024;
+// One block playing, one queued behind it, one being rendered.
+constexpr int kBlocks = 3;
+// After this much silence the device is closed until the next tone, so an
+// idle game wakes no thread at all.
+constexpr int kRestFrames = kSampleRate;
+
+std::int64_t SteadyNanoseconds()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+struct HandleCloser {
+    void operator()(HANDLE handle) const { CloseHandle(handle); }
+};
+using UniqueHandle = std::unique_ptr<void, HandleCloser>;
+
+// A waveOut device and its blocks, opened and closed again without
+// allocating anything of ours. While open, every block done sets the event.
+class WaveOutDevice {
+public:
+    explicit WaveOutDevice(HANDLE blockDone) : blockDone(blockDone)
+    {
+        format.wFormatTag = WAVE_FORMAT_PCM;
+        format.nChannels = 1;
+        format.nSamplesPerSec = kSampleRate;
+        format.wBitsPerSample = 16;
+        format.nBlockAlign = format.nChannels * format.wBitsPerSample / 8;
+        format.nAvgBytesPerSec = format.nSamplesPerSec * format.nBlockAlign;
+        for (int block = 0; block < kBlocks; ++block) {
+            headers[block].lpData = reinterpret_cast<LPSTR>(samples[block].data());
+            headers[block].dwBufferLength = sizeof samples[block];
+        }
+    }
+    ~WaveOutDevice() { Close(); }
+    WaveOutDevice(const WaveOutDevice&) = delete;
+    WaveOutDevice& operator=(const WaveOutDevice&) = delete;
+
+    bool Open(unsigned id)
+    {
+        if (waveOutOpen(&handle, id, &format, reinterpret_cast<DWORD_PTR>(blockDone), 0, CALLBACK_EVENT) !=
+            MMSYSERR_NOERROR) {
+            handle = nullptr;
+            return false;
+        }
+        for (WAVEHDR& header : headers) {
+            header.dwFlags = 0;
+            if (waveOutPrepareHeader(handle, &header, sizeof header) != MMSYSERR_NOERROR) {
+                Close();
+                return false;
+            }
+        }
+        return true;
+    }
+    void Close()
+    {
+        if (!handle) {
+            return;
+        }
+        // Reset first: a block the device holds cannot be unprepared.
+        waveOutReset(handle);
+        for (WAVEHDR& header : headers) {
+            if (header.dwFlags & WHDR_PREPARED) {
+                waveOutUnprepareHeader(handle, &header, sizeof header);
+            }
+        }
+        waveOutClose(handle);
+        handle = nullptr;
+    }
+    bool IsOpen() const { return handle != nullptr; }
+
+    // The device fills in the flags from a thread of its own.
+    bool Free(int block) const
+    {
+        return !(std::atomic_ref(headers[block].dwFlags).load(std::memory_order_acquire) & WHDR_INQUEUE);
+    }
+    std::int16_t* Samples(int block) { return samples[block].data(); }
+    void Write(int block) { waveOutWrite(handle, &headers[block], sizeof headers[block]); }
+
+private:
+    HANDLE blockDone;
+    WAVEFORMATEX format{};
+    HWAVEOUT handle = nullptr;
+    std::array<WAVEHDR, kBlocks> headers{};
+    std::array<std::array<std::int16_t, kBlockFrames>, kBlocks> samples{};
+};
+
+} // namespace
+
+struct AudioOutput::Impl {
+    // Auto-reset: set by the device for each block done and by the GUI
+    // thread for each tone and at the end.
+    UniqueHandle wake{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
+    WaveOutDevice device{wake.get()};
+    // The device that opened at the start; none: the output stays closed.
+    std::optional<unsigned> deviceId;
+    ToneQueue toneRequests;
+    std::atomic<bool> resting{true};
+    std::atomic<bool> stopping{false};
+
+    // The renderer's own: nothing else touches them while it runs.
+    SquareWave tone;
+    // When the device last started, and what it was given since.
+    std::int64_t streamStartNs = 0;
+    std::int64_t framesRendered = 0;
+    int silentFrames = 0;
+    std::array<float, kBlockFrames> mix{};
+
+    // Declared last, so that it has stopped before anything it renders with goes.
+    std::thread renderer;
+
+    explicit Impl(const SoundSystems& systems)
+    {
+        for (const unsigned id : systems.devices) {
+            if (wake && device.Open(id)) {
+                deviceId = id;
+                break;
+            }
+        }
+        if (deviceId) {
+            renderer = std::thread([this] { Run(); });
+        }
+    }
+    ~Impl()
+    {
+        if (renderer.joinable()) {
+            stopping.store(true, std::memory_order_release);
+            SetEvent(wake.get());
+            renderer.join();
+        }
+    }
+    Impl(const Impl&) = delete;
+    Impl& operator=(const Impl&) = delete;
+
+    void Run();
+    void Feed();
+    bool Due() const { return !tone.Finished() || !toneRequests.Empty(); }
+    void RenderBlock(std::int16_t* samples);
+};
+
+// The renderer's thread: no locks and no allocation of ours; between blocks
+// it waits for the device or for a tone, and not at all while the device is
+// closed. Opening and closing the device, which the system may allocate and
+// lock for, happen here too, but only where nothing sounds.
+void AudioOutput::Impl::Run()
+{
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
+    while (!stopping.load(std::memory_order_acquire)) {
+        Feed();
+        WaitForSingleObject(wake.get(), INFINITE);
+    }
+}
+
+void AudioOutput::Impl::Feed()
+{
+    if (!device.IsOpen()) {
+        if (!Due()) {
+            return;
+        }
+        silentFrames = 0;
+        if (!device.Open(*deviceId)) {
+            // Gone since the start (unplugged, say): the tones are dropped.
+            tone = SquareWave();
+            while (toneRequests.Front()) {
+                toneRequests.Pop();
+            }
+            resting.store(true, std::memory_order_release);
+            return;
+        }
+    }
+    // A device given nothing to play (at the start, after a rest, or after
+    // this thread came late) starts its clock anew with the next block.
+    bool starved = true;
+    for (int block = 0; block < kBlocks; ++block) {
+        starved = starved && device.Free(block);
+    }
+    if (starved) {
+        streamStartNs = SteadyNanoseconds();
+        framesRendered = 0;
+    }
+    int held = 0;
+    for (int block = 0; block < kBlocks; ++block) {
+        if (!device.Free(block)) {
+            ++held;
+        } else if (silentFrames < kRestFrames || Due()) {
+            RenderBlock(device.Samples(block));
+            device.Write(block);
+            ++held;
+        }
+    }
+    // Rested long enough, and the device has played out what it held. A
+    // paused waveOut device still wakes threads of the system's many times
+    // a second; a closed one costs nothing, and reopens in milliseconds.
+    if (held == 0) {
+        device.Close();
+    }
+}
+
+// The device takes blocks in bursts (all of them when it starts), so the
+// time a block is rendered says little of when it is heard. Tones are placed
+// on the stream's own clock instead: one asked for at a moment is heard the
+// device's depth after it, so that a run of short tones keeps its spacing.
+void AudioOutput::Impl::RenderBlock(std::int16_t* samples)
+{
+    mix.fill(0.0f);
+    float* channels[1] = {mix.data()};
+    int position = 0;
+    while (const ToneRequest* next = toneRequests.Front()) {
+        const std::int64_t due =
+            (next->requestedNs - streamStartNs) * kSampleRate / 1'000'000'000 + kBlocks * kBlockFrames - framesRendered;
+        if (due >= kBlockFrames) {
+            break;
+        }
+        const int start = std::max(position, static_cast<int>(std::max<std::int64_t>(due, 0)));
+        tone.MixInto(channels, 1, position, start);
+        tone = SquareWave(next->frequency, next->duration, kSampleRate);
+        toneRequests.Pop();
+        position = start;
+    }
+    tone.MixInto(channels, 1, position, kBlockFrames);
+    framesRendered += kBlockFrames;
+
+    bool silent = true;
+    for (int frame = 0; frame < kBlockFrames; ++frame) {
+        silent = silent && mix[frame] == 0.0f;
+        samples[frame] = static_cast<std::int16_t>(std::clamp(mix[frame], -1.0f, 1.0f) * 32767.0f);
+    }
+    silentFrames = silent ? silentFrames + kBlockFrames : 0;
+    resting.store(!Due(), std::memory_order_release);
+}
+
+AudioOutput::AudioOutput() : AudioOutput(SoundSystems{}) {}
+
+AudioOutput::AudioOutput(const SoundSystems& systems) : impl(std::make_unique<Impl>(systems)) {}
+
+AudioOutput::~AudioOutput() = default;
+
+bool AudioOutput::IsOpen() const { return impl->deviceId.has_value(); }
+
+int AudioOutput::SampleRate() const { return kSampleRate; }
+
+// A tone asked for since the last block is due as well.
+bool AudioOutput::Resting() const
+{
+    return impl->resting.load(std::memory_order_acquire) && impl->toneRequests.Empty();
+}
+
+void AudioOutput::Beep(int frequency, int duration)
+{
+    const auto start = std::chrono::steady_clock::now();
+    StartTone(frequency, duration);
+    const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    Sleep(duration - static_cast<int>(spent.count()));
+}
+
+void AudioOutput::StartTone(int frequency, int duration)
+{
+    // Without a device no one would take the tone: it is only waited for.
+    if (frequency > 0 && duration > 0 && impl->deviceId) {
+        impl->toneRequests.Push({frequency, duration, SteadyNanoseconds()});
+        SetEvent(impl->wake.get());
+    }
+}
+
+} // namespace tw

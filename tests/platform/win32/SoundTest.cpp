@@ -1,0 +1,321 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <mmsystem.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/MidiSequencer.h"
+#include "platform/win32/AudioOutputSystems.h"
+#include "support/TestOutput.h"
+
+namespace tw {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+int MillisecondsSince(Clock::time_point start)
+{
+    return static_cast<int>(std::chrono::duration_cast<milliseconds>(Clock::now() - start).count());
+}
+
+// Silence takes a tone's time too, and with no device the game keeps its pace.
+TEST(WaveOutTone, BeepTakesItsDurationWithOrWithoutADevice)
+{
+    const struct { const char* what; AudioOutput::SoundSystems systems; int frequency, duration; } cases[] = {
+        {"no device", {{}}, 440, 200},
+        {"the system's device", {}, 440, 200},
+        {"the system's device, silence", {}, 0, 120},
+    };
+    for (const auto& [what, systems, frequency, duration] : cases) {
+        AudioOutput output(systems);
+        const auto start = Clock::now();
+        output.Beep(frequency, duration);
+        const int took = MillisecondsSince(start);
+        EXPECT_TRUE(took >= duration && took < duration + 40) << what << ": " << took << " ms";
+        if (systems.devices.empty() || std::getenv("PULSE_SERVER")) {
+            EXPECT_EQ(output.IsOpen(), !systems.devices.empty()) << what;
+        }
+    }
+}
+
+// What the system's recording device hears: under Wine, with the test's own
+// sound server, what its null sink plays.
+class Recorder {
+public:
+    static constexpr int kRate = 44100;
+
+    explicit Recorder(int milliseconds) : samples(static_cast<std::size_t>(milliseconds) * kRate / 1000)
+    {
+        WAVEFORMATEX format{WAVE_FORMAT_PCM, 1, kRate, kRate * 2, 2, 16, 0};
+        if (waveInOpen(&handle, WAVE_MAPPER, &format, 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR) {
+            handle = nullptr;
+            return;
+        }
+        header.lpData = reinterpret_cast<LPSTR>(samples.data());
+        header.dwBufferLength = static_cast<DWORD>(samples.size() * sizeof samples[0]);
+        waveInPrepareHeader(handle, &header, sizeof header);
+        waveInAddBuffer(handle, &header, sizeof header);
+        waveInStart(handle);
+    }
+    ~Recorder()
+    {
+        if (handle) {
+            waveInReset(handle);
+            waveInUnprepareHeader(handle, &header, sizeof header);
+            waveInClose(handle);
+        }
+    }
+    // The sound server may take a second or more to start sending.
+    bool Recording() const
+    {
+        MMTIME position{TIME_SAMPLES, {}};
+        for (const auto deadline = Clock::now() + std::chrono::seconds(5); handle && Clock::now() < deadline;) {
+            if (waveInGetPosition(handle, &position, sizeof position) == MMSYSERR_NOERROR && position.u.sample > 0) {
+                return true;
+            }
+            std::this_thread::sleep_for(milliseconds(5));
+        }
+        return false;
+    }
+    const std::vector<std::int16_t>& Finished()
+    {
+        while (handle && !(header.dwFlags & WHDR_DONE)) {
+            std::this_thread::sleep_for(milliseconds(10));
+        }
+        return samples;
+    }
+
+private:
+    std::vector<std::int16_t> samples;
+    HWAVEIN handle = nullptr;
+    WAVEHDR header{};
+};
+
+struct HeardTone {
+    int frequency, duration, startMs;
+};
+
+// The recording as tones: runs of half periods of one length, in hertz and
+// milliseconds; what lies between two tones (a switch, a fade) is too short
+// to count as one.
+std::vector<HeardTone> Tones(const std::vector<std::int16_t>& samples)
+{
+    constexpr int kQuiet = 50;
+    std::vector<int> crossings;
+    int sign = 0;
+    for (int n = 0; n < std::ssize(samples); ++n) {
+        const int now = samples[n] > kQuiet ? 1 : samples[n] < -kQuiet ? -1 : 0;
+        if (now != 0 && now != sign) {
+            crossings.push_back(n);
+            sign = now;
+        }
+    }
+    std::vector<HeardTone> tones;
+    for (std::size_t first = 0; first + 1 < crossings.size();) {
+        const int half = crossings[first + 1] - crossings[first];
+        std::size_t last = first + 1;
+        while (last + 1 < crossings.size() && std::abs(crossings[last + 1] - crossings[last] - half) * 10 <= half) {
+            ++last;
+        }
+        const int halves = static_cast<int>(last - first), span = crossings[last] - crossings[first];
+        const int frequency = (halves * Recorder::kRate + span) / (2 * span);
+        const int duration = (span + span / halves) * 1000 / Recorder::kRate;
+        const int startMs = crossings[first] * 1000 / Recorder::kRate;
+        if (halves < 8) {
+            // too short to be a tone
+        } else if (HeardTone* before = tones.empty() ? nullptr : &tones.back();
+                   before && std::abs(before->frequency - frequency) * 50 < frequency &&
+                   startMs - before->startMs - before->duration < 10) {
+            // Wine's recording drops a few milliseconds now and then.
+            before->duration = startMs + duration - before->startMs;
+        } else {
+            tones.push_back({frequency, duration, startMs});
+        }
+        first = last;
+    }
+    return tones;
+}
+
+// A tone replaces the one still playing; after a second of silence the
+// device closes, and wakes for the next tone.
+TEST(WaveOutTone, IsHeardAtItsPitchForItsDurationReplacingTheOneBeforeAndAfterARest)
+{
+    AudioOutput output;
+    Recorder recorder(3000);
+    if (!output.IsOpen() || !recorder.Recording()) {
+        GTEST_SKIP() << "no sound server to play to and record from (PULSE_SERVER unset, or pulseaudio missing)";
+    }
+    std::this_thread::sleep_for(milliseconds(100));
+    output.StartTone(440, 1000);
+    EXPECT_FALSE(output.Resting());
+    std::this_thread::sleep_for(milliseconds(100));
+    output.Beep(660, 200);
+    std::this_thread::sleep_for(milliseconds(1500));
+    EXPECT_TRUE(output.Resting());
+    output.Beep(880, 100);
+    const std::vector<HeardTone> heard = Tones(recorder.Finished());
+    std::string described;
+    for (const HeardTone& tone : heard) {
+        described += std::to_string(tone.frequency) + " Hz " + std::to_string(tone.duration) + " ms at " +
+                     std::to_string(tone.startMs) + "; ";
+    }
+    SCOPED_TRACE(described);
+    ASSERT_EQ(heard.size(), 3u);
+    const HeardTone expected[] = {{440, 100, 0}, {660, 200, 0}, {880, 100, 0}};
+    for (int n = 0; n < 3; ++n) {
+        EXPECT_NEAR(heard[n].frequency, expected[n].frequency, expected[n].frequency / 100) << n;
+        EXPECT_NEAR(heard[n].duration, expected[n].duration, n == 0 ? 20 : 6) << n;
+    }
+    // The recording's own timeline loses a little here and there under Wine
+    // (hundreds of milliseconds while nothing plays), so only the first two,
+    // which follow each other, are timed against each other.
+    EXPECT_NEAR(heard[1].startMs - heard[0].startMs, 100, 35) << "the second follows straight on";
+}
+
+// The process's CPU time in milliseconds, all its threads.
+double CpuMilliseconds()
+{
+    FILETIME created, exited, kernel, user;
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    const auto ticks = [](FILETIME time) { return (std::uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime; };
+    return static_cast<double>(ticks(kernel) + ticks(user)) / 10'000.0;
+}
+
+// CPU time of the whole process over two seconds, doing nothing else.
+double IdleCpuMilliseconds()
+{
+    const double before = CpuMilliseconds();
+    std::this_thread::sleep_for(milliseconds(2000));
+    return CpuMilliseconds() - before;
+}
+
+// A second after the last tone the device is closed: the output then costs
+// no more than having none (a paused one cost 2% of a core under Wine).
+TEST(WaveOutTone, CostsNothingOnceRested)
+{
+    const double without = IdleCpuMilliseconds();
+    AudioOutput output;
+    if (!output.IsOpen()) {
+        GTEST_SKIP() << "no sound device";
+    }
+    output.Beep(440, 50);
+    // A second of silence, what the device held of it, and its closing.
+    std::this_thread::sleep_for(milliseconds(1800));
+    const double rested = IdleCpuMilliseconds();
+    RecordProperty("IdleCpuMillisecondsIn2Seconds", std::to_string(rested) + " (without a device " +
+                                                        std::to_string(without) + ")");
+    EXPECT_LE(rested, without + 10.0) << "without a device " << without;
+}
+
+std::string Bytes(std::initializer_list<int> bytes) { return std::string(bytes.begin(), bytes.end()); }
+
+// A standard MIDI file of one quarter-second note.
+const std::string kSong = [] {
+    const std::string body = Bytes({0, 0x90, 60, 100, 48, 0x80, 60, 0, 0, 0xFF, 0x2F, 0});
+    return "MThd" + Bytes({0, 0, 0, 6, 0, 0, 0, 1, 0, 96}) + "MTrk" + Bytes({0, 0, 0, int(body.size())}) + body;
+}();
+
+std::string WriteSong(const std::string& name, const std::optional<std::string>& contents)
+{
+    const auto path = test::TestOutputPath(name);
+    std::filesystem::remove(path);
+    if (contents) {
+        std::ofstream(path, std::ios::binary) << *contents;
+    }
+    return path.string();
+}
+
+// What is no song fails to open, as if missing; a song that opens can be
+// asked for its port and played, even one whose track is cut off (it plays
+// what it has; here, with no MIDI device, nothing) and then forgets its id.
+// Ids that name no song are ignored when closed and refused otherwise.
+TEST(MciSequencer, OpensSongsOnlyAndAnswersForOpenOnesOnly)
+{
+    AudioOutput output(AudioOutput::SoundSystems{{}});
+    const auto sequencer = CreateMidiSequencer(output);
+    int other = 0;
+    ASSERT_EQ(sequencer->Open(WriteSong("other.mid", kSong), other), SequencerOk);
+    const struct { const char* what; std::optional<std::string> contents; int opened; } cases[] = {
+        {"missing", std::nullopt, SequencerFileNotFound},
+        {"not a song", "not a song at all", SequencerFileNotFound},
+        {"a header cut off", kSong.substr(0, 10), SequencerFileNotFound},
+        {"a track cut off", kSong.substr(0, 29), SequencerOk},
+        {"a song", kSong, SequencerOk},
+    };
+    for (const auto& [what, contents, opened] : cases) {
+        int id = 0;
+        ASSERT_EQ(sequencer->Open(WriteSong("song.mid", contents), id), opened) << what;
+        if (opened != SequencerOk) {
+            continue;
+        }
+        EXPECT_NE(id, 0) << what;
+        EXPECT_EQ(sequencer->StatusPort(id), SequencerOk) << what;
+        EXPECT_EQ(sequencer->Play(id, [] {}), SequencerOk) << what;
+        sequencer->Close(id);
+        EXPECT_EQ(sequencer->StatusPort(id), SequencerBadDevice) << what;
+        EXPECT_EQ(sequencer->Play(id, [] {}), SequencerBadDevice) << what;
+    }
+    for (const int unknown : {0, 4242, 0xFFFF}) {
+        sequencer->Close(unknown);
+    }
+    EXPECT_EQ(sequencer->StatusPort(other), SequencerOk) << "untouched by closing unknown ids";
+}
+
+void DeliverPostedMessages()
+{
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        DispatchMessageW(&message);
+    }
+}
+
+// Wine has no MIDI device here, so its own notifications never come: the
+// test posts them, as MCI would, to the sequencer's window. Only a song that
+// ended counts, once, and not once it was closed; the handler may close it
+// and start the next, as the music does.
+TEST(MciSequencer, RunsEndedOnceForASongThatPlayedToItsEnd)
+{
+    AudioOutput output(AudioOutput::SoundSystems{{}});
+    const auto sequencer = CreateMidiSequencer(output);
+    const HWND window = FindWindowExW(HWND_MESSAGE, nullptr, L"TumblewickSongEnds", nullptr);
+    ASSERT_NE(window, nullptr);
+    const std::string file = WriteSong("ending.mid", kSong);
+    std::vector<int> ended;
+    int first = 0, next = 0, closed = 0;
+    ASSERT_EQ(sequencer->Open(file, first), SequencerOk);
+    ASSERT_EQ(sequencer->Play(first, [&] {
+        ended.push_back(first);
+        sequencer->Close(first);
+        ASSERT_EQ(sequencer->Open(file, next), SequencerOk);
+        EXPECT_EQ(sequencer->Play(next, [&] { ended.push_back(next); }), SequencerOk);
+    }), SequencerOk);
+    ASSERT_EQ(sequencer->Open(WriteSong("closed.mid", kSong), closed), SequencerOk);
+    ASSERT_EQ(sequencer->Play(closed, [&] { ended.push_back(closed); }), SequencerOk);
+    sequencer->Close(closed);
+
+    const struct { WPARAM flags; int* id; } notifications[] = {
+        {MCI_NOTIFY_ABORTED, &first}, {MCI_NOTIFY_SUPERSEDED, &first}, {MCI_NOTIFY_FAILURE, &first},
+        {MCI_NOTIFY_SUCCESSFUL, &closed}, {MCI_NOTIFY_SUCCESSFUL, &first}, {MCI_NOTIFY_SUCCESSFUL, &first},
+    };
+    for (const auto& [flags, id] : notifications) {
+        PostMessageW(window, MM_MCINOTIFY, flags, *id);
+    }
+    DeliverPostedMessages();
+    EXPECT_EQ(ended, std::vector<int>{first});
+    PostMessageW(window, MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL, next);
+    DeliverPostedMessages();
+    EXPECT_EQ(ended, (std::vector<int>{first, next}));
+}
+
+} // namespace
+} // namespace tw
