@@ -287,8 +287,12 @@ LRESULT Win32MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
         Paint();
         return 0;
     case WM_SIZE:
-        // The class redraws the whole window when its size changes.
-        surface.Fit();
+        // A new size may bring a new image, black until the program has
+        // erased and painted it; the window manager may resize the window
+        // well after it asked, with a repaint that would not erase.
+        if (surface.Fit()) {
+            InvalidateRect(window, nullptr, TRUE);
+        }
         break;
     case WM_CLOSE:
         if (target) {
