@@ -15,6 +15,8 @@ build=build/windows
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Debug \
   -DTW_CARD_ARCHIVE="$PWD/$linux/cards32-archive/cards.bin" -DTW_WINDOWS_RESOURCES="$PWD/$linux/windows-resources" > /dev/null
 cmake --build "$build" -j"$(nproc)"
+# The installer's own test installs what the build packs.
+(cd "$build" && cpack -G NSIS > /dev/null)
 
 # A wineserver kept running and one warm-up run spare every test process
 # the prefix's start-up: without them each costs seconds instead of

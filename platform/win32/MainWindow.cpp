@@ -10,6 +10,7 @@
 
 #include "platform/DeviceContext.h"
 #include "platform/MenuTemplate.h"
+#include "platform/win32/MessageBoxes.h"
 #include "platform/win32/NativeWindow.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/Win32ClientSurface.h"
@@ -85,13 +86,6 @@ HICON LoadIconResource(int id, int sizeMetricX, int sizeMetricY)
               : nullptr;
 }
 
-// Until the shared message boxes of this backend are in place, the window's
-// messages are the system's plain message box.
-int ShowPlainMessageBox(HWND owner, std::string_view text, std::string_view caption, unsigned style)
-{
-    return MessageBoxW(owner, Wide(text).c_str(), Wide(caption.empty() ? "Tumblewick" : caption).c_str(), style);
-}
-
 WINDOWPLACEMENT PlacementOf(HWND window)
 {
     WINDOWPLACEMENT placement{};
@@ -125,7 +119,7 @@ public:
     // Window
     int ShowMessage(std::string_view text, std::string_view caption, unsigned style) override
     {
-        return ShowPlainMessageBox(destroyed ? nullptr : window, text, caption, style);
+        return ShowMessageBox(destroyed ? nullptr : window, text, caption, style);
     }
     Surface& ClientArea() override { return surface; }
     // In the client area's logical pixels, which the zoom makes larger.

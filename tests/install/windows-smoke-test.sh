@@ -66,12 +66,12 @@ done
 # arrows steer the falling card and drop it.
 (cd "$folder" && exec $wine tumblewick.exe) >"$scratch/game.log" 2>&1 &
 within 600 has_window "Welcome to Tumblewick!" || { picture no-welcome; fail "no welcome dialog within 60 s"; }
-xdotool windowactivate --sync "$(window "Welcome to Tumblewick!")" key Return
+timeout 20 xdotool windowactivate --sync "$(window "Welcome to Tumblewick!")" key Return
 within 100 has_window "^Tumblewick$" || fail "no game window after the welcome"
 game=$(window "^Tumblewick$")
-xdotool windowactivate --sync "$game"
+timeout 20 xdotool windowactivate --sync "$game"
 sleep 1
-for keys in "Left Left Up" "Right Right Right Up" "Left Up"; do
+for keys in "Left Left Down" "Right Right Right Down" "Left Down"; do
     xdotool key --delay 150 $keys
     sleep 1
 done
@@ -79,18 +79,23 @@ colours=$(picture playing)
 [ "$colours" -gt 20 ] || fail "the screen shows $colours colours while playing: nothing drawn? ($scratch/playing.png)"
 
 # Options: Alt+G opens the Game menu, O the Options, Alt+U turns the board
-# upside down, Enter keeps it. Then the window moves and is closed.
+# upside down, Enter keeps it. Then the window moves and is closed. No step
+# may wait for ever on a window that does not come.
 before=$(value "$key" UpDown)
 xdotool key alt+g
 sleep 0.5
 xdotool key o
 within 100 has_window "^Options$" || { picture no-options; fail "no Options dialog"; }
-xdotool windowactivate --sync "$(window "^Options$")" key alt+u Return
+timeout 20 xdotool windowactivate --sync "$(window "^Options$")" key alt+u Return
 within 50 sh -c "! xdotool search --onlyvisible --name '^Options$' >/dev/null" || fail "the Options dialog stayed open"
-xdotool windowactivate --sync "$game" windowmove --sync "$game" 210 170
+# The first start is maximised; a double click on the title bar gives the
+# window back its normal size, which a move then changes.
+timeout 20 xdotool windowactivate --sync "$game" mousemove 640 8 click --repeat 2 --delay 100 1
+sleep 1
+xdotool windowmove "$game" 210 170
 sleep 1
 picture moved >/dev/null
-xdotool windowactivate --sync "$game" key alt+F4
+timeout 20 xdotool windowactivate --sync "$game" key alt+F4
 within 100 sh -c "! xdotool search --name '^Tumblewick$' >/dev/null" || fail "the window did not close on Alt+F4"
 wineserver -w
 after=$(value "$key" UpDown) left=$(value "$key" Left) top=$(value "$key" Top)
