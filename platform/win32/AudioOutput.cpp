@@ -31,8 +31,9 @@ namespace {
 constexpr int kSampleRate = 44100;
 // About 23 ms: a tone starts at most a block or two after it was asked for.
 constexpr int kBlockFrames = 1024;
-// One block playing, one queued behind it, one being rendered.
-constexpr int kBlocks = 3;
+// About 90 ms in all: under Wine the system copies blocks into buffers of
+// its own as soon as it can, and a thread of ours woken late must not be heard.
+constexpr int kBlocks = 4;
 // After this much silence the device is closed until the next tone, so an
 // idle game wakes no thread at all.
 constexpr int kRestFrames = kSampleRate;
@@ -136,6 +137,10 @@ struct AudioOutput::Impl {
     // When the device last started, and what it was given since.
     std::int64_t streamStartNs = 0;
     std::int64_t framesRendered = 0;
+    // How far, in frames, what was rendered has ever been ahead of the
+    // clock: what the device buffers, learnt in its first second and kept,
+    // so that tones keep their spacing from the first block on.
+    std::int64_t lead = 0;
     int silentFrames = 0;
     std::array<float, kBlockFrames> mix{};
 
@@ -208,7 +213,10 @@ void AudioOutput::Impl::Feed()
         starved = starved && device.Free(block);
     }
     if (starved) {
-        streamStartNs = SteadyNanoseconds();
+        // A tone that waited for the device to open counts from when it
+        // was asked for, and those asked for after it keep their distance.
+        const ToneRequest* waiting = toneRequests.Front();
+        streamStartNs = waiting ? waiting->requestedNs : SteadyNanoseconds();
         framesRendered = 0;
     }
     int held = 0;
@@ -229,18 +237,22 @@ void AudioOutput::Impl::Feed()
     }
 }
 
-// The device takes blocks in bursts (all of them when it starts), so the
-// time a block is rendered says little of when it is heard. Tones are placed
-// on the stream's own clock instead: one asked for at a moment is heard the
-// device's depth after it, so that a run of short tones keeps its spacing.
+// The device takes blocks in bursts (all of them when it starts, and more
+// while the system fills buffers of its own), so the time a block is
+// rendered says little of when it is heard. Tones are placed on the stream's
+// own clock instead, behind the moment they were asked for by as much as the
+// stream has run ahead of the wall clock, plus a block: a run of short tones
+// keeps its spacing.
 void AudioOutput::Impl::RenderBlock(std::int16_t* samples)
 {
     mix.fill(0.0f);
     float* channels[1] = {mix.data()};
+    const std::int64_t clock = (SteadyNanoseconds() - streamStartNs) * kSampleRate / 1'000'000'000;
+    lead = std::max(lead, framesRendered - clock + kBlockFrames);
     int position = 0;
     while (const ToneRequest* next = toneRequests.Front()) {
         const std::int64_t due =
-            (next->requestedNs - streamStartNs) * kSampleRate / 1'000'000'000 + kBlocks * kBlockFrames - framesRendered;
+            (next->requestedNs - streamStartNs) * kSampleRate / 1'000'000'000 + lead - framesRendered;
         if (due >= kBlockFrames) {
             break;
         }
