@@ -159,11 +159,7 @@ bool PumpUntil(const auto& done, double seconds)
 // lives.
 struct TestServer {
     TestServer() { qputenv("PULSE_SERVER", "unix:" + socketPath.toUtf8()); }
-    ~TestServer()
-    {
-        Kill();
-        qunsetenv("PULSE_SERVER");
-    }
+    ~TestServer() { Kill(), qunsetenv("PULSE_SERVER"); }
     // Kills the server that runs, as a crash would, and starts one anew.
     bool Start()
     {

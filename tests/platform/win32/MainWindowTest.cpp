@@ -63,17 +63,18 @@ protected:
     static void SetModifiers(std::initializer_list<int> keys)
     {
         BYTE state[256] = {};
-        for (const int key : keys) {
-            state[key] = 0x80;
-        }
+        std::ranges::for_each(keys, [&state](int key) { state[key] = 0x80; });
         SetKeyboardState(state);
     }
-    ColorRef OnScreen(int x, int y) const
+    // The window's pixels on the screen, as the handler's colours.
+    void ExpectShown(std::initializer_list<std::pair<Point, ColorRef>> pixels) const
     {
         const HDC dc = GetDC(handle);
-        const COLORREF pixel = GetPixel(dc, x, y);
+        for (const auto& [at, colour] : pixels) {
+            const COLORREF pixel = GetPixel(dc, at.x, at.y);
+            EXPECT_EQ(Rgb(GetRValue(pixel), GetGValue(pixel), GetBValue(pixel)), colour) << at.x << "," << at.y;
+        }
         ReleaseDC(handle, dc);
-        return Rgb(GetRValue(pixel), GetGValue(pixel), GetBValue(pixel));
     }
 
     static inline std::unique_ptr<GuiSession> session;
@@ -191,23 +192,18 @@ TEST_F(Win32MainWindowTest, ShowsWhatTheHandlerErasedPaintedAndDrew)
     ShowActive();
     const Rect client = window->GetClientRect();
     const ColorRef green = handler.background;
-    const auto expectShown = [&](std::initializer_list<std::pair<Point, ColorRef>> pixels) {
-        for (const auto& [at, colour] : pixels) {
-            EXPECT_EQ(OnScreen(at.x, at.y), colour) << at.x << "," << at.y;
-        }
-    };
-    expectShown({{{2, 2}, green}, {{10, 10}, kRed}, {{49, 29}, kRed}, {{50, 30}, green},
+    ExpectShown({{{2, 2}, green}, {{10, 10}, kRed}, {{49, 29}, kRed}, {{50, 30}, green},
                  {{client.right - 1, client.bottom - 1}, green}});
     {
         ClientDC dc(window->ClientArea());
         dc.FillRect({100, 100, 140, 120}, kBlue);
-        expectShown({{{100, 100}, kBlue}, {{139, 119}, kBlue}, {{140, 120}, green}});
+        ExpectShown({{{100, 100}, kBlue}, {{139, 119}, kBlue}, {{140, 120}, green}});
     }
     handler.background = kBlue;
     window->Redraw();
     EXPECT_EQ(handler.Take(), (Log{"erase " + std::to_string(client.Width()) + "x" + std::to_string(client.Height()),
                                    "paint"}));
-    expectShown({{{2, 2}, kBlue}, {{10, 10}, kRed}});
+    ExpectShown({{{2, 2}, kBlue}, {{10, 10}, kRed}});
 }
 
 // The placement counts the frame, as given at creation and as kept while
@@ -231,14 +227,13 @@ TEST_F(Win32MainWindowTest, PlacementAndMinimumSizeCountTheFrame)
     GetClientRect(handle, &client);
     GetWindowRect(handle, &frame);
     EXPECT_EQ((Size{client.right, client.bottom}), (Size{700, 500}));
-    EXPECT_EQ(minimum(), (Size{frame.right - frame.left, frame.bottom - frame.top}));
-    EXPECT_EQ(window->GetClientRect(), (Rect{0, 0, 700, 500}));
+    const Size framed{frame.right - frame.left, frame.bottom - frame.top};
+    EXPECT_EQ(minimum(), framed);
 
     window->Show(true);
     const WindowPlacementState maximized = window->GetPlacement();
     EXPECT_TRUE(maximized.maximized);
-    EXPECT_EQ(maximized.normal, (Rect{kNormal.left, kNormal.top, frame.right - frame.left + kNormal.left,
-                                      frame.bottom - frame.top + kNormal.top}));
+    EXPECT_EQ(maximized.normal, Rect::FromSize(kNormal.left, kNormal.top, framed.cx, framed.cy));
 }
 
 // The playfield zoomed as far as the client rectangle holds it, never below
@@ -246,14 +241,12 @@ TEST_F(Win32MainWindowTest, PlacementAndMinimumSizeCountTheFrame)
 // rounded up, and the area is centred.
 TEST(ClientLayout, ZoomsThePlayfieldToFitAndCentresIt)
 {
+    constexpr Size least{640, 400};
     struct Case { Size client; Size least; double monitor; ClientLayout expected; };
     const Case cases[] = {
-        {{640, 400}, {640, 400}, 1, {1, 1, {640, 400}, {0, 0}}},
-        {{1280, 900}, {640, 400}, 1, {2, 2, {640, 400}, {0, 50}}},
-        {{1000, 400}, {640, 400}, 1, {1, 1, {1000, 400}, {0, 0}}},
-        {{960, 600}, {640, 400}, 1.5, {1.5, 2, {640, 400}, {0, 0}}},
-        {{500, 300}, {640, 400}, 1, {1, 1, {500, 300}, {0, 0}}},
-        {{300, 200}, {0, 0}, 2, {2, 2, {150, 100}, {0, 0}}},
+        {{640, 400}, least, 1, {1, 1, least, {0, 0}}},        {{1280, 900}, least, 1, {2, 2, least, {0, 50}}},
+        {{1000, 400}, least, 1, {1, 1, {1000, 400}, {0, 0}}}, {{500, 300}, least, 1, {1, 1, {500, 300}, {0, 0}}},
+        {{960, 600}, least, 1.5, {1.5, 2, least, {0, 0}}},    {{300, 200}, {0, 0}, 2, {2, 2, {150, 100}, {0, 0}}},
     };
     for (const Case& each : cases) {
         EXPECT_EQ(ClientLayoutFor(each.client, each.least, each.monitor), each.expected)
