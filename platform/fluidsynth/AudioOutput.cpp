@@ -11,7 +11,6 @@
 #include "platform/fluidsynth/PulseAudioStream.h"
 #include "platform/RepeatingTimer.h"
 #include "platform/SharedLibrary.h"
-#include "platform/Sleep.h"
 #include "platform/SquareWave.h"
 #include "platform/ToneQueue.h"
 
@@ -424,15 +423,6 @@ bool AudioOutput::Resting() const
 {
     return impl->musicLane.resting.load(std::memory_order_acquire) &&
            impl->toneLane.resting.load(std::memory_order_acquire);
-}
-
-void AudioOutput::Beep(int frequency, int duration)
-{
-    const auto start = std::chrono::steady_clock::now();
-    StartTone(frequency, duration);
-    // Reopening a resting stream is part of the tone's time, not added to it.
-    const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
-    Sleep(duration - static_cast<int>(spent.count()));
 }
 
 void AudioOutput::StartTone(int frequency, int duration)

@@ -18,7 +18,6 @@
 #include <optional>
 #include <thread>
 
-#include "platform/Sleep.h"
 #include "platform/SquareWave.h"
 #include "platform/ToneQueue.h"
 #include "platform/win32/AudioOutputSystems.h"
@@ -288,14 +287,6 @@ int AudioOutput::SampleRate() const { return kSampleRate; }
 bool AudioOutput::Resting() const
 {
     return impl->resting.load(std::memory_order_acquire) && impl->toneRequests.Empty();
-}
-
-void AudioOutput::Beep(int frequency, int duration)
-{
-    const auto start = std::chrono::steady_clock::now();
-    StartTone(frequency, duration);
-    const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
-    Sleep(duration - static_cast<int>(spent.count()));
 }
 
 void AudioOutput::StartTone(int frequency, int duration)
