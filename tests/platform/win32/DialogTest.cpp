@@ -192,14 +192,16 @@ TEST(Win32Dialog, EnterEscAndTheCloseBoxBecomeOkAndCancel)
 TEST(Win32Dialog, MnemonicsAndClicksSetButtonsBeforeTheHandlerHears)
 {
     ScriptedHandler handler;
-    EXPECT_EQ(RunScripted(OptionsDialogId, handler,
-                          {Alt(L'm'), Alt(L'm'), Alt(L'd'), Alt(L'c'), Alt(L'k'), Click(1055), [&] {
-                               EXPECT_FALSE(handler.dialog->IsChecked(1011));
-                               handler.dialog->CheckRadioButton(1008, 1011, 1007);
-                               EXPECT_FALSE(handler.dialog->IsChecked(1010));
-                           }}),
-              IdCancel);
-    EXPECT_EQ(handler.commands, (Commands{"1055+", "1055", "1011+", "1010+", "1038", "1055+", "2"}));
+    const int result = RunScripted(OptionsDialogId, handler, {
+        Alt(L'm'), Alt(L'm'), Alt(L'd'), Alt(L'c'), Alt(L'k'), Click(1055),
+        [&] {
+            EXPECT_FALSE(handler.dialog->IsChecked(1011));
+            handler.dialog->CheckRadioButton(1008, 1011, 1007);
+            EXPECT_FALSE(handler.dialog->IsChecked(1010));
+        },
+    });
+    EXPECT_EQ(std::pair(result, handler.commands),
+              std::pair(int{IdCancel}, Commands{"1055+", "1055", "1011+", "1010+", "1038", "1055+", "2"}));
 }
 
 // A handler that leaves Cancel alone keeps its dialog open; a read-only box
@@ -209,23 +211,23 @@ TEST(Win32Dialog, UnhandledCancelKeepsTheDialogAndEditBoxesKeepTheirLimits)
     ScriptedHandler handler;
     handler.endOnOkCancel = false;
     Dialog*& dialog = handler.dialog;
-    EXPECT_EQ(RunScripted(HighScoreDialogId, handler,
-                          {Press(VK_ESCAPE), Close(), Type(1012, L"ab"),
-                           [&] {
-                               EXPECT_EQ(dialog->GetItemText(1012), "");
-                               dialog->SetReadOnly(1013, false);
-                               dialog->LimitText(1013, 5);
-                               dialog->SetFocus(1013);
-                               EXPECT_EQ(dialog->FocusedItem(), 1013);
-                           },
-                           Type(1013, L"\u00e9ab\u00e9c"), // é is two bytes
-                           [&] {
-                               EXPECT_EQ(dialog->GetItemText(1013), "\u00e9abc");
-                               EXPECT_FALSE(dialog->IsReadOnly(1013));
-                               dialog->EndDialog(5);
-                           }}),
-              5);
-    EXPECT_EQ(handler.commands, (Commands{"2", "2"}));
+    const int result = RunScripted(HighScoreDialogId, handler, {
+        Press(VK_ESCAPE), Close(), Type(1012, L"ab"),
+        [&] {
+            EXPECT_EQ(dialog->GetItemText(1012), "");
+            dialog->SetReadOnly(1013, false);
+            dialog->LimitText(1013, 5);
+            dialog->SetFocus(1013);
+            EXPECT_EQ(dialog->FocusedItem(), 1013);
+        },
+        Type(1013, L"\u00e9ab\u00e9c"), // é is two bytes
+        [&] {
+            EXPECT_EQ(dialog->GetItemText(1013), "\u00e9abc");
+            EXPECT_FALSE(dialog->IsReadOnly(1013));
+            dialog->EndDialog(5);
+        },
+    });
+    EXPECT_EQ(std::pair(result, handler.commands), std::pair(5, Commands{"2", "2"}));
 }
 
 // A timer ticks until killed and never after the dialog ends, at its own
