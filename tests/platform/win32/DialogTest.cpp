@@ -97,18 +97,15 @@ struct ScriptedHandler : DialogHandler {
     Commands commands;
 };
 
-const DialogTemplate& Template(int id) { return *FindDialogTemplate(id); }
-
 // Where the dialog manager puts a box of dialog units: each value scaled on
 // its own. The system sizes icons and etched lines itself.
 std::vector<LONG> Placed(HWND dialog, int x, int y, int width, int height, bool sizedBySystem = false)
 {
     RECT box{x, y, width, height};
     MapDialogRect(dialog, &box);
-    if (sizedBySystem) {
-        return {box.left, box.top};
-    }
-    return {box.left, box.top, box.left + box.right, box.top + box.bottom};
+    std::vector<LONG> edges{box.left, box.top, box.left + box.right, box.top + box.bottom};
+    edges.resize(sizedBySystem ? 2 : 4);
+    return edges;
 }
 
 // Every template builds into its controls in order, each of the system's
@@ -165,7 +162,7 @@ int RunScripted(int templateId, ScriptedHandler& handler, std::deque<Step> steps
 {
     steps.push_back(Press(VK_ESCAPE));
     Script script(std::move(steps));
-    return RunModalDialog(Template(templateId), handler, nullptr);
+    return RunModalDialog(*FindDialogTemplate(templateId), handler, nullptr);
 }
 
 TEST(Win32Dialog, EnterEscAndTheCloseBoxBecomeOkAndCancel)
@@ -242,7 +239,7 @@ TEST(Win32Dialog, TimersPostedCommandsAndDialogsEndedAtOnce)
         dialog.SetTimer(9, 5000);
         dialog.PostCommand(40);
     };
-    EXPECT_EQ(RunModalDialog(Template(AboutDialogId), handler, nullptr), IdOk);
+    EXPECT_EQ(RunModalDialog(*FindDialogTemplate(AboutDialogId), handler, nullptr), IdOk);
     EXPECT_EQ(handler.commands, (Commands{"40", "tick 4", "41", "1"}));
 
     test::SoundRecorder sound;
@@ -253,7 +250,7 @@ TEST(Win32Dialog, TimersPostedCommandsAndDialogsEndedAtOnce)
     EXPECT_EQ(sound.tones.size(), 25u);
 
     handler.onInit = [](Dialog& dialog) { dialog.EndDialog(3); };
-    EXPECT_EQ(RunModalDialog(Template(WelcomeDialogId), handler, nullptr), 3);
+    EXPECT_EQ(RunModalDialog(*FindDialogTemplate(WelcomeDialogId), handler, nullptr), 3);
 }
 
 // A window of the system's that the game's Window interface stands for.
