@@ -207,21 +207,20 @@ TEST(Win32Dialog, UnhandledCancelKeepsTheDialogAndEditBoxesKeepTheirLimits)
 {
     ScriptedHandler handler;
     handler.endOnOkCancel = false;
-    Dialog*& dialog = handler.dialog;
     const int result = RunScripted(HighScoreDialogId, handler, {
         Press(VK_ESCAPE), Close(), Type(1012, L"ab"),
         [&] {
-            EXPECT_EQ(dialog->GetItemText(1012), "");
-            dialog->SetReadOnly(1013, false);
-            dialog->LimitText(1013, 5);
-            dialog->SetFocus(1013);
-            EXPECT_EQ(dialog->FocusedItem(), 1013);
+            EXPECT_EQ(handler.dialog->GetItemText(1012), "");
+            handler.dialog->SetReadOnly(1013, false);
+            handler.dialog->LimitText(1013, 5);
+            handler.dialog->SetFocus(1013);
+            EXPECT_EQ(handler.dialog->FocusedItem(), 1013);
         },
         Type(1013, L"\u00e9ab\u00e9c"), // é is two bytes
         [&] {
-            EXPECT_EQ(dialog->GetItemText(1013), "\u00e9abc");
-            EXPECT_FALSE(dialog->IsReadOnly(1013));
-            dialog->EndDialog(5);
+            EXPECT_EQ(handler.dialog->GetItemText(1013), "\u00e9abc");
+            EXPECT_FALSE(handler.dialog->IsReadOnly(1013));
+            handler.dialog->EndDialog(5);
         },
     });
     EXPECT_EQ(std::pair(result, handler.commands), std::pair(5, Commands{"2", "2"}));
@@ -267,16 +266,16 @@ TEST(Win32Dialog, TheOwnerOwnsTheDialogAndGetsTheFocusBack)
 {
     OwnerWindow owner;
     Script script({[&] {
-                       const HWND dialog = GetActiveWindow();
-                       EXPECT_EQ(GetWindow(dialog, GW_OWNER), owner.window);
-                       EXPECT_FALSE(IsWindowEnabled(owner.window));
-                       RECT box{};
-                       GetWindowRect(dialog, &box);
-                       EXPECT_EQ(std::pair(box.left, box.top), std::pair((-40 + 361) / 2 - (box.right - box.left) / 2,
-                                                                         (30 + 331) / 2 - (box.bottom - box.top) / 2));
-                       EXPECT_EQ(GetDlgCtrlID(GetFocus()), IdOk);
-                   },
-                   Press(VK_RETURN)});
+        const HWND dialog = GetActiveWindow();
+        EXPECT_EQ(GetWindow(dialog, GW_OWNER), owner.window);
+        EXPECT_FALSE(IsWindowEnabled(owner.window));
+        RECT box{};
+        GetWindowRect(dialog, &box);
+        EXPECT_EQ(std::pair(box.left, box.top),
+                  std::pair((-40 + 361) / 2 - (box.right - box.left) / 2, (30 + 331) / 2 - (box.bottom - box.top) / 2));
+        EXPECT_EQ(GetDlgCtrlID(GetFocus()), IdOk);
+        Press(VK_RETURN)();
+    }});
     EXPECT_EQ(ShowWelcomeDialog(&owner), IdOk);
     EXPECT_TRUE(IsWindowEnabled(owner.window));
     EXPECT_EQ(GetActiveWindow(), owner.window);
