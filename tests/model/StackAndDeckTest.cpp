@@ -229,9 +229,7 @@ TEST(DeckSwap, DoesNothingWhenItCannot)
              {1, 3, 1, -1}, {2, 3, 1, Deck::EndedPileTop}, {2, 4, 1, 50}, {0, -1, 1, -1}, {0, 1, 0, -1}}) {
         const auto scope = Rules(oneDeck, swapMode);
         Deck deck;
-        if (deals != 0) {
-            deck.Deal();
-        }
+        EXPECT_TRUE(deals == 0 || deck.Deal());
         deck.SetPileTop(pileTop);
         const auto before = std::tuple(deck.Sprite().GetCard(), Pile(deck), (SeedRandom(8), NextRandom()));
         SeedRandom(8);
