@@ -127,20 +127,19 @@ TEST(Melds, EachRuleSetFindsTheLongestMeldAtTheTopAndScoresIt)
     }
 }
 
-// Random dealing can pile up one rank without limit.
+// Random dealing can pile up one rank without limit. Below the minimum a
+// meld scores its plain sum; beyond the stack, the whole stack.
 TEST(Melds, DoublingSaturatesInsteadOfOverflowing)
 {
     test::SettingsScope scope;
     const auto sevens = StackFromTop(Cards(40, "7C"));
     EXPECT_EQ(sevens->MeldLength(), 40);
-    EXPECT_EQ(sevens->MeldPoints(26), 130 << 23);
-    EXPECT_EQ(sevens->MeldPoints(27), INT_MAX);
-    // Below the minimum: the plain sum; beyond the stack: the whole stack.
-    EXPECT_EQ(sevens->MeldPoints(2), 10);
     EXPECT_EQ(StackFromTop({"7C", "7D", "7H"})->MeldPoints(5), 15);
-    settings.minMeldLength = 0;
-    EXPECT_EQ(sevens->MeldPoints(3), 120);
-    EXPECT_EQ(sevens->MeldPoints(32), INT_MAX);
+    for (const auto& [minimum, length, points] : std::vector<std::array<std::int32_t, 3>>{
+             {3, 26, 130 << 23}, {3, 27, INT_MAX}, {3, 2, 10}, {0, 3, 120}, {0, 32, INT_MAX}}) {
+        settings.minMeldLength = minimum;
+        EXPECT_EQ(sevens->MeldPoints(length), points) << "minimum " << minimum << ", length " << length;
+    }
 }
 
 CardCode Falling(const Deck& deck) { return deck.Sprite().GetCard()->GetCode(); }
