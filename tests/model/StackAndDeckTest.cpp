@@ -27,17 +27,18 @@ namespace {
 using test::Code;
 using test::StackFromTop;
 using Cards = std::vector<std::string_view>;
+using Codes = std::vector<CardCode>;
 
 static_assert(std::has_virtual_destructor_v<Card> && !std::is_copy_constructible_v<Card>);
 static_assert(std::has_virtual_destructor_v<CardNode> && !std::is_copy_constructible_v<CardNode>);
 
 // Walks the cards top first, checking on the way that every link agrees with
 // its neighbour's.
-std::vector<CardCode> CodesFromTop(const Stack& stack)
+Codes CodesFromTop(const Stack& stack)
 {
     EXPECT_EQ(stack.GetTopNode()->GetPrev(), nullptr);
     EXPECT_EQ(stack.GetBaseNode()->GetNext(), nullptr);
-    std::vector<CardCode> codes;
+    Codes codes;
     for (const CardNode* node = stack.GetTopNode(); node != stack.GetBaseNode(); node = node->GetNext()) {
         EXPECT_EQ(node->GetNext()->GetPrev(), node);
         codes.push_back(node->GetCard()->GetCode());
@@ -52,11 +53,10 @@ std::vector<CardCode> CodesFromTop(const Stack& stack)
 TEST(StackList, PushesAboveTheBasePopsInReverseAndClearsForReuse)
 {
     const auto stack = StackFromTop({"5C", "KD", "AS"});
-    EXPECT_EQ(CodesFromTop(*stack), (std::vector{Code("5C"), Code("KD"), Code("AS")}));
-    EXPECT_EQ(stack->PopTop()->GetCode(), Code("5C"));
-    EXPECT_EQ(CodesFromTop(*stack), (std::vector{Code("KD"), Code("AS")}));
-    stack->PopTop();
-    stack->PopTop();
+    for (const Codes& left : {Codes{Code("5C"), Code("KD"), Code("AS")}, {Code("KD"), Code("AS")}, {Code("AS")}}) {
+        EXPECT_EQ(CodesFromTop(*stack), left);
+        EXPECT_EQ(stack->PopTop()->GetCode(), left.front());
+    }
     EXPECT_EQ(stack->PopTop(), nullptr);
     EXPECT_EQ(stack->PushCard(nullptr), 0);
     EXPECT_TRUE(CodesFromTop(*stack).empty());
@@ -65,10 +65,9 @@ TEST(StackList, PushesAboveTheBasePopsInReverseAndClearsForReuse)
     EXPECT_EQ(cleared->Clear(), 1);
     EXPECT_TRUE(CodesFromTop(*cleared).empty());
     EXPECT_EQ(cleared->PushCard(std::make_unique<Card>(7)), 1);
-    EXPECT_EQ(CodesFromTop(*cleared), std::vector<CardCode>{7});
+    EXPECT_EQ(CodesFromTop(*cleared), Codes{7});
 }
 
-using Codes = std::vector<CardCode>;
 using Counts = std::array<int, 52>;
 const Counts kOnce = [] { Counts c; c.fill(1); return c; }();
 
