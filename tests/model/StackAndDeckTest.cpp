@@ -176,7 +176,7 @@ TEST(DeckDealing, OneSeedDealsTheSameCardsAndEachPileShuffleIsReported)
 // The 32nd such rest ending the game is the board tests' to see.
 TEST(DeckDealing, ARestThatIsOneMeldIsDealtFirstAboveAFreshDeck)
 {
-    for (const auto& [oneDeck, regime, rest, shuffles] : std::vector<std::tuple<int, int, std::vector<std::string_view>, bool>>{
+    for (const auto& [oneDeck, regime, rest, shuffles] : std::vector<std::tuple<int, int, Cards, bool>>{
              {2, 1, {"5S", "7S", "6S", "4S"}, true}, {2, 3, {"10C", "6D", "5H"}, true}, {2, 1, {"KC", "KD", "5H"}, false},
              {2, 1, {"KC", "KD"}, false}, {1, 1, {"KC", "KD", "KH"}, false}}) {
         SCOPED_TRACE(::testing::PrintToString(rest));
