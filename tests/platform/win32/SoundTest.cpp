@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -23,11 +24,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
-
-int MillisecondsSince(Clock::time_point start)
-{
-    return static_cast<int>(std::chrono::duration_cast<milliseconds>(Clock::now() - start).count());
-}
+using testing::ElementsAre;
 
 // Silence takes a tone's time too, and with no device the game keeps its pace.
 TEST(WaveOutTone, BeepTakesItsDurationWithOrWithoutADevice)
@@ -41,7 +38,7 @@ TEST(WaveOutTone, BeepTakesItsDurationWithOrWithoutADevice)
         AudioOutput output(systems);
         const auto start = Clock::now();
         output.Beep(frequency, duration);
-        const int took = MillisecondsSince(start);
+        const auto took = std::chrono::duration_cast<milliseconds>(Clock::now() - start).count();
         EXPECT_TRUE(took >= duration && took < duration + 40) << what << ": " << took << " ms";
         if (systems.devices.empty() || std::getenv("PULSE_SERVER")) {
             EXPECT_EQ(output.IsOpen(), !systems.devices.empty()) << what;
@@ -113,8 +110,7 @@ std::vector<HeardTone> Tones(const std::vector<std::int16_t>& samples)
 {
     constexpr int kQuiet = 50;
     std::vector<int> crossings;
-    int sign = 0;
-    for (int n = 0; n < std::ssize(samples); ++n) {
+    for (int n = 0, sign = 0; n < std::ssize(samples); ++n) {
         const int now = samples[n] > kQuiet ? 1 : samples[n] < -kQuiet ? -1 : 0;
         if (now != 0 && now != sign) {
             crossings.push_back(n);
@@ -122,9 +118,8 @@ std::vector<HeardTone> Tones(const std::vector<std::int16_t>& samples)
         }
     }
     std::vector<HeardTone> tones;
-    for (std::size_t first = 0; first + 1 < crossings.size();) {
-        const int half = crossings[first + 1] - crossings[first];
-        std::size_t last = first + 1;
+    for (std::size_t first = 0, last = 1; last < crossings.size(); first = last++) {
+        const int half = crossings[last] - crossings[first];
         while (last + 1 < crossings.size() && std::abs(crossings[last + 1] - crossings[last] - half) * 10 <= half) {
             ++last;
         }
@@ -133,28 +128,29 @@ std::vector<HeardTone> Tones(const std::vector<std::int16_t>& samples)
         const int duration = (span + span / halves) * 1000 / Recorder::kRate;
         const int startMs = crossings[first] * 1000 / Recorder::kRate;
         if (halves < 8) {
-            // too short to be a tone
-        } else if (HeardTone* before = tones.empty() ? nullptr : &tones.back();
-                   before && std::abs(before->frequency - frequency) * 50 < frequency &&
-                   startMs - before->startMs - before->duration < 30) {
-            // Wine's recording drops up to a few tens of milliseconds now and then.
+            continue; // too short to be a tone
+        }
+        // Wine's recording drops up to a few tens of milliseconds now and then.
+        if (HeardTone* before = tones.empty() ? nullptr : &tones.back();
+            before && std::abs(before->frequency - frequency) * 50 < frequency &&
+            startMs - before->startMs - before->duration < 30) {
             before->duration = startMs + duration - before->startMs;
         } else {
             tones.push_back({frequency, duration, startMs});
         }
-        first = last;
     }
     return tones;
 }
 
-std::string Described(const std::vector<HeardTone>& heard)
+void PrintTo(const HeardTone& tone, std::ostream* out)
 {
-    std::string described;
-    for (const HeardTone& tone : heard) {
-        described += std::to_string(tone.frequency) + " Hz " + std::to_string(tone.duration) + " ms at " +
-                     std::to_string(tone.startMs) + "; ";
-    }
-    return described;
+    *out << tone.frequency << " Hz " << tone.duration << " ms at " << tone.startMs;
+}
+
+// Within a `share`th of its pitch and `slack` milliseconds of its duration.
+MATCHER_P4(ToneNear, frequency, share, duration, slack, "")
+{
+    return std::abs(arg.frequency - frequency) <= frequency / share && std::abs(arg.duration - duration) <= slack;
 }
 
 // A tone replaces the one still playing; after a second of silence the
@@ -175,13 +171,8 @@ TEST(WaveOutTone, IsHeardAtItsPitchForItsDurationReplacingTheOneBeforeAndAfterAR
     EXPECT_TRUE(output.Resting());
     output.Beep(880, 100);
     const std::vector<HeardTone> heard = Tones(recorder.Finished());
-    SCOPED_TRACE(Described(heard));
-    ASSERT_EQ(heard.size(), 3u);
-    const HeardTone expected[] = {{440, 100, 0}, {660, 200, 0}, {880, 100, 0}};
-    for (int n = 0; n < 3; ++n) {
-        EXPECT_NEAR(heard[n].frequency, expected[n].frequency, expected[n].frequency / 100) << n;
-        EXPECT_NEAR(heard[n].duration, expected[n].duration, n == 0 ? 20 : 6) << n;
-    }
+    ASSERT_THAT(heard,
+                ElementsAre(ToneNear(440, 100, 100, 20), ToneNear(660, 100, 200, 6), ToneNear(880, 100, 100, 6)));
     // The recording's own timeline loses a little here and there under Wine
     // (hundreds of milliseconds while nothing plays), so only the first two,
     // which follow each other, are timed against each other.
@@ -205,30 +196,25 @@ TEST(WaveOutTone, ARunOfShortTonesKeepsItsSpacing)
         output.StartTone(frequency(n), kEach);
         std::this_thread::sleep_until(start + milliseconds(kEach * (n + 1)));
     }
-    const std::vector<HeardTone> heard = Tones(recorder.Finished());
-    SCOPED_TRACE(Described(heard));
-    ASSERT_EQ(heard.size(), static_cast<std::size_t>(kTones));
+    std::vector<testing::Matcher<HeardTone>> expected;
     for (int n = 0; n < kTones; ++n) {
-        EXPECT_NEAR(heard[n].frequency, frequency(n), frequency(n) / 50) << n;
-        EXPECT_NEAR(heard[n].duration, kEach, 6) << n;
+        expected.push_back(ToneNear(frequency(n), 50, kEach, 6));
     }
+    EXPECT_THAT(Tones(recorder.Finished()), testing::ElementsAreArray(expected));
 }
 
-// The process's CPU time in milliseconds, all its threads.
-double CpuMilliseconds()
-{
-    FILETIME created, exited, kernel, user;
-    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-    const auto ticks = [](FILETIME time) { return (std::uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime; };
-    return static_cast<double>(ticks(kernel) + ticks(user)) / 10'000.0;
-}
-
-// CPU time of the whole process over two seconds, doing nothing else.
+// CPU time of the whole process, all its threads, over two seconds of doing nothing else.
 double IdleCpuMilliseconds()
 {
-    const double before = CpuMilliseconds();
+    const auto cpu = [] {
+        FILETIME created, exited, kernel, user;
+        GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+        const auto ticks = [](FILETIME ft) { return ULARGE_INTEGER{{ft.dwLowDateTime, ft.dwHighDateTime}}.QuadPart; };
+        return static_cast<double>(ticks(kernel) + ticks(user)) / 10'000.0;
+    };
+    const double before = cpu();
     std::this_thread::sleep_for(milliseconds(2000));
-    return CpuMilliseconds() - before;
+    return cpu() - before;
 }
 
 // A second after the last tone the device is closed: the output then costs
@@ -244,8 +230,8 @@ TEST(WaveOutTone, CostsNothingOnceRested)
     // A second of silence, what the device held of it, and its closing.
     std::this_thread::sleep_for(milliseconds(1800));
     const double rested = IdleCpuMilliseconds();
-    RecordProperty("IdleCpuMillisecondsIn2Seconds", std::to_string(rested) + " (without a device " +
-                                                        std::to_string(without) + ")");
+    RecordProperty("IdleCpuMillisecondsIn2Seconds",
+                   std::to_string(rested) + " (without a device " + std::to_string(without) + ")");
     EXPECT_LE(rested, without + 10.0) << "without a device " << without;
 }
 
@@ -303,14 +289,6 @@ TEST(MciSequencer, OpensSongsOnlyAndAnswersForOpenOnesOnly)
     EXPECT_EQ(sequencer->StatusPort(other), SequencerOk) << "untouched by closing unknown ids";
 }
 
-void DeliverPostedMessages()
-{
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        DispatchMessageW(&message);
-    }
-}
-
 // Wine has no MIDI device here, so its own notifications never come: the
 // test posts them, as MCI would, to the sequencer's window. Only a song that
 // ended counts, once, and not once it was closed; the handler may close it
@@ -336,22 +314,22 @@ TEST(MciSequencer, RunsEndedOnceForASongThatPlayedToItsEnd)
     sequencer->Close(closed);
 
     using Notification = std::pair<WPARAM, int*>;
-    const struct { std::vector<Notification> posted; std::vector<int*> endedSoFar; } rounds[] = {
+    // Each round: what is posted, and how many of the first song and the next have ended since the start.
+    const struct { std::vector<Notification> posted; std::size_t endedSoFar; } rounds[] = {
         {{{MCI_NOTIFY_ABORTED, &first}, {MCI_NOTIFY_SUPERSEDED, &first}, {MCI_NOTIFY_FAILURE, &first},
-          {MCI_NOTIFY_SUCCESSFUL, &closed}}, {}},
-        {{{MCI_NOTIFY_SUCCESSFUL, &first}, {MCI_NOTIFY_SUCCESSFUL, &first}}, {&first}},
-        {{{MCI_NOTIFY_SUCCESSFUL, &next}}, {&first, &next}},
+          {MCI_NOTIFY_SUCCESSFUL, &closed}}, 0},
+        {{{MCI_NOTIFY_SUCCESSFUL, &first}, {MCI_NOTIFY_SUCCESSFUL, &first}}, 1},
+        {{{MCI_NOTIFY_SUCCESSFUL, &next}}, 2},
     };
     for (const auto& [posted, endedSoFar] : rounds) {
         for (const auto& [flags, id] : posted) {
             PostMessageW(window, MM_MCINOTIFY, flags, *id);
         }
-        DeliverPostedMessages();
-        std::vector<int> expected;
-        for (const int* id : endedSoFar) {
-            expected.push_back(*id);
+        for (MSG message; PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);) {
+            DispatchMessageW(&message);
         }
-        EXPECT_EQ(ended, expected);
+        const std::vector<int> inOrder{first, next};
+        EXPECT_EQ(ended, std::vector<int>(inOrder.begin(), inOrder.begin() + endedSoFar));
     }
 }
 
