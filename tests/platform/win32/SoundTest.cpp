@@ -1,5 +1,4 @@
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include <windows.h>
 
@@ -10,6 +9,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
@@ -46,58 +47,7 @@ TEST(WaveOutTone, BeepTakesItsDurationWithOrWithoutADevice)
     }
 }
 
-// What the system's recording device hears: under Wine, with the test's own
-// sound server, what its null sink plays.
-class Recorder {
-public:
-    static constexpr int kRate = 44100;
-
-    explicit Recorder(int milliseconds) : samples(static_cast<std::size_t>(milliseconds) * kRate / 1000)
-    {
-        WAVEFORMATEX format{WAVE_FORMAT_PCM, 1, kRate, kRate * 2, 2, 16, 0};
-        if (waveInOpen(&handle, WAVE_MAPPER, &format, 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR) {
-            handle = nullptr;
-            return;
-        }
-        header.lpData = reinterpret_cast<LPSTR>(samples.data());
-        header.dwBufferLength = static_cast<DWORD>(samples.size() * sizeof samples[0]);
-        waveInPrepareHeader(handle, &header, sizeof header);
-        waveInAddBuffer(handle, &header, sizeof header);
-        waveInStart(handle);
-    }
-    ~Recorder()
-    {
-        if (handle) {
-            waveInReset(handle);
-            waveInUnprepareHeader(handle, &header, sizeof header);
-            waveInClose(handle);
-        }
-    }
-    // The sound server may take a second or more to start sending.
-    bool Recording() const
-    {
-        MMTIME position{TIME_SAMPLES, {}};
-        for (const auto deadline = Clock::now() + std::chrono::seconds(5); handle && Clock::now() < deadline;) {
-            if (waveInGetPosition(handle, &position, sizeof position) == MMSYSERR_NOERROR && position.u.sample > 0) {
-                return true;
-            }
-            std::this_thread::sleep_for(milliseconds(5));
-        }
-        return false;
-    }
-    const std::vector<std::int16_t>& Finished()
-    {
-        while (handle && !(header.dwFlags & WHDR_DONE)) {
-            std::this_thread::sleep_for(milliseconds(10));
-        }
-        return samples;
-    }
-
-private:
-    std::vector<std::int16_t> samples;
-    HWAVEIN handle = nullptr;
-    WAVEHDR header{};
-};
+constexpr int kRecordingRate = 44100;
 
 struct HeardTone {
     int frequency, duration, startMs;
@@ -124,9 +74,9 @@ std::vector<HeardTone> Tones(const std::vector<std::int16_t>& samples)
             ++last;
         }
         const int halves = static_cast<int>(last - first), span = crossings[last] - crossings[first];
-        const int frequency = (halves * Recorder::kRate + span) / (2 * span);
-        const int duration = (span + span / halves) * 1000 / Recorder::kRate;
-        const int startMs = crossings[first] * 1000 / Recorder::kRate;
+        const int frequency = (halves * kRecordingRate + span) / (2 * span);
+        const int duration = (span + span / halves) * 1000 / kRecordingRate;
+        const int startMs = crossings[first] * 1000 / kRecordingRate;
         if (halves < 8) {
             continue; // too short to be a tone
         }
@@ -142,10 +92,53 @@ std::vector<HeardTone> Tones(const std::vector<std::int16_t>& samples)
     return tones;
 }
 
+// What the system's recording device hears from when it starts hearing, for
+// `length` milliseconds in all, while `play` runs: under Wine, with the
+// test's own sound server, what its null sink plays. Nothing without a
+// device to play on or a server to record from.
+std::optional<std::vector<HeardTone>> Heard(const AudioOutput& output, int length, const std::function<void()>& play)
+{
+    std::vector<std::int16_t> samples(static_cast<std::size_t>(length) * kRecordingRate / 1000);
+    WAVEFORMATEX format{WAVE_FORMAT_PCM, 1, kRecordingRate, kRecordingRate * 2, 2, 16, 0};
+    HWAVEIN handle = nullptr;
+    if (!output.IsOpen() || waveInOpen(&handle, WAVE_MAPPER, &format, 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR) {
+        return std::nullopt;
+    }
+    WAVEHDR header{};
+    const auto close = [&header](HWAVEIN device) {
+        waveInReset(device);
+        waveInUnprepareHeader(device, &header, sizeof header);
+        waveInClose(device);
+    };
+    const std::unique_ptr<HWAVEIN__, decltype(close)> closing(handle, close);
+    header.lpData = reinterpret_cast<LPSTR>(samples.data());
+    header.dwBufferLength = static_cast<DWORD>(samples.size() * sizeof samples[0]);
+    waveInPrepareHeader(handle, &header, sizeof header);
+    waveInAddBuffer(handle, &header, sizeof header);
+    waveInStart(handle);
+    // The sound server may take a second or more to start sending.
+    MMTIME position{TIME_SAMPLES, {}};
+    for (const auto deadline = Clock::now() + std::chrono::seconds(5);
+         waveInGetPosition(handle, &position, sizeof position) != MMSYSERR_NOERROR || position.u.sample == 0;) {
+        if (Clock::now() > deadline) {
+            return std::nullopt;
+        }
+        std::this_thread::sleep_for(milliseconds(5));
+    }
+    play();
+    while (!(header.dwFlags & WHDR_DONE)) {
+        std::this_thread::sleep_for(milliseconds(10));
+    }
+    return Tones(samples);
+}
+
 void PrintTo(const HeardTone& tone, std::ostream* out)
 {
     *out << tone.frequency << " Hz " << tone.duration << " ms at " << tone.startMs;
 }
+
+constexpr const char* kNoServer =
+    "no sound server to play to and record from (PULSE_SERVER unset, or pulseaudio missing)";
 
 // Within a `share`th of its pitch and `slack` milliseconds of its duration.
 MATCHER_P4(ToneNear, frequency, share, duration, slack, "")
@@ -158,49 +151,50 @@ MATCHER_P4(ToneNear, frequency, share, duration, slack, "")
 TEST(WaveOutTone, IsHeardAtItsPitchForItsDurationReplacingTheOneBeforeAndAfterARest)
 {
     AudioOutput output;
-    Recorder recorder(3000);
-    if (!output.IsOpen() || !recorder.Recording()) {
-        GTEST_SKIP() << "no sound server to play to and record from (PULSE_SERVER unset, or pulseaudio missing)";
+    const auto heard = Heard(output, 3000, [&] {
+        std::this_thread::sleep_for(milliseconds(100));
+        output.StartTone(440, 1000);
+        EXPECT_FALSE(output.Resting());
+        std::this_thread::sleep_for(milliseconds(100));
+        output.Beep(660, 200);
+        std::this_thread::sleep_for(milliseconds(1500));
+        EXPECT_TRUE(output.Resting());
+        output.Beep(880, 100);
+    });
+    if (!heard) {
+        GTEST_SKIP() << kNoServer;
     }
-    std::this_thread::sleep_for(milliseconds(100));
-    output.StartTone(440, 1000);
-    EXPECT_FALSE(output.Resting());
-    std::this_thread::sleep_for(milliseconds(100));
-    output.Beep(660, 200);
-    std::this_thread::sleep_for(milliseconds(1500));
-    EXPECT_TRUE(output.Resting());
-    output.Beep(880, 100);
-    const std::vector<HeardTone> heard = Tones(recorder.Finished());
-    ASSERT_THAT(heard,
+    ASSERT_THAT(*heard,
                 ElementsAre(ToneNear(440, 100, 100, 20), ToneNear(660, 100, 200, 6), ToneNear(880, 100, 100, 6)));
     // The recording's own timeline loses a little here and there under Wine
     // (hundreds of milliseconds while nothing plays), so only the first two,
     // which follow each other, are timed against each other.
-    EXPECT_NEAR(heard[1].startMs - heard[0].startMs, 100, 35) << "the second follows straight on";
+    EXPECT_NEAR((*heard)[1].startMs - (*heard)[0].startMs, 100, 35) << "the second follows straight on";
 }
 
 // Tones asked for one after another, each in the middle of a block, keep
 // their spacing: none is lost to the next one asked for in the same block.
 TEST(WaveOutTone, ARunOfShortTonesKeepsItsSpacing)
 {
-    AudioOutput output;
-    Recorder recorder(1200);
-    if (!output.IsOpen() || !recorder.Recording()) {
-        GTEST_SKIP() << "no sound server to play to and record from (PULSE_SERVER unset, or pulseaudio missing)";
-    }
     // A fifth of each other apart, so that no two neighbours sound alike.
     constexpr int kTones = 10, kEach = 20;
     const auto frequency = [](int n) { return static_cast<int>(400 * std::pow(1.2, n)); };
-    const auto start = Clock::now();
-    for (int n = 0; n < kTones; ++n) {
-        output.StartTone(frequency(n), kEach);
-        std::this_thread::sleep_until(start + milliseconds(kEach * (n + 1)));
+    AudioOutput output;
+    const auto heard = Heard(output, 1200, [&] {
+        const auto start = Clock::now();
+        for (int n = 0; n < kTones; ++n) {
+            output.StartTone(frequency(n), kEach);
+            std::this_thread::sleep_until(start + milliseconds(kEach * (n + 1)));
+        }
+    });
+    if (!heard) {
+        GTEST_SKIP() << kNoServer;
     }
     std::vector<testing::Matcher<HeardTone>> expected;
     for (int n = 0; n < kTones; ++n) {
         expected.push_back(ToneNear(frequency(n), 50, kEach, 6));
     }
-    EXPECT_THAT(Tones(recorder.Finished()), testing::ElementsAreArray(expected));
+    EXPECT_THAT(*heard, testing::ElementsAreArray(expected));
 }
 
 // CPU time of the whole process, all its threads, over two seconds of doing nothing else.
