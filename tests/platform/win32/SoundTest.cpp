@@ -104,15 +104,13 @@ std::optional<std::vector<HeardTone>> Heard(const AudioOutput& output, int lengt
     if (!output.IsOpen() || waveInOpen(&handle, WAVE_MAPPER, &format, 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR) {
         return std::nullopt;
     }
-    WAVEHDR header{};
+    WAVEHDR header{reinterpret_cast<LPSTR>(samples.data()), static_cast<DWORD>(2 * samples.size()), 0, 0, 0, 0, {}, 0};
     const auto close = [&header](HWAVEIN device) {
         waveInReset(device);
         waveInUnprepareHeader(device, &header, sizeof header);
         waveInClose(device);
     };
     const std::unique_ptr<HWAVEIN__, decltype(close)> closing(handle, close);
-    header.lpData = reinterpret_cast<LPSTR>(samples.data());
-    header.dwBufferLength = static_cast<DWORD>(samples.size() * sizeof samples[0]);
     waveInPrepareHeader(handle, &header, sizeof header);
     waveInAddBuffer(handle, &header, sizeof header);
     waveInStart(handle);
@@ -137,8 +135,7 @@ void PrintTo(const HeardTone& tone, std::ostream* out)
     *out << tone.frequency << " Hz " << tone.duration << " ms at " << tone.startMs;
 }
 
-constexpr const char* kNoServer =
-    "no sound server to play to and record from (PULSE_SERVER unset, or pulseaudio missing)";
+constexpr auto kNoServer = "no sound server to play to and record from (PULSE_SERVER unset, or no pulseaudio)";
 
 // Within a `share`th of its pitch and `slack` milliseconds of its duration.
 MATCHER_P4(ToneNear, frequency, share, duration, slack, "")
