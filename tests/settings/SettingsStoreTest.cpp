@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
-#include <bit>
 #include <chrono>
 #include <cstddef>
 #include <fstream>
@@ -132,9 +131,8 @@ TEST(PerUserStore, AGameKilledWhileSavingKeepsEveryFinishedSaveAndNoHalfOfOne)
     const pid_t first = StartSaving(1, held);
     ASSERT_EQ(waitpid(first, nullptr, 0), first);
     // Kills land within about three saves' time, however slow the machine is.
-    const auto killWindow = std::max<long>(
-        80'000, std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started).count() *
-                    3 / held);
+    const auto spent = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started);
+    const auto killWindow = std::max<long>(80'000, spent.count() * 3 / held);
     std::mt19937 random(20240611);
     int finishedSaves = 0;
     for (int round = 0; round < 30 || (finishedSaves <= 15 && round < 300); ++round) {

@@ -1,4 +1,4 @@
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 #include <windows.h>
 
@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
@@ -23,11 +25,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
-
-int MillisecondsSince(Clock::time_point start)
-{
-    return static_cast<int>(std::chrono::duration_cast<milliseconds>(Clock::now() - start).count());
-}
+using testing::ElementsAre;
 
 // Silence takes a tone's time too, and with no device the game keeps its pace.
 TEST(WaveOutTone, BeepTakesItsDurationWithOrWithoutADevice)
@@ -41,7 +39,7 @@ TEST(WaveOutTone, BeepTakesItsDurationWithOrWithoutADevice)
         AudioOutput output(systems);
         const auto start = Clock::now();
         output.Beep(frequency, duration);
-        const int took = MillisecondsSince(start);
+        const auto took = std::chrono::duration_cast<milliseconds>(Clock::now() - start).count();
         EXPECT_TRUE(took >= duration && took < duration + 40) << what << ": " << took << " ms";
         if (systems.devices.empty() || std::getenv("PULSE_SERVER")) {
             EXPECT_EQ(output.IsOpen(), !systems.devices.empty()) << what;
@@ -49,58 +47,7 @@ TEST(WaveOutTone, BeepTakesItsDurationWithOrWithoutADevice)
     }
 }
 
-// What the system's recording device hears: under Wine, with the test's own
-// sound server, what its null sink plays.
-class Recorder {
-public:
-    static constexpr int kRate = 44100;
-
-    explicit Recorder(int milliseconds) : samples(static_cast<std::size_t>(milliseconds) * kRate / 1000)
-    {
-        WAVEFORMATEX format{WAVE_FORMAT_PCM, 1, kRate, kRate * 2, 2, 16, 0};
-        if (waveInOpen(&handle, WAVE_MAPPER, &format, 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR) {
-            handle = nullptr;
-            return;
-        }
-        header.lpData = reinterpret_cast<LPSTR>(samples.data());
-        header.dwBufferLength = static_cast<DWORD>(samples.size() * sizeof samples[0]);
-        waveInPrepareHeader(handle, &header, sizeof header);
-        waveInAddBuffer(handle, &header, sizeof header);
-        waveInStart(handle);
-    }
-    ~Recorder()
-    {
-        if (handle) {
-            waveInReset(handle);
-            waveInUnprepareHeader(handle, &header, sizeof header);
-            waveInClose(handle);
-        }
-    }
-    // The sound server may take a second or more to start sending.
-    bool Recording() const
-    {
-        MMTIME position{TIME_SAMPLES, {}};
-        for (const auto deadline = Clock::now() + std::chrono::seconds(5); handle && Clock::now() < deadline;) {
-            if (waveInGetPosition(handle, &position, sizeof position) == MMSYSERR_NOERROR && position.u.sample > 0) {
-                return true;
-            }
-            std::this_thread::sleep_for(milliseconds(5));
-        }
-        return false;
-    }
-    const std::vector<std::int16_t>& Finished()
-    {
-        while (handle && !(header.dwFlags & WHDR_DONE)) {
-            std::this_thread::sleep_for(milliseconds(10));
-        }
-        return samples;
-    }
-
-private:
-    std::vector<std::int16_t> samples;
-    HWAVEIN handle = nullptr;
-    WAVEHDR header{};
-};
+constexpr int kRecordingRate = 44100;
 
 struct HeardTone {
     int frequency, duration, startMs;
@@ -113,8 +60,7 @@ std::vector<HeardTone> Tones(const std::vector<std::int16_t>& samples)
 {
     constexpr int kQuiet = 50;
     std::vector<int> crossings;
-    int sign = 0;
-    for (int n = 0; n < std::ssize(samples); ++n) {
+    for (int n = 0, sign = 0; n < std::ssize(samples); ++n) {
         const int now = samples[n] > kQuiet ? 1 : samples[n] < -kQuiet ? -1 : 0;
         if (now != 0 && now != sign) {
             crossings.push_back(n);
@@ -122,39 +68,79 @@ std::vector<HeardTone> Tones(const std::vector<std::int16_t>& samples)
         }
     }
     std::vector<HeardTone> tones;
-    for (std::size_t first = 0; first + 1 < crossings.size();) {
-        const int half = crossings[first + 1] - crossings[first];
-        std::size_t last = first + 1;
+    for (std::size_t first = 0, last = 1; last < crossings.size(); first = last++) {
+        const int half = crossings[last] - crossings[first];
         while (last + 1 < crossings.size() && std::abs(crossings[last + 1] - crossings[last] - half) * 10 <= half) {
             ++last;
         }
         const int halves = static_cast<int>(last - first), span = crossings[last] - crossings[first];
-        const int frequency = (halves * Recorder::kRate + span) / (2 * span);
-        const int duration = (span + span / halves) * 1000 / Recorder::kRate;
-        const int startMs = crossings[first] * 1000 / Recorder::kRate;
+        const int frequency = (halves * kRecordingRate + span) / (2 * span);
+        const int duration = (span + span / halves) * 1000 / kRecordingRate;
+        const int startMs = crossings[first] * 1000 / kRecordingRate;
         if (halves < 8) {
-            // too short to be a tone
-        } else if (HeardTone* before = tones.empty() ? nullptr : &tones.back();
-                   before && std::abs(before->frequency - frequency) * 50 < frequency &&
-                   startMs - before->startMs - before->duration < 30) {
-            // Wine's recording drops up to a few tens of milliseconds now and then.
+            continue; // too short to be a tone
+        }
+        // Wine's recording drops up to a few tens of milliseconds now and then.
+        if (HeardTone* before = tones.empty() ? nullptr : &tones.back();
+            before && std::abs(before->frequency - frequency) * 50 < frequency &&
+            startMs - before->startMs - before->duration < 30) {
             before->duration = startMs + duration - before->startMs;
         } else {
             tones.push_back({frequency, duration, startMs});
         }
-        first = last;
     }
     return tones;
 }
 
-std::string Described(const std::vector<HeardTone>& heard)
+// What the system's recording device hears from when it starts hearing, for
+// `length` milliseconds in all, while `play` runs: under Wine, with the
+// test's own sound server, what its null sink plays. Nothing without a
+// device to play on or a server to record from.
+std::optional<std::vector<HeardTone>> Heard(const AudioOutput& output, int length, const std::function<void()>& play)
 {
-    std::string described;
-    for (const HeardTone& tone : heard) {
-        described += std::to_string(tone.frequency) + " Hz " + std::to_string(tone.duration) + " ms at " +
-                     std::to_string(tone.startMs) + "; ";
+    std::vector<std::int16_t> samples(static_cast<std::size_t>(length) * kRecordingRate / 1000);
+    WAVEFORMATEX format{WAVE_FORMAT_PCM, 1, kRecordingRate, kRecordingRate * 2, 2, 16, 0};
+    HWAVEIN handle = nullptr;
+    if (!output.IsOpen() || waveInOpen(&handle, WAVE_MAPPER, &format, 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR) {
+        return std::nullopt;
     }
-    return described;
+    WAVEHDR header{reinterpret_cast<LPSTR>(samples.data()), static_cast<DWORD>(2 * samples.size()), 0, 0, 0, 0, {}, 0};
+    const auto close = [&header](HWAVEIN device) {
+        waveInReset(device);
+        waveInUnprepareHeader(device, &header, sizeof header);
+        waveInClose(device);
+    };
+    const std::unique_ptr<HWAVEIN__, decltype(close)> closing(handle, close);
+    waveInPrepareHeader(handle, &header, sizeof header);
+    waveInAddBuffer(handle, &header, sizeof header);
+    waveInStart(handle);
+    // The sound server may take a second or more to start sending.
+    MMTIME position{TIME_SAMPLES, {}};
+    for (const auto deadline = Clock::now() + std::chrono::seconds(5);
+         waveInGetPosition(handle, &position, sizeof position) != MMSYSERR_NOERROR || position.u.sample == 0;) {
+        if (Clock::now() > deadline) {
+            return std::nullopt;
+        }
+        std::this_thread::sleep_for(milliseconds(5));
+    }
+    play();
+    while (!(header.dwFlags & WHDR_DONE)) {
+        std::this_thread::sleep_for(milliseconds(10));
+    }
+    return Tones(samples);
+}
+
+void PrintTo(const HeardTone& tone, std::ostream* out)
+{
+    *out << tone.frequency << " Hz " << tone.duration << " ms at " << tone.startMs;
+}
+
+constexpr auto kNoServer = "no sound server to play to and record from (PULSE_SERVER unset, or no pulseaudio)";
+
+// Within a `share`th of its pitch and `slack` milliseconds of its duration.
+MATCHER_P4(ToneNear, frequency, share, duration, slack, "")
+{
+    return std::abs(arg.frequency - frequency) <= frequency / share && std::abs(arg.duration - duration) <= slack;
 }
 
 // A tone replaces the one still playing; after a second of silence the
@@ -162,73 +148,62 @@ std::string Described(const std::vector<HeardTone>& heard)
 TEST(WaveOutTone, IsHeardAtItsPitchForItsDurationReplacingTheOneBeforeAndAfterARest)
 {
     AudioOutput output;
-    Recorder recorder(3000);
-    if (!output.IsOpen() || !recorder.Recording()) {
-        GTEST_SKIP() << "no sound server to play to and record from (PULSE_SERVER unset, or pulseaudio missing)";
+    const auto heard = Heard(output, 3000, [&] {
+        std::this_thread::sleep_for(milliseconds(100));
+        output.StartTone(440, 1000);
+        EXPECT_FALSE(output.Resting());
+        std::this_thread::sleep_for(milliseconds(100));
+        output.Beep(660, 200);
+        std::this_thread::sleep_for(milliseconds(1500));
+        EXPECT_TRUE(output.Resting());
+        output.Beep(880, 100);
+    });
+    if (!heard) {
+        GTEST_SKIP() << kNoServer;
     }
-    std::this_thread::sleep_for(milliseconds(100));
-    output.StartTone(440, 1000);
-    EXPECT_FALSE(output.Resting());
-    std::this_thread::sleep_for(milliseconds(100));
-    output.Beep(660, 200);
-    std::this_thread::sleep_for(milliseconds(1500));
-    EXPECT_TRUE(output.Resting());
-    output.Beep(880, 100);
-    const std::vector<HeardTone> heard = Tones(recorder.Finished());
-    SCOPED_TRACE(Described(heard));
-    ASSERT_EQ(heard.size(), 3u);
-    const HeardTone expected[] = {{440, 100, 0}, {660, 200, 0}, {880, 100, 0}};
-    for (int n = 0; n < 3; ++n) {
-        EXPECT_NEAR(heard[n].frequency, expected[n].frequency, expected[n].frequency / 100) << n;
-        EXPECT_NEAR(heard[n].duration, expected[n].duration, n == 0 ? 20 : 6) << n;
-    }
+    ASSERT_THAT(*heard,
+                ElementsAre(ToneNear(440, 100, 100, 20), ToneNear(660, 100, 200, 6), ToneNear(880, 100, 100, 6)));
     // The recording's own timeline loses a little here and there under Wine
     // (hundreds of milliseconds while nothing plays), so only the first two,
     // which follow each other, are timed against each other.
-    EXPECT_NEAR(heard[1].startMs - heard[0].startMs, 100, 35) << "the second follows straight on";
+    EXPECT_NEAR((*heard)[1].startMs - (*heard)[0].startMs, 100, 35) << "the second follows straight on";
 }
 
 // Tones asked for one after another, each in the middle of a block, keep
 // their spacing: none is lost to the next one asked for in the same block.
 TEST(WaveOutTone, ARunOfShortTonesKeepsItsSpacing)
 {
-    AudioOutput output;
-    Recorder recorder(1200);
-    if (!output.IsOpen() || !recorder.Recording()) {
-        GTEST_SKIP() << "no sound server to play to and record from (PULSE_SERVER unset, or pulseaudio missing)";
-    }
     // A fifth of each other apart, so that no two neighbours sound alike.
     constexpr int kTones = 10, kEach = 20;
     const auto frequency = [](int n) { return static_cast<int>(400 * std::pow(1.2, n)); };
-    const auto start = Clock::now();
-    for (int n = 0; n < kTones; ++n) {
-        output.StartTone(frequency(n), kEach);
-        std::this_thread::sleep_until(start + milliseconds(kEach * (n + 1)));
+    AudioOutput output;
+    std::vector<testing::Matcher<HeardTone>> expected;
+    const auto heard = Heard(output, 1200, [&] {
+        const auto start = Clock::now();
+        for (int n = 0; n < kTones; ++n) {
+            output.StartTone(frequency(n), kEach);
+            expected.push_back(ToneNear(frequency(n), 50, kEach, 6));
+            std::this_thread::sleep_until(start + milliseconds(kEach * (n + 1)));
+        }
+    });
+    if (!heard) {
+        GTEST_SKIP() << kNoServer;
     }
-    const std::vector<HeardTone> heard = Tones(recorder.Finished());
-    SCOPED_TRACE(Described(heard));
-    ASSERT_EQ(heard.size(), static_cast<std::size_t>(kTones));
-    for (int n = 0; n < kTones; ++n) {
-        EXPECT_NEAR(heard[n].frequency, frequency(n), frequency(n) / 50) << n;
-        EXPECT_NEAR(heard[n].duration, kEach, 6) << n;
-    }
+    EXPECT_THAT(*heard, testing::ElementsAreArray(expected));
 }
 
-// The process's CPU time in milliseconds, all its threads.
-double CpuMilliseconds()
-{
-    FILETIME created, exited, kernel, user;
-    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-    const auto ticks = [](FILETIME time) { return (std::uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime; };
-    return static_cast<double>(ticks(kernel) + ticks(user)) / 10'000.0;
-}
-
-// CPU time of the whole process over two seconds, doing nothing else.
+// CPU time of the whole process, all its threads, over two seconds of doing nothing else.
 double IdleCpuMilliseconds()
 {
-    const double before = CpuMilliseconds();
+    const auto cpu = [] {
+        FILETIME created, exited, kernel, user;
+        GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+        const auto ticks = [](FILETIME ft) { return ULARGE_INTEGER{{ft.dwLowDateTime, ft.dwHighDateTime}}.QuadPart; };
+        return static_cast<double>(ticks(kernel) + ticks(user)) / 10'000.0;
+    };
+    const double before = cpu();
     std::this_thread::sleep_for(milliseconds(2000));
-    return CpuMilliseconds() - before;
+    return cpu() - before;
 }
 
 // A second after the last tone the device is closed: the output then costs
@@ -244,18 +219,16 @@ TEST(WaveOutTone, CostsNothingOnceRested)
     // A second of silence, what the device held of it, and its closing.
     std::this_thread::sleep_for(milliseconds(1800));
     const double rested = IdleCpuMilliseconds();
-    RecordProperty("IdleCpuMillisecondsIn2Seconds", std::to_string(rested) + " (without a device " +
-                                                        std::to_string(without) + ")");
+    RecordProperty("IdleCpuMillisecondsIn2Seconds",
+                   std::to_string(rested) + " (without a device " + std::to_string(without) + ")");
     EXPECT_LE(rested, without + 10.0) << "without a device " << without;
 }
 
 std::string Bytes(std::initializer_list<int> bytes) { return std::string(bytes.begin(), bytes.end()); }
 
-// A standard MIDI file of one quarter-second note.
-const std::string kSong = [] {
-    const std::string body = Bytes({0, 0x90, 60, 100, 48, 0x80, 60, 0, 0, 0xFF, 0x2F, 0});
-    return "MThd" + Bytes({0, 0, 0, 6, 0, 0, 0, 1, 0, 96}) + "MTrk" + Bytes({0, 0, 0, int(body.size())}) + body;
-}();
+// A standard MIDI file of one quarter-second note, in a track of 12 bytes.
+const std::string kSong = "MThd" + Bytes({0, 0, 0, 6, 0, 0, 0, 1, 0, 96}) + "MTrk" + Bytes({0, 0, 0, 12}) +
+                          Bytes({0, 0x90, 60, 100, 48, 0x80, 60, 0, 0, 0xFF, 0x2F, 0});
 
 std::string WriteSong(const std::string& name, const std::optional<std::string>& contents)
 {
@@ -290,7 +263,6 @@ TEST(MciSequencer, OpensSongsOnlyAndAnswersForOpenOnesOnly)
         if (opened != SequencerOk) {
             continue;
         }
-        EXPECT_NE(id, 0) << what;
         EXPECT_EQ(sequencer->StatusPort(id), SequencerOk) << what;
         EXPECT_EQ(sequencer->Play(id, [] {}), SequencerOk) << what;
         sequencer->Close(id);
@@ -301,14 +273,6 @@ TEST(MciSequencer, OpensSongsOnlyAndAnswersForOpenOnesOnly)
         sequencer->Close(unknown);
     }
     EXPECT_EQ(sequencer->StatusPort(other), SequencerOk) << "untouched by closing unknown ids";
-}
-
-void DeliverPostedMessages()
-{
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        DispatchMessageW(&message);
-    }
 }
 
 // Wine has no MIDI device here, so its own notifications never come: the
@@ -336,22 +300,22 @@ TEST(MciSequencer, RunsEndedOnceForASongThatPlayedToItsEnd)
     sequencer->Close(closed);
 
     using Notification = std::pair<WPARAM, int*>;
-    const struct { std::vector<Notification> posted; std::vector<int*> endedSoFar; } rounds[] = {
+    // Each round: what is posted, and how many of the first song and the next have ended since the start.
+    const struct { std::vector<Notification> posted; std::size_t endedSoFar; } rounds[] = {
         {{{MCI_NOTIFY_ABORTED, &first}, {MCI_NOTIFY_SUPERSEDED, &first}, {MCI_NOTIFY_FAILURE, &first},
-          {MCI_NOTIFY_SUCCESSFUL, &closed}}, {}},
-        {{{MCI_NOTIFY_SUCCESSFUL, &first}, {MCI_NOTIFY_SUCCESSFUL, &first}}, {&first}},
-        {{{MCI_NOTIFY_SUCCESSFUL, &next}}, {&first, &next}},
+          {MCI_NOTIFY_SUCCESSFUL, &closed}}, 0},
+        {{{MCI_NOTIFY_SUCCESSFUL, &first}, {MCI_NOTIFY_SUCCESSFUL, &first}}, 1},
+        {{{MCI_NOTIFY_SUCCESSFUL, &next}}, 2},
     };
     for (const auto& [posted, endedSoFar] : rounds) {
         for (const auto& [flags, id] : posted) {
             PostMessageW(window, MM_MCINOTIFY, flags, *id);
         }
-        DeliverPostedMessages();
-        std::vector<int> expected;
-        for (const int* id : endedSoFar) {
-            expected.push_back(*id);
+        for (MSG message; PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);) {
+            DispatchMessageW(&message);
         }
-        EXPECT_EQ(ended, expected);
+        const std::vector<int> inOrder{first, next};
+        EXPECT_EQ(ended, std::vector<int>(inOrder.begin(), inOrder.begin() + endedSoFar));
     }
 }
 
