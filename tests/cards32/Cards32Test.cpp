@@ -281,12 +281,11 @@ TEST(Cards32ContactSheet, WritesTheDeckAtOneAndTwoTimesScale)
         for (int card = 0; card < 52; ++card) {
             cdtDraw(&buffer.target, x(card / 4), y(card % 4), card, CDT_FACES, 0);
         }
-        int column = 0;
-        for (int back : {54, 53, 55, 56, 58, 62, 66}) {
+        for (int column = 0; const int back : {54, 53, 55, 56, 58, 62, 66}) {
             cdtDraw(&buffer.target, x(column++), y(4), back, CDT_BACKS, 0);
         }
-        cdtDraw(&buffer.target, x(column++), y(4), 51, CDT_HILITE, 0);
-        cdtDrawExt(&buffer.target, x(column), y(4), 50, 68, 48, CDT_FACES, 0);
+        cdtDraw(&buffer.target, x(7), y(4), 51, CDT_HILITE, 0);
+        cdtDrawExt(&buffer.target, x(8), y(4), 50, 68, 48, CDT_FACES, 0);
         const QImage sheet(reinterpret_cast<const uchar*>(buffer.pixels.data()), x(13) * scale, y(5) * scale, QImage::Format_RGB32);
         const char* name = scale == 1 ? "cards32-contact-sheet.png" : "cards32-contact-sheet@2x.png";
         EXPECT_TRUE(sheet.save(QString::fromStdString(tw::test::TestOutputPath(name).string())));
