@@ -149,9 +149,8 @@ TEST(ScaledOverlays, TheRingFollowsTheResourceAndItsEdgeIsAsFineAsTheScreen)
     const Bitmap three = ScaledRingMask(mask, 3);
     EXPECT_TRUE(ScaledRingMask(mask, 1).HasSamePixels(mask));
     const Rect logical = Rect::FromSize(0, 0, mask.Width(), mask.Height());
-    const auto at = [&](int x, int y) { return three.GetPixel(x, y); };
-    const auto differs = [&](int x, int y) { return at(3 * x + 1, 3 * y + 1) != mask.GetPixel(x, y); };
-    const auto split = [&](int x, int y) { return at(3 * x, 3 * y) != at(3 * x + 2, 3 * y + 2); };
+    const auto differs = [&](int x, int y) { return three.GetPixel(3 * x + 1, 3 * y + 1) != mask.GetPixel(x, y); };
+    const auto split = [&](int x, int y) { return three.GetPixel(3 * x, 3 * y) != three.GetPixel(3 * x + 2, 3 * y + 2); };
     EXPECT_EQ(CountIn(logical, differs), 0);
     EXPECT_GT(CountIn(logical, split), 100);
 }
