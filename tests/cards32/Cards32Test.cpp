@@ -82,9 +82,8 @@ TEST(Cards32Draw, AFaceKeepsTheBackgroundOutsideItsRoundedCornersOnly)
         for (int scale = 1; scale <= 8; ++scale) {
             const cards32::Image image = *cards32::RenderCardImage(kind, index, scale);
             const QImage painted = CardRenderer::render(kind, index, scale);
-            const auto* paintedPixels = reinterpret_cast<const std::uint32_t*>(painted.constBits());
-            EXPECT_EQ(std::pair(image.width, image.pixels),
-                      std::pair(painted.width(), std::vector(paintedPixels, paintedPixels + painted.width() * painted.height())));
+            const QImage drawn(reinterpret_cast<const uchar*>(image.pixels.data()), image.width, image.height, painted.format());
+            EXPECT_TRUE(drawn == painted) << "not the renderer's image: " << index << " at " << scale;
             const int corner = CDT_CORNER * scale, width = image.width, height = image.height;
             int seeThroughElsewhere = 0;
             for (int y = 0; y < height; ++y) {
