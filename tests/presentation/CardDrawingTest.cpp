@@ -47,11 +47,11 @@ int CountIn(const Rect& box, Predicate is)
 TEST(CardLibraryLoad, TellsTheOwnerWhatIsMissing)
 {
     for (const auto& [module, text] : std::vector<std::pair<std::string, const char*>>{
-        {SharedLibraryFileName("cards32_nowhere"),
-         "Tumblewick could not find the file 'CARDS32.DLL' which should be in your Windows system folder "
-         "(e.g. C:\\Windows\\System).  Please locate the file, copy it to this folder, and try again."},
-        {kNoAnimateModule, "Tumblewick could not find all exports from the file 'CARDS32.DLL'.  Be sure you "
-                           "have the proper version of this file and try again."}}) {
+             {SharedLibraryFileName("cards32_nowhere"),
+              "Tumblewick could not find the file 'CARDS32.DLL' which should be in your Windows system folder "
+              "(e.g. C:\\Windows\\System).  Please locate the file, copy it to this folder, and try again."},
+             {kNoAnimateModule, "Tumblewick could not find all exports from the file 'CARDS32.DLL'.  Be sure you "
+                                "have the proper version of this file and try again."}}) {
         const bool found = module == kNoAnimateModule;
         test::FakeWindow owner;
         CardLibrary library(module);
