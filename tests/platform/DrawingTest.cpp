@@ -73,31 +73,23 @@ TEST(ClientDC, FillsExactlyTheRectangleClippedAtEveryEdgeAndPresentsWhatChanged)
     EXPECT_FALSE(empty.LockPixels(Rect{0, 0, 5, 5}).View());
 }
 
-// A white mask leaves the table alone.
-TEST(RasterOps, CombineSourceAndDestinationBitForBitAndStayOpaque)
+// Source and destination combine bit for bit, a white mask leaving the table
+// alone. Blits read from a source offset; over each edge of the client area
+// and far away, and from a source rectangle reaching past the source, only
+// what exists on both bitmaps is copied.
+TEST(RasterOps, CombineBitForBitAndBlitsAreClippedToBothBitmaps)
 {
-    test::FakeSurface screen(1, 1);
+    test::FakeSurface screen(6, 6);
     ClientDC dc(screen);
-    const std::tuple<RasterOp, ColorRef, ColorRef, ColorRef> cases[] = {
-        {RasterOp::SrcAnd, Rgb(0xF0, 0x0F, 0xFF), Rgb(0x3C, 0xFF, 0x00), Rgb(0x30, 0x0F, 0x00)},
-        {RasterOp::MergePaint, Rgb(0x40, 0x40, 0x40), Rgb(0xFF, 0xFF, 0xFF), Rgb(0x40, 0x40, 0x40)},
-        {RasterOp::MergePaint, Rgb(0x40, 0x40, 0x40), kGrey, Rgb(0x7F, 0x7F, 0x7F)},
-    };
-    for (const auto& [op, destination, source, expected] : cases) {
+    for (const auto& [op, destination, source, expected] : std::vector<std::tuple<RasterOp, ColorRef, ColorRef, ColorRef>>{
+             {RasterOp::SrcAnd, Rgb(0xF0, 0x0F, 0xFF), Rgb(0x3C, 0xFF, 0x00), Rgb(0x30, 0x0F, 0x00)},
+             {RasterOp::MergePaint, Rgb(0x40, 0x40, 0x40), Rgb(0xFF, 0xFF, 0xFF), Rgb(0x40, 0x40, 0x40)},
+             {RasterOp::MergePaint, Rgb(0x40, 0x40, 0x40), kGrey, Rgb(0x7F, 0x7F, 0x7F)}}) {
         dc.FillRect(Rect{0, 0, 1, 1}, destination);
         OffScreen from(dc, 1, 1, source);
         ASSERT_TRUE(dc.BitBlt(0, 0, 1, 1, from.dc, 0, 0, op));
         EXPECT_EQ(screen.image.Data()[0], ToDevicePixel(expected)) << static_cast<int>(op);
     }
-}
-
-// From a source offset; over each edge of the client area and far away; and
-// from a source rectangle reaching past the source, of which only what exists
-// is copied.
-TEST(RasterOps, BlitsReadFromTheSourceOffsetAndAreClippedToBothBitmaps)
-{
-    test::FakeSurface screen(6, 6);
-    ClientDC dc(screen);
     OffScreen card(dc, 4, 4, kRed);
     card.dc.FillRect(Rect{1, 1, 2, 2}, kGreen);
     const auto blits = [&](const std::vector<std::array<int, 4>>& blits) {
@@ -133,7 +125,6 @@ TEST(Bitmaps, StartBlackAreCountedWhileTheyExistAndLoadBackFromImageFiles)
 {
     const int before = Bitmap::LiveCount();
     Bitmap bitmap(2, 3, 2), other(1, 1);
-    EXPECT_EQ(bitmap.GetPixel(3, 5), Rgb(0, 0, 0));
     EXPECT_FALSE(bitmap.GetPixel(4, 0) || bitmap.GetPixel(0, -1));
     other = Bitmap(std::move(bitmap));
     EXPECT_EQ(Bitmap::LiveCount(), before + 1);
@@ -156,33 +147,30 @@ TEST(Bitmaps, StartBlackAreCountedWhileTheyExistAndLoadBackFromImageFiles)
 TEST(Text, FillsItsCellWithTheBackgroundUpToTheEdgesAndTouchesNothingElse)
 {
     constexpr ColorRef kText = Rgb(0x80, 0xFF, 0x80), kScreen = Rgb(0x10, 0x20, 0x30);
-    test::FakeSurface screen(200, 40);
-    ClientDC dc(screen);
-    dc.FillRect(dc.ClipBox(), kScreen);
-    dc.SetTextColor(kText);
-    dc.SetBkColor(kGreen);
-    screen.presented.clear();
-    const auto count = [&](ColorRef c) { return std::ranges::count(screen.image.Data(), ToDevicePixel(c)); };
-    const Size extent = *dc.GetTextExtent("Score: 42");
-    EXPECT_GT(dc.GetTextExtent("Score: 1000     ")->cx, extent.cx);
-    ASSERT_TRUE(dc.TextOut(10, 5, "Score: 42"));
-    EXPECT_GT(count(kGreen), extent.cx * extent.cy / 2);
-    EXPECT_GT(count(kText), 10);
-    EXPECT_EQ(screen.presented, std::vector{Rect::FromSize(10, 5, extent.cx, extent.cy)});
-    dc.FillRect(Rect::FromSize(10, 5, extent.cx, extent.cy), kScreen);
-    EXPECT_EQ(count(kScreen), 200 * 40) << "drawn outside its cell";
+    for (const int scale : {1, 2}) {
+        SCOPED_TRACE(scale);
+        test::FakeSurface screen(200, 40, scale);
+        ClientDC dc(screen);
+        dc.FillRect(dc.ClipBox(), kScreen);
+        dc.SetTextColor(kText);
+        dc.SetBkColor(kGreen);
+        screen.presented.clear();
+        const auto count = [&](ColorRef c) { return std::ranges::count(screen.image.Data(), ToDevicePixel(c)); };
+        const Size extent = *dc.GetTextExtent("Score: 42");
+        EXPECT_GT(dc.GetTextExtent("Score: 1000     ")->cx, extent.cx);
+        ASSERT_TRUE(dc.TextOut(10, 5, "Score: 42"));
+        EXPECT_GT(count(kGreen), extent.cx * extent.cy / 2 * scale * scale);
+        EXPECT_GT(count(kText), 10);
+        EXPECT_EQ(screen.presented, std::vector{Rect::FromSize(10, 5, extent.cx, extent.cy)});
+        EXPECT_EQ(*screen.image.GetPixel(scale * (10 + extent.cx) - 1, scale * (5 + extent.cy) - 1), kGreen);
+        dc.FillRect(Rect::FromSize(10, 5, extent.cx, extent.cy), kScreen);
+        EXPECT_EQ(count(kScreen), 200 * 40 * scale * scale) << "drawn outside its cell";
 
-    dc.TextOut(0, -5, "1000 pts");
-    EXPECT_TRUE(dc.TextOut(-30, -5, std::string(30, ' ')));
-    EXPECT_TRUE(dc.TextOut(5000, 5000, "far away"));
-    EXPECT_EQ(count(kGreen) + count(kScreen), 200 * 40) << "text left under the blanks";
-
-    test::FakeSurface sharp(200, 40, 2);
-    ClientDC sharpDc(sharp);
-    sharpDc.SetBkColor(kGreen);
-    sharpDc.TextOut(10, 5, "Score: 42");
-    EXPECT_EQ(*sharp.image.GetPixel(2 * (10 + extent.cx) - 1, 2 * (5 + extent.cy) - 1), kGreen);
-    EXPECT_EQ(*sharp.image.GetPixel(2 * (10 + extent.cx), 2 * 5), Rgb(0, 0, 0));
+        dc.TextOut(0, -5, "1000 pts");
+        EXPECT_TRUE(dc.TextOut(-30, -5, std::string(30, ' ')));
+        EXPECT_TRUE(dc.TextOut(5000, 5000, "far away"));
+        EXPECT_EQ(count(kGreen) + count(kScreen), 200 * 40 * scale * scale) << "text left under the blanks";
+    }
 }
 
 } // namespace

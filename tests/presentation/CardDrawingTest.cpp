@@ -46,20 +46,18 @@ int CountIn(const Rect& box, Predicate is)
 // another load meanwhile.
 TEST(CardLibraryLoad, TellsTheOwnerWhatIsMissing)
 {
-    const std::pair<std::string, const char*> cases[] = {
-        {SharedLibraryFileName("cards32_nowhere"),
-         "Tumblewick could not find the file 'CARDS32.DLL' which should be in your Windows system folder "
-         "(e.g. C:\\Windows\\System).  Please locate the file, copy it to this folder, and try again."},
-        {kNoAnimateModule, "Tumblewick could not find all exports from the file 'CARDS32.DLL'.  Be sure you "
-                           "have the proper version of this file and try again."}};
-    for (const auto& [module, text] : cases) {
+    for (const auto& [module, text] : std::vector<std::pair<std::string, const char*>>{
+             {SharedLibraryFileName("cards32_nowhere"),
+              "Tumblewick could not find the file 'CARDS32.DLL' which should be in your Windows system folder "
+              "(e.g. C:\\Windows\\System).  Please locate the file, copy it to this folder, and try again."},
+             {kNoAnimateModule, "Tumblewick could not find all exports from the file 'CARDS32.DLL'.  Be sure you "
+                                "have the proper version of this file and try again."}}) {
         const bool found = module == kNoAnimateModule;
         test::FakeWindow owner;
         CardLibrary library(module);
         EXPECT_EQ(library.Load(owner), 0);
         ASSERT_EQ(owner.messages.size(), 1u);
-        const test::ShownMessage& shown = owner.messages[0];
-        EXPECT_EQ(std::tuple(shown.text, shown.caption, shown.style), std::tuple(text, "", 0u));
+        EXPECT_EQ(std::tuple(owner.messages[0].text, owner.messages[0].caption, owner.messages[0].style), std::tuple(text, "", 0u));
         EXPECT_EQ(std::pair(library.IsLoaded(), IsModuleInMemory(module)), std::pair(found, found));
         EXPECT_EQ(library.Load(owner), 0);
         EXPECT_EQ(owner.messages.size(), found ? 1u : 2u) << "a module still loaded blocks another load silently";
@@ -105,22 +103,21 @@ struct CardPainting : ::testing::Test {
 // anything behind that outlived it, such as images held past dlclose.
 TEST_F(CardPainting, TheLibraryPutsAFaceInsideTheCardRectangleOnlyAndNothingOnceUnloaded)
 {
-    CardLibrary& library = table.library;
     table.screen.presented.clear();
-    EXPECT_NE(library.Draw(table.dc, 20, 30, 51, 0, kPlayfield), 0);
+    EXPECT_NE(table.library.Draw(table.dc, 20, 30, 51, 0, kPlayfield), 0);
     EXPECT_GT(NotPlayfield(table.dc.ClipBox()), 71 * 96 / 2);
     EXPECT_EQ(table.screen.presented, std::vector{Rect::FromSize(20, 30, 71, 96)});
     const Bitmap face = table.Snapshot();
     table.dc.FillRect(Rect::FromSize(20, 30, 71, 96), kPlayfield);
     EXPECT_EQ(NotPlayfield(table.dc.ClipBox()), 0) << "drawn outside the card";
-    library.Draw(table.dc, 590, 410, 0, 4, Rgb(0x56, 0x78, 0x9A));
+    table.library.Draw(table.dc, 590, 410, 0, 4, Rgb(0x56, 0x78, 0x9A));
     EXPECT_EQ(std::ranges::count(table.screen.image.Data(), 0xFF56789Au), 50 * 50);
-    library.Unload();
-    EXPECT_EQ(std::pair(library.GetCardWidth(), library.GetCardHeight()), std::pair(71, 96));
-    EXPECT_EQ(library.Draw(table.dc, 20, 30, 51, 0, kPlayfield), 0);
-    ASSERT_NE(library.Load(table.window), 0);
-    library.Draw(table.dc, 590, 410, 0, 4, kPlayfield);
-    library.Draw(table.dc, 20, 30, 51, 0, kPlayfield);
+    table.library.Unload();
+    EXPECT_EQ(std::pair(table.library.GetCardWidth(), table.library.GetCardHeight()), std::pair(71, 96));
+    EXPECT_EQ(table.library.Draw(table.dc, 20, 30, 51, 0, kPlayfield), 0);
+    ASSERT_NE(table.library.Load(table.window), 0);
+    table.library.Draw(table.dc, 590, 410, 0, 4, kPlayfield);
+    table.library.Draw(table.dc, 20, 30, 51, 0, kPlayfield);
     EXPECT_TRUE(table.screen.image.HasSamePixels(face));
 }
 
@@ -152,9 +149,8 @@ TEST(ScaledOverlays, TheRingFollowsTheResourceAndItsEdgeIsAsFineAsTheScreen)
     const Bitmap three = ScaledRingMask(mask, 3);
     EXPECT_TRUE(ScaledRingMask(mask, 1).HasSamePixels(mask));
     const Rect logical = Rect::FromSize(0, 0, mask.Width(), mask.Height());
-    const auto at = [&](int x, int y) { return three.GetPixel(x, y); };
-    const auto differs = [&](int x, int y) { return at(3 * x + 1, 3 * y + 1) != mask.GetPixel(x, y); };
-    const auto split = [&](int x, int y) { return at(3 * x, 3 * y) != at(3 * x + 2, 3 * y + 2); };
+    const auto differs = [&](int x, int y) { return three.GetPixel(3 * x + 1, 3 * y + 1) != mask.GetPixel(x, y); };
+    const auto split = [&](int x, int y) { return three.GetPixel(3 * x, 3 * y) != three.GetPixel(3 * x + 2, 3 * y + 2); };
     EXPECT_EQ(CountIn(logical, differs), 0);
     EXPECT_GT(CountIn(logical, split), 100);
 }
