@@ -24,16 +24,6 @@ constexpr int kX = 300;
 constexpr int kY = 300;
 
 struct StackOnScreen : ::testing::Test {
-    // Cards as a player reads the column, top card first.
-    void Build(const std::vector<std::string_view>& fromTop)
-    {
-        table.Clear();
-        stack = test::StackFromTop(fromTop);
-        stack->SetPosition(kX, kY);
-        stack->Draw(table.gameDc);
-        table.sound.tones.clear();
-    }
-
     // The column drawn by hand, bottom first: the empty-slot marker, then
     // each card one step further from the base, overlapping the one beneath.
     static Bitmap ByHand(std::span<const std::string_view> fromTop)
@@ -64,7 +54,6 @@ struct StackOnScreen : ::testing::Test {
 
     test::SettingsScope scope;
     test::TestTable table;
-    std::unique_ptr<Stack> stack;
 };
 
 // A stack is drawn each card one step further from the base, in either
@@ -80,7 +69,11 @@ TEST_F(StackOnScreen, DrawsTheCardsAndACollapsePlaysRisingTonesScoresAndRepairsT
               {{220, 200, 0}, {330, 170, 0}, {440, 150, 0}, {550, 135, 0}, {660, 125, 0}, {770, 116, 0}, {880, 110, 0}}}}) {
         SCOPED_TRACE(::testing::Message() << "UpDown " << upDown << ", " << fromTop.size() << " cards");
         std::tie(settings.Beep, settings.UpDown, settings.OneDeck) = std::tuple(beep, upDown, oneDeck);
-        Build(fromTop);
+        table.Clear();
+        const std::unique_ptr<Stack> stack = test::StackFromTop(fromTop); // as a player reads it, top card first
+        stack->SetPosition(kX, kY);
+        stack->Draw(table.gameDc);
+        table.sound.tones.clear();
         EXPECT_TRUE(table.screen.image.HasSamePixels(ByHand(fromTop)));
         Deck deck;
         EXPECT_EQ(stack->Collapse(table.gameDc, n, &deck), test::StackFromTop(fromTop)->MeldPoints(n));
@@ -94,29 +87,24 @@ TEST_F(StackOnScreen, DrawsTheCardsAndACollapsePlaysRisingTonesScoresAndRepairsT
 
 // The row only passes melds, landings and collapses on to the column's stack;
 // its own work is the layout and clearing every stack.
-struct Row : ::testing::Test {
-    Row() { row.CreateStacks(); }
-
-    test::SettingsScope scope;
-    test::TestTable table;
-    StackRow row{71, 96};
-};
-
 // Upside down the stacks hang from the top and the deal comes below them.
 // Each card on a stack lands one step further from its base; seen from the
 // deal height the distance is 0 at twelve cards, where no card fits.
 // Clearing sounds a low tone for every card, an ace costing 15, a ten or
 // higher 10 and any other 5; an empty stack neither sounds nor costs
 // anything. The markers of the emptied stacks are redrawn.
-TEST_F(Row, LaysOutLandsAndClearsItsSevenColumnsAndReachesNothingBeyondThem)
+TEST(Row, LaysOutLandsAndClearsItsSevenColumnsAndReachesNothingBeyondThem)
 {
+    test::SettingsScope scope;
+    test::TestTable table;
+    StackRow row{71, 96};
+    row.CreateStacks();
     using Case = std::array<int, 5>; // UpDown, client top, stack y, deal y, column filled
     for (const auto& [upDown, top, stackY, dealY, filled] : {Case{1, 0, 308, 20, 0}, Case{-1, 50, 70, 358, 6}}) {
         settings.UpDown = upDown;
         const RowLayout layout = row.Layout(Rect{0, top, 630, 400});
         for (int column = 0; column < 7; ++column) {
-            const Stack* stack = row.GetStack(column);
-            EXPECT_EQ(std::pair(stack->GetX(), stack->GetY()), std::pair(7 + 91 * column, stackY));
+            EXPECT_EQ(std::pair(row.GetStack(column)->GetX(), row.GetStack(column)->GetY()), std::pair(7 + 91 * column, stackY));
         }
         EXPECT_EQ(std::tuple(layout.startX, layout.dealY, layout.startColumn), std::tuple(280, dealY, 3));
         EXPECT_EQ(layout.rowRect, (Rect{7, stackY, 624, stackY + 96}));
@@ -132,9 +120,8 @@ TEST_F(Row, LaysOutLandsAndClearsItsSevenColumnsAndReachesNothingBeyondThem)
     test::TestTable expected;
     row.DrawAll(expected.gameDc);
     EXPECT_TRUE(table.screen.image.HasSamePixels(expected.Snapshot()));
-    EXPECT_FALSE(row.GetStack(7) || row.GetStack(-1));
-    EXPECT_EQ(row.CardCount(9), 0);
-    EXPECT_LT(row.DistanceToLanding(0, 0, -1), 0) << "no card may land beside the row";
+    EXPECT_TRUE(!row.GetStack(7) && !row.GetStack(-1) && row.CardCount(9) == 0 && row.DistanceToLanding(0, 0, -1) < 0)
+        << "nothing lies or lands beside the row";
     // Centring divisions truncate toward zero: (-1 + 0) / 2 is 0 here, not -1.
     settings.UpDown = 1;
     EXPECT_EQ(row.Layout(Rect{0, 0, 631, 400}).rowRect.left, 7);

@@ -138,8 +138,7 @@ TEST_F(ProgramOnScreen, AChangedRuleRestartsAndTheOptionsAndPlacementOutliveEver
     QTest::keyClick(OpenGameMenu(), Qt::Key_O);
     poll.stop();
     EXPECT_GT(polls, 0) << "the options never opened";
-    EXPECT_EQ(settings.LastStack, 0);
-    EXPECT_EQ(board().GetScore(), 0) << "a new game, without a question";
+    EXPECT_EQ(std::tuple(settings.LastStack, board().GetScore()), std::tuple(0, 0)) << "a new game, without a question";
 
     const auto byExit = [this] { Key(Qt::Key_X, Qt::ControlModifier); };
     const auto bySignal = [](int signal) { return [signal] { std::raise(signal); }; };
