@@ -143,6 +143,8 @@ struct Playfield {
     }
 
     bool ScreenIs(const Bitmap& picture) const { return table.screen.image.HasSamePixels(picture); }
+    bool ErasingLeaves(const Bitmap& picture) { sprite.Erase(table.gameDc); return ScreenIs(picture); }
+    const Bitmap& ShownAt(int x, int y) { sprite.SetPosition(x, y); sprite.Show(table.gameDc); return table.screen.image; }
 
     test::SettingsScope scope;
     test::TestTable table;
@@ -177,16 +179,13 @@ TEST(FallingCard, LeavesThePlayfieldAsItWasRedrawsASwapAndHoldsOneBitmapAtMost)
         for (auto [steps, dy] : {std::pair{24, 12}, {10, -7}, {2, -200}, {3, -12}, {2, 20}, {3, 48}, {3, -48}, {2, 3}, {2, -3}}) {
             for (int step = 0; step < steps; ++step) {
                 f.sprite.MoveBy(0, dy, &f.table.gameDc);
-                shownAfresh.sprite.SetPosition(f.sprite.GetX(), f.sprite.GetY());
-                shownAfresh.sprite.Show(shownAfresh.table.gameDc);
-                EXPECT_TRUE(f.ScreenIs(shownAfresh.table.screen.image)) << "step of " << dy << " to " << f.sprite.GetY();
+                EXPECT_TRUE(f.ScreenIs(shownAfresh.ShownAt(f.sprite.GetX(), f.sprite.GetY()))) << dy << " to " << f.sprite.GetY();
                 shownAfresh.sprite.Erase(shownAfresh.table.gameDc);
             }
         }
         EXPECT_EQ(Bitmap::LiveCount(), bitmaps + 1);
         f.sprite.MoveTo(-30, 400, &f.table.gameDc); // partly outside the client area
-        f.sprite.Erase(f.table.gameDc);
-        EXPECT_TRUE(f.ScreenIs(before));
+        EXPECT_TRUE(f.ErasingLeaves(before));
         EXPECT_EQ(Bitmap::LiveCount(), bitmaps) << "the save-under is let go";
 
         f.sprite.MoveTo(230, 200, nullptr);
@@ -195,14 +194,12 @@ TEST(FallingCard, LeavesThePlayfieldAsItWasRedrawsASwapAndHoldsOneBitmapAtMost)
         f.sprite.Redraw(f.table.gameDc);
         const Bitmap swapped = f.table.Snapshot();
         f.table.painter.Draw(f.table.dc, 230, 200, 51, FaceUp, 54, false); // scribble over it
-        f.sprite.Erase(f.table.gameDc);
-        EXPECT_TRUE(f.ScreenIs(before));
+        EXPECT_TRUE(f.ErasingLeaves(before));
         f.sprite.Show(f.table.gameDc);
         EXPECT_TRUE(f.ScreenIs(swapped));
         f.sprite.TakeCard();
         EXPECT_EQ(Bitmap::LiveCount(), bitmaps + 1) << "the snapshot alone, no save-under";
-        f.sprite.Erase(f.table.gameDc);
-        EXPECT_TRUE(f.ScreenIs(swapped));
+        EXPECT_TRUE(f.ErasingLeaves(swapped));
     }
 }
 
