@@ -77,8 +77,7 @@ TEST_F(StackOnScreen, DrawsTheCardsAndACollapsePlaysRisingTonesScoresAndRepairsT
         EXPECT_TRUE(table.screen.image.HasSamePixels(ByHand(fromTop)));
         Deck deck;
         EXPECT_EQ(stack->Collapse(table.gameDc, n, &deck), test::StackFromTop(fromTop)->MeldPoints(n));
-        EXPECT_EQ(deck.RemainingCount(), oneDeck == 2 ? n : 0);
-        EXPECT_EQ(table.sound.tones, tones);
+        EXPECT_EQ(std::pair(deck.RemainingCount(), table.sound.tones), std::pair(oneDeck == 2 ? n : 0, tones));
         const Bitmap rest = ByHand(std::span(fromTop).subspan(static_cast<std::size_t>(n)));
         EXPECT_EQ(DifferencesAwayFromCorners(rest), 0);
         EXPECT_TRUE(stack->GetCount() > 0 || table.screen.image.HasSamePixels(rest));
@@ -115,8 +114,7 @@ TEST(Row, LaysOutLandsAndClearsItsSevenColumnsAndReachesNothingBeyondThem)
         }
     }
     EXPECT_EQ(row.ClearAll(table.gameDc), 2 * (2 * 15 + 8 * 5 + 4 * 10));
-    EXPECT_EQ(table.sound.tones, (std::vector<Tone>(28, {120, 50, 1})));
-    EXPECT_EQ(std::pair(row.CardCount(0), row.CardCount(6)), std::pair(0, 0));
+    EXPECT_EQ(std::tuple(table.sound.tones, row.CardCount(0), row.CardCount(6)), std::tuple(std::vector<Tone>(28, {120, 50, 1}), 0, 0));
     test::TestTable expected;
     row.DrawAll(expected.gameDc);
     EXPECT_TRUE(table.screen.image.HasSamePixels(expected.Snapshot()));
