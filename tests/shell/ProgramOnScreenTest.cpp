@@ -105,8 +105,7 @@ TEST_F(ProgramOnScreen, TheMenuAndF3PauseThePlay)
     QTest::keyClick(menu, Qt::Key_Escape);
     EXPECT_FALSE(Falls());
     QTest::mouseClick(Client(), Qt::LeftButton);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return Widget()->windowTitle() == "Tumblewick"; }));
-    EXPECT_TRUE(Falls());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Widget()->windowTitle() == "Tumblewick"; }) && Falls()) << "resumed";
 }
 
 // A changed rule restarts the game at once. Closing, and a terminating signal
@@ -126,8 +125,7 @@ TEST_F(ProgramOnScreen, AChangedRuleRestartsAndTheOptionsAndPlacementOutliveEver
         QWidget* open = QApplication::activeModalWidget();
         if (open && open->isVisible() && polls == 0) {
             polls = 1;
-            QTest::mouseClick(DialogItemWidget(dynamic_cast<Dialog&>(*open), OptionsDialog::LastStackBox),
-                              Qt::LeftButton);
+            QTest::mouseClick(DialogItemWidget(dynamic_cast<Dialog&>(*open), OptionsDialog::LastStackBox), Qt::LeftButton);
             QTest::keyClick(open->focusWidget() ? open->focusWidget() : open, Qt::Key_Return);
         } else if (open && polls > 0 && ++polls > 150) {
             ADD_FAILURE() << "window left open or not expected: " << open->windowTitle().toStdString();
