@@ -34,10 +34,7 @@ namespace {
 // message boxes and store, driven by keys and clicks as a player drives it.
 class ProgramOnScreen : public ::testing::Test {
 protected:
-    struct Run {
-        DesktopPlatform platform;
-        GameApp app{platform};
-    };
+    struct Run { DesktopPlatform platform; GameApp app{platform}; };
 
     // A run of the program, finding the store as a new process would, kept
     // quiet and quick.
