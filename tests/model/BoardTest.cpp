@@ -43,9 +43,7 @@ struct Game : ::testing::Test {
         test::TestTable expected;
         expected.dc.SetTextColor(static_cast<ColorRef>(settings.ForegroundColor));
         expected.dc.SetBkColor(static_cast<ColorRef>(settings.BackgroundColor));
-        for (const Text& text : texts) {
-            expected.dc.TextOut(text.x, text.y, text.text);
-        }
+        for (const Text& text : texts) { expected.dc.TextOut(text.x, text.y, text.text); }
         const int bottom = top + expected.dc.GetTextExtent("0")->cy;
         const auto band = [&](const Bitmap& b) { return std::vector(b.Data().begin() + top * 640, b.Data().begin() + bottom * 640); };
         return band(host.screen.image) == band(expected.screen.image);
@@ -114,10 +112,7 @@ TEST_F(Game, EachLevelSpeedsUpScoresMoreAndMayClearTheStacks)
         std::tie(settings.GetFaster, settings.ClearStacks) = std::tuple(faster, clear);
         Start(test::DeckDealing({"AC", "KC", "KD", "KS"})).Drop();
         std::vector<int> seen;
-        for (std::size_t level = 0; level < intervals.size(); ++level) {
-            board().AdvanceLevel();
-            seen.push_back(host.window.timers.at(kDropTimer));
-        }
+        while (seen.size() < intervals.size()) { board().AdvanceLevel(); seen.push_back(host.window.timers.at(kDropTimer)); }
         EXPECT_EQ(seen, intervals);
         Repeat(3, &Board::Drop);
         EXPECT_EQ(std::tuple(board().GetScore(), board().GetLevel(), Count(3)),
@@ -173,10 +168,7 @@ TEST_F(StatusLine, ShowsTheScoreAtTheRowsLeftAndTheDeckAtItsRight)
         EXPECT_TRUE(BandShows(0, oneDeck != 0 ? withDeck : score)) << "OneDeck " << oneDeck;
     }
     // A shorter score leaves no stray digit.
-    board().AddScore(1000);
-    board().PaintStatus(host.dc, false);
-    board().AddScore(-1);
-    board().PaintStatus(host.dc, false);
+    for (const int points : {1000, -1}) { board().AddScore(points); board().PaintStatus(host.dc, false); }
     EXPECT_TRUE(BandShows(0, {{12, 0, "Score: 999     "}}));
 }
 
@@ -201,16 +193,11 @@ TEST_F(StatusLine, PicturesOfAGameInProgressAndOfAGameJustOver)
 {
     SeedRandom(3);
     host.NewBoard();
-    for (int card = 0; card < 20 && !host.IsGameOver(); ++card) {
-        MoveTo(card * 3 % 7);
-        board().Drop();
-    }
+    for (int card = 0; card < 20 && !host.IsGameOver(); ++card) { MoveTo(card * 3 % 7); board().Drop(); }
     EXPECT_TRUE(host.window.surface.image.SavePng(test::TestOutputPath("game-in-progress.png")));
     settings.LastStack = 0;
     host.NewBoard();
-    while (!host.IsGameOver()) {
-        board().Drop();
-    }
+    while (!host.IsGameOver()) { board().Drop(); }
     host.PaintWindow();
     EXPECT_TRUE(host.window.surface.image.SavePng(test::TestOutputPath("game-over.png")));
 }

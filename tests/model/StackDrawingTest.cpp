@@ -24,16 +24,6 @@ constexpr int kX = 300;
 constexpr int kY = 300;
 
 struct StackOnScreen : ::testing::Test {
-    // Cards as a player reads the column, top card first.
-    void Build(const std::vector<std::string_view>& fromTop)
-    {
-        table.Clear();
-        stack = test::StackFromTop(fromTop);
-        stack->SetPosition(kX, kY);
-        stack->Draw(table.gameDc);
-        table.sound.tones.clear();
-    }
-
     // The column drawn by hand, bottom first: the empty-slot marker, then
     // each card one step further from the base, overlapping the one beneath.
     static Bitmap ByHand(std::span<const std::string_view> fromTop)
@@ -64,7 +54,6 @@ struct StackOnScreen : ::testing::Test {
 
     test::SettingsScope scope;
     test::TestTable table;
-    std::unique_ptr<Stack> stack;
 };
 
 // A stack is drawn each card one step further from the base, in either
@@ -80,12 +69,15 @@ TEST_F(StackOnScreen, DrawsTheCardsAndACollapsePlaysRisingTonesScoresAndRepairsT
               {{220, 200, 0}, {330, 170, 0}, {440, 150, 0}, {550, 135, 0}, {660, 125, 0}, {770, 116, 0}, {880, 110, 0}}}}) {
         SCOPED_TRACE(::testing::Message() << "UpDown " << upDown << ", " << fromTop.size() << " cards");
         std::tie(settings.Beep, settings.UpDown, settings.OneDeck) = std::tuple(beep, upDown, oneDeck);
-        Build(fromTop);
+        table.Clear();
+        const std::unique_ptr<Stack> stack = test::StackFromTop(fromTop); // as a player reads it, top card first
+        stack->SetPosition(kX, kY);
+        stack->Draw(table.gameDc);
+        table.sound.tones.clear();
         EXPECT_TRUE(table.screen.image.HasSamePixels(ByHand(fromTop)));
         Deck deck;
         EXPECT_EQ(stack->Collapse(table.gameDc, n, &deck), test::StackFromTop(fromTop)->MeldPoints(n));
-        EXPECT_EQ(deck.RemainingCount(), oneDeck == 2 ? n : 0);
-        EXPECT_EQ(table.sound.tones, tones);
+        EXPECT_EQ(std::pair(deck.RemainingCount(), table.sound.tones), std::pair(oneDeck == 2 ? n : 0, tones));
         const Bitmap rest = ByHand(std::span(fromTop).subspan(static_cast<std::size_t>(n)));
         EXPECT_EQ(DifferencesAwayFromCorners(rest), 0);
         EXPECT_TRUE(stack->GetCount() > 0 || table.screen.image.HasSamePixels(rest));
@@ -94,29 +86,24 @@ TEST_F(StackOnScreen, DrawsTheCardsAndACollapsePlaysRisingTonesScoresAndRepairsT
 
 // The row only passes melds, landings and collapses on to the column's stack;
 // its own work is the layout and clearing every stack.
-struct Row : ::testing::Test {
-    Row() { row.CreateStacks(); }
-
-    test::SettingsScope scope;
-    test::TestTable table;
-    StackRow row{71, 96};
-};
-
 // Upside down the stacks hang from the top and the deal comes below them.
 // Each card on a stack lands one step further from its base; seen from the
 // deal height the distance is 0 at twelve cards, where no card fits.
 // Clearing sounds a low tone for every card, an ace costing 15, a ten or
 // higher 10 and any other 5; an empty stack neither sounds nor costs
 // anything. The markers of the emptied stacks are redrawn.
-TEST_F(Row, LaysOutLandsAndClearsItsSevenColumnsAndReachesNothingBeyondThem)
+TEST(Row, LaysOutLandsAndClearsItsSevenColumnsAndReachesNothingBeyondThem)
 {
+    test::SettingsScope scope;
+    test::TestTable table;
+    StackRow row{71, 96};
+    row.CreateStacks();
     using Case = std::array<int, 5>; // UpDown, client top, stack y, deal y, column filled
     for (const auto& [upDown, top, stackY, dealY, filled] : {Case{1, 0, 308, 20, 0}, Case{-1, 50, 70, 358, 6}}) {
         settings.UpDown = upDown;
         const RowLayout layout = row.Layout(Rect{0, top, 630, 400});
         for (int column = 0; column < 7; ++column) {
-            const Stack* stack = row.GetStack(column);
-            EXPECT_EQ(std::pair(stack->GetX(), stack->GetY()), std::pair(7 + 91 * column, stackY));
+            EXPECT_EQ(std::pair(row.GetStack(column)->GetX(), row.GetStack(column)->GetY()), std::pair(7 + 91 * column, stackY));
         }
         EXPECT_EQ(std::tuple(layout.startX, layout.dealY, layout.startColumn), std::tuple(280, dealY, 3));
         EXPECT_EQ(layout.rowRect, (Rect{7, stackY, 624, stackY + 96}));
@@ -127,14 +114,12 @@ TEST_F(Row, LaysOutLandsAndClearsItsSevenColumnsAndReachesNothingBeyondThem)
         }
     }
     EXPECT_EQ(row.ClearAll(table.gameDc), 2 * (2 * 15 + 8 * 5 + 4 * 10));
-    EXPECT_EQ(table.sound.tones, (std::vector<Tone>(28, {120, 50, 1})));
-    EXPECT_EQ(std::pair(row.CardCount(0), row.CardCount(6)), std::pair(0, 0));
+    EXPECT_EQ(std::tuple(table.sound.tones, row.CardCount(0), row.CardCount(6)), std::tuple(std::vector<Tone>(28, {120, 50, 1}), 0, 0));
     test::TestTable expected;
     row.DrawAll(expected.gameDc);
     EXPECT_TRUE(table.screen.image.HasSamePixels(expected.Snapshot()));
-    EXPECT_FALSE(row.GetStack(7) || row.GetStack(-1));
-    EXPECT_EQ(row.CardCount(9), 0);
-    EXPECT_LT(row.DistanceToLanding(0, 0, -1), 0) << "no card may land beside the row";
+    EXPECT_TRUE(!row.GetStack(7) && !row.GetStack(-1) && row.CardCount(9) == 0 && row.DistanceToLanding(0, 0, -1) < 0)
+        << "nothing lies or lands beside the row";
     // Centring divisions truncate toward zero: (-1 + 0) / 2 is 0 here, not -1.
     settings.UpDown = 1;
     EXPECT_EQ(row.Layout(Rect{0, 0, 631, 400}).rowRect.left, 7);
@@ -156,6 +141,8 @@ struct Playfield {
     }
 
     bool ScreenIs(const Bitmap& picture) const { return table.screen.image.HasSamePixels(picture); }
+    bool ErasingLeaves(const Bitmap& picture) { sprite.Erase(table.gameDc); return ScreenIs(picture); }
+    const Bitmap& ShownAt(int x, int y) { sprite.SetPosition(x, y); sprite.Show(table.gameDc); return table.screen.image; }
 
     test::SettingsScope scope;
     test::TestTable table;
@@ -190,16 +177,13 @@ TEST(FallingCard, LeavesThePlayfieldAsItWasRedrawsASwapAndHoldsOneBitmapAtMost)
         for (auto [steps, dy] : {std::pair{24, 12}, {10, -7}, {2, -200}, {3, -12}, {2, 20}, {3, 48}, {3, -48}, {2, 3}, {2, -3}}) {
             for (int step = 0; step < steps; ++step) {
                 f.sprite.MoveBy(0, dy, &f.table.gameDc);
-                shownAfresh.sprite.SetPosition(f.sprite.GetX(), f.sprite.GetY());
-                shownAfresh.sprite.Show(shownAfresh.table.gameDc);
-                EXPECT_TRUE(f.ScreenIs(shownAfresh.table.screen.image)) << "step of " << dy << " to " << f.sprite.GetY();
+                EXPECT_TRUE(f.ScreenIs(shownAfresh.ShownAt(f.sprite.GetX(), f.sprite.GetY()))) << dy << " to " << f.sprite.GetY();
                 shownAfresh.sprite.Erase(shownAfresh.table.gameDc);
             }
         }
         EXPECT_EQ(Bitmap::LiveCount(), bitmaps + 1);
         f.sprite.MoveTo(-30, 400, &f.table.gameDc); // partly outside the client area
-        f.sprite.Erase(f.table.gameDc);
-        EXPECT_TRUE(f.ScreenIs(before));
+        EXPECT_TRUE(f.ErasingLeaves(before));
         EXPECT_EQ(Bitmap::LiveCount(), bitmaps) << "the save-under is let go";
 
         f.sprite.MoveTo(230, 200, nullptr);
@@ -208,14 +192,12 @@ TEST(FallingCard, LeavesThePlayfieldAsItWasRedrawsASwapAndHoldsOneBitmapAtMost)
         f.sprite.Redraw(f.table.gameDc);
         const Bitmap swapped = f.table.Snapshot();
         f.table.painter.Draw(f.table.dc, 230, 200, 51, FaceUp, 54, false); // scribble over it
-        f.sprite.Erase(f.table.gameDc);
-        EXPECT_TRUE(f.ScreenIs(before));
+        EXPECT_TRUE(f.ErasingLeaves(before));
         f.sprite.Show(f.table.gameDc);
         EXPECT_TRUE(f.ScreenIs(swapped));
         f.sprite.TakeCard();
         EXPECT_EQ(Bitmap::LiveCount(), bitmaps + 1) << "the snapshot alone, no save-under";
-        f.sprite.Erase(f.table.gameDc);
-        EXPECT_TRUE(f.ScreenIs(swapped));
+        EXPECT_TRUE(f.ErasingLeaves(swapped));
     }
 }
 

@@ -34,10 +34,7 @@ namespace {
 // message boxes and store, driven by keys and clicks as a player drives it.
 class ProgramOnScreen : public ::testing::Test {
 protected:
-    struct Run {
-        DesktopPlatform platform;
-        GameApp app{platform};
-    };
+    struct Run { DesktopPlatform platform; GameApp app{platform}; };
 
     // A run of the program, finding the store as a new process would, kept
     // quiet and quick.
@@ -105,8 +102,7 @@ TEST_F(ProgramOnScreen, TheMenuAndF3PauseThePlay)
     QTest::keyClick(menu, Qt::Key_Escape);
     EXPECT_FALSE(Falls());
     QTest::mouseClick(Client(), Qt::LeftButton);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return Widget()->windowTitle() == "Tumblewick"; }));
-    EXPECT_TRUE(Falls());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Widget()->windowTitle() == "Tumblewick"; }) && Falls()) << "resumed";
 }
 
 // A changed rule restarts the game at once. Closing, and a terminating signal
@@ -126,8 +122,7 @@ TEST_F(ProgramOnScreen, AChangedRuleRestartsAndTheOptionsAndPlacementOutliveEver
         QWidget* open = QApplication::activeModalWidget();
         if (open && open->isVisible() && polls == 0) {
             polls = 1;
-            QTest::mouseClick(DialogItemWidget(dynamic_cast<Dialog&>(*open), OptionsDialog::LastStackBox),
-                              Qt::LeftButton);
+            QTest::mouseClick(DialogItemWidget(dynamic_cast<Dialog&>(*open), OptionsDialog::LastStackBox), Qt::LeftButton);
             QTest::keyClick(open->focusWidget() ? open->focusWidget() : open, Qt::Key_Return);
         } else if (open && polls > 0 && ++polls > 150) {
             ADD_FAILURE() << "window left open or not expected: " << open->windowTitle().toStdString();
@@ -138,8 +133,7 @@ TEST_F(ProgramOnScreen, AChangedRuleRestartsAndTheOptionsAndPlacementOutliveEver
     QTest::keyClick(OpenGameMenu(), Qt::Key_O);
     poll.stop();
     EXPECT_GT(polls, 0) << "the options never opened";
-    EXPECT_EQ(settings.LastStack, 0);
-    EXPECT_EQ(board().GetScore(), 0) << "a new game, without a question";
+    EXPECT_EQ(std::tuple(settings.LastStack, board().GetScore()), std::tuple(0, 0)) << "a new game, without a question";
 
     const auto byExit = [this] { Key(Qt::Key_X, Qt::ControlModifier); };
     const auto bySignal = [](int signal) { return [signal] { std::raise(signal); }; };

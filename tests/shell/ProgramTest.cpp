@@ -22,17 +22,18 @@ namespace tw {
 namespace {
 
 using Strings = std::vector<std::string>;
+using Values = std::vector<std::pair<std::string_view, std::int32_t>>;
+
+// Puts these values in the store, as an earlier run left them.
+void Store(const Values& values)
+{
+    for (const auto& [name, value] : values) { WriteRegistryDword(RegistryRoot::CurrentUser, kTumblewickKey, name, value); }
+}
 
 class Program : public ::testing::Test {
 protected:
     // Starts the program on a store that already holds these values.
-    void Start(const std::vector<std::pair<std::string_view, std::int32_t>>& stored = {{"ShowNagDlg", 0}})
-    {
-        for (const auto& [name, value] : stored) {
-            WriteRegistryDword(RegistryRoot::CurrentUser, kTumblewickKey, name, value);
-        }
-        ASSERT_TRUE(app.InitInstance());
-    }
+    void Start(const Values& stored = {{"ShowNagDlg", 0}}) { Store(stored); ASSERT_TRUE(app.InitInstance()); }
     // The last message box as "caption: text".
     std::string Said() { return window().messages.back().caption + ": " + window().messages.back().text; }
 
@@ -41,10 +42,7 @@ protected:
     // painted now.
     std::vector<std::uint32_t> StatusLine(bool repainted = false)
     {
-        if (repainted) {
-            ClientDC dc(window().ClientArea());
-            board().PaintStatus(dc, false);
-        }
+        if (repainted) { ClientDC dc(window().ClientArea()); board().PaintStatus(dc, false); }
         const Bitmap& image = window().surface.image;
         return {image.Data().begin(), image.Data().begin() + 20 * image.Width()};
     }
@@ -61,8 +59,7 @@ protected:
 TEST_F(Program, StartsARunningGameWithTheWelcomeDialogAndMusicAndPausesWithoutTheFocus)
 {
     Start({{"ShowNagDlg", 1}, {"UpDown", -1}});
-    EXPECT_TRUE(window().shown && platform.soundEffectsReady);
-    EXPECT_TRUE(window().placement.maximized) << "the very first start is maximised";
+    EXPECT_TRUE(window().shown && platform.soundEffectsReady && window().placement.maximized) << "the first start maximised";
     app.OnCommand(CommandAbout);
     EXPECT_EQ(platform.dialogs, (Strings{"welcome (Tumblewick - Paused)", "about (Tumblewick - Paused)"}));
     EXPECT_EQ(std::tuple(window().timers[kDropTimer], platform.sequencer.opened, board().GetColumn()),
@@ -71,8 +68,7 @@ TEST_F(Program, StartsARunningGameWithTheWelcomeDialogAndMusicAndPausesWithoutTh
     app.OnKillFocus();
     const bool timerRuns = window().TimerRuns(kDropTimer); // before the key, which must change nothing
     EXPECT_EQ(std::pair(timerRuns, app.OnKeyDown(vk::Up)), std::pair(false, false)) << "paused";
-    app.OnSetFocus();
-    EXPECT_TRUE(window().TimerRuns(kDropTimer));
+    app.OnSetFocus(); // the keys below play again
     app.OnKeyDown(vk::Numpad4);
     EXPECT_EQ(board().GetColumn(), 2);
     app.OnKeyDown(vk::Numpad6);
@@ -98,9 +94,7 @@ TEST_F(Program, BringsAStoredPlacementBackOnScreen)
         test::TemporaryStore own;
         test::FakeGamePlatform fresh;
         GameApp program(fresh);
-        for (const auto& [name, value] : {std::pair{"Left", left}, {"Top", top}, {"Width", size}, {"Height", size}}) {
-            WriteRegistryDword(RegistryRoot::CurrentUser, kTumblewickKey, name, value);
-        }
+        Store({{"Left", left}, {"Top", top}, {"Width", size}, {"Height", size}});
         ASSERT_TRUE(program.InitInstance());
         EXPECT_EQ(fresh.window->placement.normal, expected) << left << "," << top;
     }
@@ -165,9 +159,7 @@ TEST_F(Program, TheSmallestClientAreaHoldsTheWholePlayfield)
         const RowLayout layout = row.Layout(least);
         const int lowest = upDown == 1 ? layout.rowRect.bottom + 4 + text
                                        : std::max(layout.dealY + 96, layout.rowRect.bottom + fullStack * 24 + 4 + text);
-        EXPECT_GE(layout.rowRect.left, 0) << upDown;
-        EXPECT_LE(layout.rowRect.right, least.right) << upDown;
-        EXPECT_LE(lowest, least.bottom) << upDown;
+        EXPECT_TRUE(layout.rowRect.left >= 0 && layout.rowRect.right <= least.right && lowest <= least.bottom) << upDown;
     }
 }
 
