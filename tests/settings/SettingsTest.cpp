@@ -8,7 +8,6 @@
 
 #include "platform/Dialog.h"
 #include "platform/MessageBox.h"
-#include "platform/PerUserStore.h"
 #include "resources/DialogTemplates.h"
 #include "settings/HighScoreDialog.h"
 #include "settings/HighScoreTable.h"
@@ -138,11 +137,9 @@ void Store(const Rows& rows)
 Rows Stored()
 {
     Rows rows;
+    const auto stored = [](std::string name) { return test::StoredText(kHighScoresKey, name, 1 << 16).value_or(""); };
     for (int k = 0; k < kHighScoreRowCount; ++k) {
-        const auto stored = [k](std::string stem) {
-            return test::StoredText(kHighScoresKey, stem + std::to_string(k), 1 << 16).value_or("");
-        };
-        rows.push_back(stored("Name") + '|' + stored("Score"));
+        rows.push_back(stored("Name" + std::to_string(k)) + '|' + stored("Score" + std::to_string(k)));
     }
     return rows;
 }

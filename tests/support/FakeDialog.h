@@ -1,6 +1,5 @@
 #pragma once
 
-#include <deque>
 #include <map>
 #include <optional>
 #include <string>
@@ -14,14 +13,12 @@ namespace tw::test {
 
 struct FakeItem {
     std::string text;
-    bool checked = false;
-    bool enabled = true;
-    bool readOnly = false;
-    int limit = 0; // 0: none set
+    bool checked = false, enabled = true, readOnly = false;
 };
 
 // A dialog with no window behind it, for a handler's logic: it keeps what it
-// is told, and posted commands wait in `posted` until DeliverPosted.
+// is told; timers never tick, posted commands never arrive and text limits
+// are left to the on-screen tests.
 class FakeDialog : public Dialog {
 public:
     FakeDialog() = default;
@@ -31,7 +28,7 @@ public:
     {
         for (const ControlTemplate& control : dialogTemplate.controls) {
             if (control.id != -1) {
-                items[control.id] = {std::string(control.text), false, true, (control.style & ReadOnly) != 0, 0};
+                items[control.id] = {.text = std::string(control.text), .readOnly = (control.style & ReadOnly) != 0};
             }
         }
     }
@@ -51,13 +48,13 @@ public:
     bool IsItemEnabled(int id) const override { return HasItem(id) && Get(id).enabled; }
     void SetReadOnly(int id, bool readOnly) override { Item(id).readOnly = readOnly; }
     bool IsReadOnly(int id) const override { return Get(id).readOnly; }
-    void LimitText(int id, int bytes) override { Item(id).limit = bytes; }
+    void LimitText(int, int) override {}
     void SetFocus(int id) override { focus = HasItem(id) ? id : focus; }
     int FocusedItem() const override { return focus; }
 
-    void SetTimer(int id, int milliseconds) override { timers[id] = milliseconds; }
-    void KillTimer(int id) override { timers.erase(id); }
-    void PostCommand(int id) override { posted.push_back(id); }
+    void SetTimer(int, int) override {}
+    void KillTimer(int) override {}
+    void PostCommand(int) override {}
     void EndDialog(int result) override { ended = ended ? ended : result; }
 
     Rect GetWindowRect() const override { return window; }
@@ -74,20 +71,8 @@ public:
         return pickedColour;
     }
 
-    // Hands the posted commands to the handler, as the message loop would.
-    void DeliverPosted(DialogHandler& handler)
-    {
-        while (!posted.empty() && !ended) {
-            const int id = posted.front();
-            posted.pop_front();
-            handler.OnCommand(*this, id);
-        }
-    }
-
     std::map<int, FakeItem> items;
     int focus = -1;
-    std::map<int, int> timers;
-    std::deque<int> posted;
     std::optional<int> ended;
     Rect window = Rect::FromSize(0, 0, 200, 100);
     std::optional<Rect> owner;
@@ -101,8 +86,7 @@ private:
     // Writes to a missing item land in a scratch item nobody reads.
     FakeItem& Item(int id) { return HasItem(id) ? items[id] : (scratch = {}); }
     const FakeItem& Get(int id) const { return HasItem(id) ? items.at(id) : none; }
-    FakeItem scratch;
-    FakeItem none;
+    FakeItem scratch, none;
 };
 
 } // namespace tw::test

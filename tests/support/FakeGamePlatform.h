@@ -65,8 +65,7 @@ public:
 // dialogs and documents are recorded, with answers a test chooses.
 class FakeGamePlatform : public GamePlatform {
 public:
-    std::unique_ptr<Window> CreateMainWindow(const MainWindow::Creation& creation,
-                                             WindowHandler& handler) override
+    std::unique_ptr<Window> CreateMainWindow(const MainWindow::Creation& creation, WindowHandler& handler) override
     {
         auto made = std::make_unique<FakeMainWindow>(handler);
         made->placement.normal = creation.normal;
@@ -82,12 +81,7 @@ public:
 
     int ShowWelcomeDialog(Window*) override { return Record("welcome"); }
     int ShowAboutDialog(Window*) override { return Record("about"); }
-    int ShowOptionsDialog(Window*) override
-    {
-        Record("options");
-        onOptions();
-        return optionsResult;
-    }
+    int ShowOptionsDialog(Window*) override { return Record("options"), onOptions(), optionsResult; }
     int ShowHighScoreDialog(Window*, bool newEntryMode, std::int32_t score) override
     {
         return Record((newEntryMode ? "new high score " : "high scores ") + std::to_string(score));
@@ -96,9 +90,8 @@ public:
 
     bool OpenDocument(std::string_view target, std::string& error) override
     {
-        documents.emplace_back(target);
-        error = documentError;
-        return documentError.empty();
+        documents.emplace_back(target), error = documentError;
+        return error.empty();
     }
     void ShowError(std::string_view text) override { errors.emplace_back(text); }
     void PostQuitMessage(int) override {}
@@ -106,8 +99,7 @@ public:
     // Each dialog with what the window's title said while it was open.
     int Record(const std::string& dialog)
     {
-        dialogs.push_back(dialog + " (" + (window ? window->title : "") + ")");
-        return 1;
+        return dialogs.push_back(dialog + " (" + (window ? window->title : "") + ")"), 1;
     }
 
     FakeMainWindow* window = nullptr;
