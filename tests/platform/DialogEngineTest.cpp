@@ -123,7 +123,7 @@ TEST(DialogEngine, TemplatesBuildAtTheirDialogUnitsAndEveryTextFits)
 
 TEST(DialogEngine, EnterEscAndTheCloseBoxBecomeOkAndCancel)
 {
-    // Focus -1: where the dialog put it; key 0: the close box.
+    // Focus -1, no item: where the dialog put it; key 0: the close box.
     struct Case { int dialog, focus, key; Commands commands; };
     const Case cases[] = {
         {WelcomeDialogId, -1, Qt::Key_Return, {"1"}},           {WelcomeDialogId, -1, Qt::Key_Escape, {"2"}},
@@ -134,9 +134,7 @@ TEST(DialogEngine, EnterEscAndTheCloseBoxBecomeOkAndCancel)
     for (const Case& c : cases) {
         ScriptedHandler handler;
         handler.whileOpen = [&](Dialog& dialog) {
-            if (c.focus != -1) {
-                dialog.SetFocus(c.focus);
-            }
+            dialog.SetFocus(c.focus);
             c.key ? Press(dialog, c.key) : void(DialogWidget(dialog)->close());
             if (DialogWidget(dialog)->isVisible()) {
                 Press(dialog, Qt::Key_Escape);
