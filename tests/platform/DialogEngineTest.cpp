@@ -98,9 +98,8 @@ TEST(DialogEngine, TemplatesBuildAtTheirDialogUnitsAndEveryTextFits)
             const DialogBaseUnits units = MeasureBaseUnits(window.font());
             EXPECT_EQ(units.x, 6);
             const int border = (dialogTemplate.style & ThinBorder) ? 1 : 0;
-            EXPECT_EQ(window.size(), DialogUnitsToPixels(units, 0, 0, dialogTemplate.width, dialogTemplate.height)
-                                             .adjusted(0, 0, 2 * border, 2 * border)
-                                             .size());
+            const QRect client = DialogUnitsToPixels(units, 0, 0, dialogTemplate.width, dialogTemplate.height);
+            EXPECT_EQ(window.size(), client.adjusted(0, 0, 2 * border, 2 * border).size());
             const QList<QWidget*> widgets = window.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
             ASSERT_EQ(widgets.size(), static_cast<qsizetype>(dialogTemplate.controls.size()));
             for (std::size_t i = 0; i < dialogTemplate.controls.size(); ++i) {
