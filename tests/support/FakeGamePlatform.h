@@ -81,7 +81,12 @@ public:
 
     int ShowWelcomeDialog(Window*) override { return Record("welcome"); }
     int ShowAboutDialog(Window*) override { return Record("about"); }
-    int ShowOptionsDialog(Window*) override { return Record("options"), onOptions(), optionsResult; }
+    int ShowOptionsDialog(Window*) override
+    {
+        Record("options");
+        onOptions();
+        return optionsResult;
+    }
     int ShowHighScoreDialog(Window*, bool newEntryMode, std::int32_t score) override
     {
         return Record((newEntryMode ? "new high score " : "high scores ") + std::to_string(score));
@@ -99,7 +104,8 @@ public:
     // Each dialog with what the window's title said while it was open.
     int Record(const std::string& dialog)
     {
-        return dialogs.push_back(dialog + " (" + (window ? window->title : "") + ")"), 1;
+        dialogs.push_back(dialog + " (" + (window ? window->title : "") + ")");
+        return 1;
     }
 
     FakeMainWindow* window = nullptr;
