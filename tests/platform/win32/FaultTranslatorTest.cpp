@@ -16,8 +16,7 @@ TEST(FaultTranslator, NamesTheFaultAndLetsTheSystemEndTheProgram)
     FILE* child = _popen(command.c_str(), "r");
     ASSERT_TRUE(child);
     std::string output;
-    char line[512];
-    while (std::fgets(line, sizeof line, child)) {
+    for (char line[512]; std::fgets(line, sizeof line, child);) {
         output += line;
     }
     const unsigned status = static_cast<unsigned>(_pclose(child));
