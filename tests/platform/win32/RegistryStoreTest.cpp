@@ -2,10 +2,11 @@
 
 #include <windows.h>
 
+#include <filesystem>
+#include <fstream>
 #include <optional>
 #include <random>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -119,23 +120,23 @@ TEST_F(RegistryStore, ASaveKilledAtAnyStepIsSettledAtTheNextRead)
     }
 }
 
-// Copies of the game saving through the saver beside this program.
+// Copies of the game saving through the saver beside this program, each
+// reporting the saves it finished into a file of its own.
 class Saver {
 public:
     Saver(int first, int last)
     {
         SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-        HANDLE childOutput = nullptr;
-        CreatePipe(&output, &childOutput, &inherit, 0);
-        SetHandleInformation(output, HANDLE_FLAG_INHERIT, 0);
+        const HANDLE report =
+            CreateFileW(reportFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
         STARTUPINFOW start{};
-        start.cb = sizeof start, start.dwFlags = STARTF_USESTDHANDLES, start.hStdOutput = childOutput;
+        start.cb = sizeof start, start.dwFlags = STARTF_USESTDHANDLES, start.hStdOutput = report;
         std::wstring command = L"\"" + (ProgramDirectory() / "registry_saver.exe").wstring() + L"\" " +
                                std::to_wstring(first) + L" " + std::to_wstring(last);
         CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &start, &child);
-        CloseHandle(childOutput);
+        CloseHandle(report);
     }
-    ~Saver() { Kill(), CloseHandle(child.hProcess), CloseHandle(child.hThread), CloseHandle(output); }
+    ~Saver() { Kill(), CloseHandle(child.hProcess), CloseHandle(child.hThread), std::filesystem::remove(reportFile); }
     // Ends the copy at once, as the system ends a program it kills.
     void Kill() { TerminateProcess(child.hProcess, 9), Wait(); }
     DWORD Wait()
@@ -148,12 +149,7 @@ public:
     // The last save it reported finished, `none` if none.
     int LastFinished(int none)
     {
-        std::string text;
-        char chunk[4096];
-        for (DWORD read = 0; ReadFile(output, chunk, sizeof chunk, &read, nullptr) && read > 0;) {
-            text.append(chunk, read);
-        }
-        std::istringstream lines(text);
+        std::ifstream lines(reportFile);
         for (int k = 0; lines >> k;) {
             none = k;
         }
@@ -161,7 +157,8 @@ public:
     }
 
 private:
-    HANDLE output = nullptr;
+    static inline int made = 0;
+    const std::filesystem::path reportFile = ProgramDirectory() / ("saver-" + std::to_string(++made) + ".txt");
     PROCESS_INFORMATION child{};
 };
 
