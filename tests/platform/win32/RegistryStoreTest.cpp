@@ -24,15 +24,14 @@ protected:
     void SetUp() override { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Brindlecove"); }
     void TearDown() override { SetUp(); }
 
-    static void Put(const std::wstring& key, const std::wstring& name, DWORD type, const void* data, DWORD size)
+    // Stores the bytes of `data` as a value of the given type.
+    template <typename Data>
+    static void Put(const std::wstring& key, const std::wstring& name, DWORD type, const Data& data)
     {
-        const RegistryKey made = RegistryKey::Create(HKEY_CURRENT_USER, key);
-        ASSERT_EQ(RegSetValueExW(made.Get(), name.c_str(), 0, type, static_cast<const BYTE*>(data), size), 0);
+        const RegistryKey at = RegistryKey::Create(HKEY_CURRENT_USER, key);
+        ASSERT_EQ(RegSetValueExW(at.Get(), name.c_str(), 0, type, reinterpret_cast<const BYTE*>(&data), sizeof data), 0);
     }
-    static void PutNumber(const std::wstring& key, const std::wstring& name, DWORD number)
-    {
-        Put(key, name, REG_DWORD, &number, sizeof number);
-    }
+    static void PutNumber(const std::wstring& key, const std::wstring& name, DWORD n) { Put(key, name, REG_DWORD, n); }
     static int Number(const char* name) { return ReadRegistryDword(RegistryRoot::CurrentUser, kTumblewickKey, name, 9); }
     using NameSet = std::set<std::wstring>;
     // The names under a key: its subkeys, or its values of one type.
@@ -74,9 +73,9 @@ TEST_F(RegistryStore, SavesLandUnderTheGamesKeyWithTheirNamesAndTypesAndComeBack
 
 TEST_F(RegistryStore, MissingOrWronglyTypedValuesReadAsTheirDefaults)
 {
-    Put(kGameKey, L"Beep", REG_SZ, L"5", sizeof L"5");
-    Put(kGameKey, L"Music", REG_QWORD, "\x07\x00\x00\x00\x00\x00\x00\x00", 8);
-    Put(kGameKey, L"UpDown", REG_BINARY, "\x01\x00\x00\x00", 4);
+    Put(kGameKey, L"Beep", REG_SZ, L"5");
+    Put(kGameKey, L"Music", REG_QWORD, std::uint64_t{7});
+    Put(kGameKey, L"UpDown", REG_BINARY, std::uint32_t{1});
     PutNumber(kGameKey + L"\\HighScores", L"Name0", 5);
     const Settings loaded = test::LoadedSettings().first, defaults = Settings::Defaults();
     EXPECT_EQ(std::tuple(loaded.Beep, loaded.Music, loaded.UpDown, loaded.SwapMode),
