@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <fstream>
+#include <span>
 #include <vector>
 
 #include "cards32/cards32.h"
@@ -14,10 +15,8 @@ namespace {
 std::uint64_t Hash(const std::vector<std::uint32_t>& pixels)
 {
     std::uint64_t hash = 14695981039346656037ull;
-    for (const std::uint32_t pixel : pixels) {
-        for (int byte = 0; byte < 4; ++byte) {
-            hash = (hash ^ ((pixel >> (8 * byte)) & 0xFF)) * 1099511628211ull;
-        }
+    for (const std::byte byte : std::as_bytes(std::span(pixels))) { // lowest byte of each pixel first
+        hash = (hash ^ std::to_integer<std::uint64_t>(byte)) * 1099511628211ull;
     }
     return hash;
 }

@@ -34,8 +34,7 @@ template <typename T> auto Fields(const T& record)
 template <typename T> T Filled(std::int32_t number)
 {
     decltype(Fields(T{})) fields;
-    fields.fill(number);
-    return std::bit_cast<T>(fields);
+    return fields.fill(number), std::bit_cast<T>(fields);
 }
 
 inline constexpr std::int32_t kEntered = 1'000'000; // above every default score
@@ -87,9 +86,8 @@ inline std::pair<std::int32_t, std::vector<std::int32_t>> SavesHeld()
 inline std::int32_t OlderSaveHeld()
 {
     const auto [k, entries] = SavesHeld();
-    const bool oneSave = std::ranges::adjacent_find(entries, [](auto above, auto below) { return below != above - 1; }) ==
-                         entries.end();
-    return oneSave && k >= 0 ? std::min(k, entries[0]) : -1;
+    const auto notNext = [](auto above, auto below) { return below != above - 1; };
+    return k >= 0 && std::ranges::adjacent_find(entries, notNext) == entries.end() ? std::min(k, entries[0]) : -1;
 }
 
 } // namespace tw::test

@@ -16,13 +16,11 @@ TEST(FaultTranslator, NamesTheFaultAndLetsTheSystemEndTheProgram)
     FILE* child = _popen(command.c_str(), "r");
     ASSERT_TRUE(child);
     std::string output;
-    char line[512];
-    while (std::fgets(line, sizeof line, child)) {
+    for (char line[512]; std::fgets(line, sizeof line, child);) {
         output += line;
     }
-    const unsigned status = static_cast<unsigned>(_pclose(child));
+    EXPECT_EQ(static_cast<unsigned>(_pclose(child)), 0xC0000005u) << "an access violation";
     EXPECT_TRUE(output.starts_with("Tumblewick ended after a fault: bad memory access")) << output;
-    EXPECT_EQ(status, 0xC0000005u) << "an access violation";
 }
 
 } // namespace

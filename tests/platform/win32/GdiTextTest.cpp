@@ -25,17 +25,14 @@ TEST(GdiText, MeasuresItsCellAndDrawsInItOnlyAtEveryScale)
         const Rect cell = Rect::FromSize(10, 5, extent->cx, extent->cy);
         EXPECT_EQ(text_painter::Draw(pixels, {10, 5}, "Score: 1234", kWhite, kGreen), cell) << scale;
         std::map<std::pair<bool, ColorRef>, int> seen; // how many pixels in or out of the cell had each colour
-        for (int y = 0; y < pixels.height; ++y) {
-            for (int x = 0; x < pixels.width; ++x) {
-                const int atX = x / scale, atY = y / scale;
-                const bool inCell = atX >= cell.left && atX < cell.right && atY >= cell.top && atY < cell.bottom;
-                ++seen[{inCell, *target.GetPixel(x, y)}];
-            }
+        for (int at = 0; at < pixels.width * pixels.height; ++at) {
+            const int x = at % pixels.width, y = at / pixels.width, atX = x / scale, atY = y / scale;
+            const bool inCell = atX >= cell.left && atX < cell.right && atY >= cell.top && atY < cell.bottom;
+            ++seen[{inCell, *target.GetPixel(x, y)}];
         }
-        const auto inside = [&](ColorRef colour) { return seen[std::pair(true, colour)]; };
-        EXPECT_EQ(seen[std::pair(false, kBlue)], pixels.width * pixels.height - extent->cx * extent->cy * scale * scale);
-        EXPECT_GT(inside(kGreen), inside(kWhite)) << scale;
-        EXPECT_GT(inside(kWhite), 20 * scale * scale) << "the text itself at " << scale;
+        EXPECT_EQ((seen[{false, kBlue}]), pixels.width * pixels.height - extent->cx * extent->cy * scale * scale);
+        EXPECT_GT((seen[{true, kGreen}]), (seen[{true, kWhite}])) << scale;
+        EXPECT_GT((seen[{true, kWhite}]), 20 * scale * scale) << "the text itself at " << scale;
     }
 }
 

@@ -2,9 +2,11 @@
 
 #include <windows.h>
 
+#include <filesystem>
+#include <fstream>
 #include <optional>
 #include <random>
-#include <sstream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -22,19 +24,20 @@ protected:
     void SetUp() override { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Brindlecove"); }
     void TearDown() override { SetUp(); }
 
-    static void Put(const std::wstring& key, const std::wstring& name, DWORD type, const void* data, DWORD size)
+    // Stores the bytes of `data` as a value of the given type.
+    template <typename Data>
+    static void Put(const std::wstring& key, const std::wstring& name, DWORD type, const Data& data)
     {
-        const RegistryKey made = RegistryKey::Create(HKEY_CURRENT_USER, key);
-        ASSERT_EQ(RegSetValueExW(made.Get(), name.c_str(), 0, type, static_cast<const BYTE*>(data), size), 0);
+        const RegistryKey at = RegistryKey::Create(HKEY_CURRENT_USER, key);
+        ASSERT_EQ(RegSetValueExW(at.Get(), name.c_str(), 0, type, reinterpret_cast<const BYTE*>(&data), sizeof data), 0);
     }
-    static void PutNumber(const std::wstring& key, const std::wstring& name, DWORD number)
+    static void PutNumber(const std::wstring& key, const std::wstring& name, DWORD n) { Put(key, name, REG_DWORD, n); }
+    static int Number(const char* name) { return ReadRegistryDword(RegistryRoot::CurrentUser, kTumblewickKey, name, 9); }
+    using NameSet = std::set<std::wstring>;
+    // The names under a key: its subkeys, or its values of one type.
+    static NameSet Names(const std::wstring& key, std::optional<DWORD> ofType = std::nullopt)
     {
-        Put(key, name, REG_DWORD, &number, sizeof number);
-    }
-    // The names under a key, sorted, joined by spaces: its subkeys, or its values of one type.
-    static std::wstring Names(const std::wstring& key, std::optional<DWORD> ofType = std::nullopt)
-    {
-        std::vector<std::wstring> names;
+        NameSet names;
         const RegistryKey opened = RegistryKey::Open(HKEY_CURRENT_USER, key, KEY_READ);
         wchar_t name[256];
         for (DWORD i = 0, size = 256, type = 0;
@@ -42,15 +45,10 @@ protected:
                      : RegEnumKeyExW(opened.Get(), i, name, &size, nullptr, nullptr, nullptr, nullptr)) == 0;
              ++i, size = 256) {
             if (!ofType || type == *ofType) {
-                names.emplace_back(name);
+                names.emplace(name);
             }
         }
-        std::ranges::sort(names);
-        std::wstring joined;
-        for (const std::wstring& each : names) {
-            joined += (joined.empty() ? L"" : L" ") + each;
-        }
-        return joined;
+        return names;
     }
 };
 
@@ -59,11 +57,12 @@ TEST_F(RegistryStore, SavesLandUnderTheGamesKeyWithTheirNamesAndTypesAndComeBack
     test::SettingsScope scope([](Settings& s) { s.Beep = 0, s.UpDown = -1, s.BackgroundColor = 0x123456; });
     ASSERT_TRUE(SaveSettings({100, 120, 800, 600, 2}));
     ASSERT_TRUE(WriteRegistryString(RegistryRoot::CurrentUser, kHighScoresKey, "Name0", "Zoë ♣"));
-    EXPECT_EQ(Names(kGameKey, REG_DWORD), L"BackgroundColor Beep ClearStacks CollapseRegime EndOnShuffle FirstBoot "
-                                          L"ForegroundColor GetFaster Height LastStack Left MinMax Music OneDeck "
-                                          L"ShowNagDlg SwapMode Top UpDown Width");
-    EXPECT_EQ(Names(kGameKey + L"\\HighScores", REG_SZ), L"Name0");
-    EXPECT_EQ(Names(L"Software\\Brindlecove") + L"/" + Names(kGameKey), L"Tumblewick/HighScores") << "none left over";
+    EXPECT_EQ(Names(kGameKey, REG_DWORD),
+              (NameSet{L"BackgroundColor", L"Beep", L"ClearStacks", L"CollapseRegime", L"EndOnShuffle", L"FirstBoot",
+                       L"ForegroundColor", L"GetFaster", L"Height", L"LastStack", L"Left", L"MinMax", L"Music",
+                       L"OneDeck", L"ShowNagDlg", L"SwapMode", L"Top", L"UpDown", L"Width"}));
+    EXPECT_EQ(std::tuple(Names(L"Software\\Brindlecove"), Names(kGameKey), Names(kGameKey + L"\\HighScores", REG_SZ)),
+              std::tuple(NameSet{L"Tumblewick"}, NameSet{L"HighScores"}, NameSet{L"Name0"})) << "none left over";
 
     const auto [loaded, placement] = test::LoadedSettings();
     EXPECT_EQ(std::tuple(loaded.Beep, loaded.UpDown, loaded.BackgroundColor, test::Fields(placement)),
@@ -73,11 +72,9 @@ TEST_F(RegistryStore, SavesLandUnderTheGamesKeyWithTheirNamesAndTypesAndComeBack
 
 TEST_F(RegistryStore, MissingOrWronglyTypedValuesReadAsTheirDefaults)
 {
-    const wchar_t five[] = L"5";
-    const unsigned long long wide = 7;
-    Put(kGameKey, L"Beep", REG_SZ, five, sizeof five);
-    Put(kGameKey, L"Music", REG_QWORD, &wide, sizeof wide);
-    Put(kGameKey, L"UpDown", REG_BINARY, "\x01\x00\x00\x00", 4);
+    Put(kGameKey, L"Beep", REG_SZ, L"5");
+    Put(kGameKey, L"Music", REG_QWORD, std::uint64_t{7});
+    Put(kGameKey, L"UpDown", REG_BINARY, std::uint32_t{1});
     PutNumber(kGameKey + L"\\HighScores", L"Name0", 5);
     const Settings loaded = test::LoadedSettings().first, defaults = Settings::Defaults();
     EXPECT_EQ(std::tuple(loaded.Beep, loaded.Music, loaded.UpDown, loaded.SwapMode),
@@ -85,7 +82,7 @@ TEST_F(RegistryStore, MissingOrWronglyTypedValuesReadAsTheirDefaults)
     EXPECT_EQ(test::StoredText(kHighScoresKey, "Name0"), std::nullopt);
     EXPECT_FALSE(DeleteRegistryKey(RegistryRoot::CurrentUser, kTumblewickKey)) << "it has a subkey";
     EXPECT_TRUE(ClearHighScores());
-    EXPECT_EQ(Names(kGameKey), L"");
+    EXPECT_TRUE(Names(kGameKey).empty());
 }
 
 // What a save killed at each of its steps leaves, and which save the next
@@ -104,46 +101,40 @@ TEST_F(RegistryStore, ASaveKilledAtAnyStepIsSettledAtTheNextRead)
         {"the key half made", std::pair(0, 1), true, {0, 0}},
         {"a first save, journal complete", std::nullopt, true, {0, 0}},
     };
+    const std::wstring pending = kGameKey + L".pending";
     for (const auto& [step, key, complete, read] : cases) {
         SCOPED_TRACE(step);
         SetUp();
         if (key) {
             PutNumber(kGameKey, L"Beep", key->first), PutNumber(kGameKey, L"Music", key->second);
         }
-        PutNumber(kGameKey + L".pending", L"Beep", 0);
+        PutNumber(pending, L"Beep", 0);
         if (complete) {
-            PutNumber(kGameKey + L".pending", L"Music", 0), PutNumber(kGameKey + L".pending", L"Tumblewick.SaveComplete", 1);
+            PutNumber(pending, L"Music", 0), PutNumber(pending, L"Tumblewick.SaveComplete", 1);
         }
-        const auto number = [](const char* name) {
-            return ReadRegistryDword(RegistryRoot::CurrentUser, kTumblewickKey, name, 9);
-        };
-        EXPECT_EQ(std::pair(number("Beep"), number("Music")), read);
+        EXPECT_EQ(std::pair(Number("Beep"), Number("Music")), read);
         EXPECT_EQ(std::pair(Names(L"Software\\Brindlecove"), Names(kGameKey, REG_DWORD)),
-                  std::pair(std::wstring(L"Tumblewick"), std::wstring(L"Beep Music")));
+                  std::pair(NameSet{L"Tumblewick"}, NameSet{L"Beep", L"Music"}));
     }
 }
 
-// Copies of the game saving through the saver beside this program.
+// Copies of the game saving through the saver beside this program, each
+// reporting the saves it finished into a file of its own.
 class Saver {
 public:
     Saver(int first, int last)
     {
         SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-        HANDLE childOutput = nullptr;
-        CreatePipe(&output, &childOutput, &inherit, 0);
-        SetHandleInformation(output, HANDLE_FLAG_INHERIT, 0);
+        const HANDLE report =
+            CreateFileW(reportFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
         STARTUPINFOW start{};
-        start.cb = sizeof start, start.dwFlags = STARTF_USESTDHANDLES, start.hStdOutput = childOutput;
+        start.cb = sizeof start, start.dwFlags = STARTF_USESTDHANDLES, start.hStdOutput = report;
         std::wstring command = L"\"" + (ProgramDirectory() / "registry_saver.exe").wstring() + L"\" " +
                                std::to_wstring(first) + L" " + std::to_wstring(last);
         CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &start, &child);
-        CloseHandle(childOutput);
+        CloseHandle(report);
     }
-    ~Saver()
-    {
-        Kill();
-        CloseHandle(child.hProcess), CloseHandle(child.hThread), CloseHandle(output);
-    }
+    ~Saver() { Kill(), CloseHandle(child.hProcess), CloseHandle(child.hThread), std::filesystem::remove(reportFile); }
     // Ends the copy at once, as the system ends a program it kills.
     void Kill() { TerminateProcess(child.hProcess, 9), Wait(); }
     DWORD Wait()
@@ -156,12 +147,7 @@ public:
     // The last save it reported finished, `none` if none.
     int LastFinished(int none)
     {
-        std::string text(1 << 16, '\0');
-        DWORD read = 0, all = 0;
-        while (ReadFile(output, text.data() + all, static_cast<DWORD>(text.size() - all), &read, nullptr) && read > 0) {
-            all += read;
-        }
-        std::istringstream lines(text.substr(0, all));
+        std::ifstream lines(reportFile);
         for (int k = 0; lines >> k;) {
             none = k;
         }
@@ -169,17 +155,15 @@ public:
     }
 
 private:
-    HANDLE output = nullptr;
+    static inline int made = 0;
+    const std::filesystem::path reportFile = ProgramDirectory() / ("saver-" + std::to_string(++made) + ".txt");
     PROCESS_INFORMATION child{};
 };
 
 TEST_F(RegistryStore, AGameKilledWhileSavingKeepsEveryFinishedSaveAndNoHalfOfOne)
 {
     std::int32_t held = kHighScoreRowCount;
-    {
-        Saver first(1, held);
-        ASSERT_EQ(first.Wait(), 0u);
-    }
+    ASSERT_EQ(Saver(1, held).Wait(), 0u);
     std::mt19937 random(20240611);
     int finishedSaves = 0;
     for (int round = 0; round < 40; ++round) {
@@ -196,10 +180,8 @@ TEST_F(RegistryStore, AGameKilledWhileSavingKeepsEveryFinishedSaveAndNoHalfOfOne
 
 TEST_F(RegistryStore, TwoCopiesSavingAtOnceLoseNoSave)
 {
-    {
-        Saver one(1, 30), other(1, 30);
-        EXPECT_EQ(std::pair(one.Wait(), other.Wait()), std::pair(0ul, 0ul)) << "the later copy waits for the earlier";
-    }
+    Saver one(1, 30), other(1, 30);
+    EXPECT_EQ(std::pair(one.Wait(), other.Wait()), std::pair(0ul, 0ul)) << "the later copy waits for the earlier";
     EXPECT_EQ(test::SavesHeld(), std::pair(30, std::vector<std::int32_t>{30, 30, 29, 29, 28, 28, 27, 27, 26, 26}));
 }
 
