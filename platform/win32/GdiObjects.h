@@ -32,18 +32,19 @@ private:
     HGDIOBJ object = nullptr;
 };
 
-// A memory device context compatible with the screen.
-class MemoryDC {
+// A GDI memory device context compatible with the screen, for what GDI
+// itself draws or converts (text, resource bitmaps).
+class GdiMemoryDC {
 public:
-    MemoryDC() : dc(CreateCompatibleDC(nullptr)) {}
-    ~MemoryDC()
+    GdiMemoryDC() : dc(CreateCompatibleDC(nullptr)) {}
+    ~GdiMemoryDC()
     {
         if (dc) {
             DeleteDC(dc);
         }
     }
-    MemoryDC(const MemoryDC&) = delete;
-    MemoryDC& operator=(const MemoryDC&) = delete;
+    GdiMemoryDC(const GdiMemoryDC&) = delete;
+    GdiMemoryDC& operator=(const GdiMemoryDC&) = delete;
 
     HDC Get() const { return dc; }
     explicit operator bool() const { return dc != nullptr; }
@@ -56,7 +57,7 @@ private:
 // are ours to read row by row.
 class DibSection {
 public:
-    DibSection(const MemoryDC& dc, int width, int height)
+    DibSection(const GdiMemoryDC& dc, int width, int height)
     {
         BITMAPINFO info{};
         info.bmiHeader.biSize = sizeof info.bmiHeader;

@@ -24,7 +24,7 @@ std::optional<Bitmap> LoadBitmapResource(int id)
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
-    const MemoryDC dc;
+    const GdiMemoryDC dc;
     const PixelView pixels = bitmap.Pixels();
     if (GetDIBits(dc.Get(), static_cast<HBITMAP>(loaded.Get()), 0, static_cast<UINT>(shape.bmHeight), pixels.pixels,
                   &info, DIB_RGB_COLORS) != shape.bmHeight) {

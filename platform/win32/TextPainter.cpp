@@ -36,7 +36,7 @@ COLORREF ToColorRef(ColorRef colour) { return RGB(RedOf(colour), GreenOf(colour)
 
 std::optional<Size> Measure(std::string_view text)
 {
-    const MemoryDC dc;
+    const GdiMemoryDC dc;
     if (!dc) {
         return std::nullopt;
     }
@@ -57,7 +57,7 @@ std::optional<Rect> Draw(const PixelView& target, Point at, std::string_view tex
     if (width <= 0 || height <= 0) {
         return cell;
     }
-    const MemoryDC dc;
+    const GdiMemoryDC dc;
     DibSection cellImage(dc, width, height);
     GdiObject scaledFont = scale == 1 ? GdiObject() : FontAt(scale);
     if (!dc || !cellImage) {
