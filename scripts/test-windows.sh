@@ -8,11 +8,15 @@ cd "$(dirname "$0")/.."
 # test compares with what the Linux module draws; the program's bitmaps and
 # icons are converted to Windows' formats: all of it comes from a Linux build.
 linux=build/test
-[ -f "$linux/CMakeCache.txt" ] || cmake -S . -B "$linux" -DCMAKE_BUILD_TYPE=Debug -DTUMBLEWICK_SANITIZE=ON > /dev/null
+[ -f "$linux/CMakeCache.txt" ] || cmake -S . -B "$linux" -DCMAKE_BUILD_TYPE=Debug -DTUMBLEWICK_SANITIZE=ON \
+  -DTUMBLEWICK_CHECK_ONE_DEFINITION=ON > /dev/null
 cmake --build "$linux" -j"$(nproc)" --target cards32_archive tw_windows_resources
 
+# Like the Linux build, it links the product once more to fail on any name
+# defined twice.
 build=build/windows
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Debug \
+  -DTUMBLEWICK_CHECK_ONE_DEFINITION=ON \
   -DTW_CARD_ARCHIVE="$PWD/$linux/cards32-archive/cards.bin" -DTW_WINDOWS_RESOURCES="$PWD/$linux/windows-resources" > /dev/null
 cmake --build "$build" -j"$(nproc)"
 # The installer's own test installs what the build packs.
