@@ -131,6 +131,9 @@ TEST_F(Win32MainWindowTest, KeysGiveKeyCodesAndAcceleratorsAndMenuItemsGiveComma
 // its command after the menu has closed) and a window timer's ticks.
 TEST_F(Win32MainWindowTest, TellsFocusMenuSessionsAndTimerTicks)
 {
+    // A window of another program, as far as the main window can tell.
+    const HWND other = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr, nullptr,
+                                       nullptr, nullptr);
     window->Show(false);
     SetForegroundWindow(handle);
     Settle();
@@ -142,19 +145,33 @@ TEST_F(Win32MainWindowTest, TellsFocusMenuSessionsAndTimerTicks)
     EXPECT_EQ(handler.Take(), (Log{"killfocus", "setfocus"}));
 
     // Inside the menu's own loop, the timer's tick works the menu as the
-    // player would.
-    for (const WPARAM key : {VK_ESCAPE, VK_RETURN}) {
-        SCOPED_TRACE(key);
-        RepeatingTimer player(std::chrono::milliseconds(20), [this, key] {
-            PostMessageW(GetFocus() ? GetFocus() : handle, WM_KEYDOWN, key, 1);
+    // player would. A program coming to the foreground may take the focus
+    // before the menu ends: then only the focus coming back resumes.
+    const struct { WPARAM key; bool focusLeaves; Log heard; } cases[] = {
+        {VK_ESCAPE, false, {"initmenu", "menuclosed"}},
+        {VK_RETURN, false, {"initmenu", "menuclosed", "command 32773"}},
+        {VK_ESCAPE, true, {"initmenu", "killfocus"}},
+    };
+    for (const auto& [key, focusLeaves, heard] : cases) {
+        SCOPED_TRACE(std::to_string(key) + (focusLeaves ? " after the focus left" : ""));
+        RepeatingTimer player(std::chrono::milliseconds(20), [&, key, focusLeaves] {
+            if (focusLeaves && GetFocus() != other) {
+                SetForegroundWindow(other);
+                SetFocus(other);
+            } else {
+                PostMessageW(GetFocus() ? GetFocus() : handle, WM_KEYDOWN, key, 1);
+            }
         });
         player.Start();
         SendMessageW(handle, WM_SYSCOMMAND, SC_KEYMENU, key == VK_RETURN ? 'g' : 0);
         player.Stop();
         Settle();
-        EXPECT_EQ(handler.Take(), (key == VK_RETURN ? Log{"initmenu", "menuclosed", "command 32773"}
-                                                    : Log{"initmenu", "menuclosed"}));
+        EXPECT_EQ(handler.Take(), heard);
     }
+    SetForegroundWindow(handle);
+    SetFocus(handle);
+    EXPECT_EQ(handler.Take(), Log{"setfocus"});
+    DestroyWindow(other);
 
     window->SetTimer(5, 10);
     Settle(100);
