@@ -7,6 +7,8 @@
 
 #include <mmsystem.h>
 
+#include "platform/Sleep.h"
+
 namespace tw {
 
 struct SleepCalls {
