@@ -46,7 +46,8 @@ public:
     // Menu items, accelerators and commands the program sends itself.
     virtual bool OnCommand(int id) = 0;
     virtual bool OnTimer(int id) = 0;
-    // A menu of the menu bar opens; it closes again without a choice.
+    // A menu of the menu bar opens; it closes again without a choice. The
+    // close is told only while the window has the focus.
     virtual void OnInitMenu() = 0;
     virtual void OnMenuClosed() = 0;
     // The player drags a border: the handler may change the window

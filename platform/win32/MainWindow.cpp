@@ -438,7 +438,13 @@ void Win32MainWindow::MenuClosed()
 {
     if (inMenu) {
         inMenu = false;
-        if (WindowHandler* target = Live()) {
+        // A program coming to the foreground takes the focus inside the menu
+        // loop, before the loop ends: the end of that menu is no reason to
+        // go on in a window the player has left, and the focus coming back
+        // is told anyway.
+        const HWND focus = GetFocus();
+        WindowHandler* target = Live();
+        if (target && focus && (focus == window || IsChild(window, focus))) {
             target->OnMenuClosed();
         }
     }

@@ -14,10 +14,12 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "platform/MidiSequencer.h"
 #include "platform/win32/AudioOutputSystems.h"
+#include "platform/win32/SleepCalls.h"
 #include "support/TestOutput.h"
 
 namespace tw {
@@ -45,6 +47,40 @@ TEST(WaveOutTone, BeepTakesItsDurationWithOrWithoutADevice)
             EXPECT_EQ(output.IsOpen(), !systems.devices.empty()) << what;
         }
     }
+}
+
+std::vector<std::string> calls;
+bool highResolution;
+template <typename Result> Result Note(const std::string& call, Result result) { return calls.push_back(call), result; }
+const SleepCalls kRecording{
+    .createTimer = [](auto, auto, DWORD flags, auto) {
+        return Note(flags & kHighResolutionTimer ? "fine timer" : "timer", highResolution ? HANDLE(&calls) : nullptr);
+    },
+    .setTimer = [](auto, const LARGE_INTEGER* due, auto...) { return Note("set " + std::to_string(due->QuadPart), 1); },
+    .wait = [](auto, auto) { return Note("wait", WAIT_OBJECT_0); },
+    .closeHandle = [](auto) { return Note("close", 1); },
+    .beginPeriod = [](UINT ms) { return Note("period " + std::to_string(ms), MMRESULT{}); },
+    .endPeriod = [](UINT ms) { return Note("end " + std::to_string(ms), MMRESULT{}); },
+    .sleep = [](DWORD ms) { Note("sleep " + std::to_string(ms), 0); },
+};
+
+// Windows rounds a plain wait up to its timer period, some 15.6 ms: a wait
+// holds a finer timer only while it waits, its own high-resolution timer or
+// where the system has none the 1 ms period, and nothing for no time at all.
+TEST(Sleep, AsksForAFinerTimerOnlyWhileItWaits)
+{
+    const struct { bool highResolution; int ms; std::vector<std::string> calls; } cases[] = {
+        {true, 5, {"fine timer", "set -50000", "wait", "close"}},
+        {false, 10, {"fine timer", "period 1", "sleep 10", "end 1"}},
+        {false, -3, {}},
+    };
+    const SleepCalls system = std::exchange(SleepCallsInUse(), kRecording);
+    for (const auto& each : cases) {
+        highResolution = each.highResolution;
+        Sleep(each.ms);
+        EXPECT_EQ(std::exchange(calls, {}), each.calls) << each.ms;
+    }
+    SleepCallsInUse() = system;
 }
 
 constexpr int kRecordingRate = 44100;

@@ -5,6 +5,7 @@
 
 namespace tw {
 
+// The kernel's timers are as fine as a tone of a few milliseconds needs.
 void Sleep(int milliseconds)
 {
     if (milliseconds > 0) {
