@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -94,9 +95,10 @@ struct FluidSequencer::Impl {
         // and the audio thread never waits on the disk.
         std::string data;
         std::array<int, kMidiChannels> firstPrograms{};
-        std::function<void()> ended;
+        std::function<void(SongEnd)> ended;
         std::shared_ptr<Progress> progress; // null until Play
         bool started = false; // its player runs and holds the output
+        bool failed = false;  // no player could play it
         bool notified = false;
     };
 
@@ -153,7 +155,7 @@ struct FluidSequencer::Impl {
     // first notes too).
     void StartWhenReady(Song& song)
     {
-        if (song.started || !song.progress->instrumentsReady.load(std::memory_order_acquire) ||
+        if (song.started || song.failed || !song.progress->instrumentsReady.load(std::memory_order_acquire) ||
             !AudioOutputAccess::Silenced(output)) {
             return;
         }
@@ -166,13 +168,13 @@ struct FluidSequencer::Impl {
             AudioOutputAccess::Hold(output);
             song.started = true;
         } else {
-            // Nothing to play: the song is over as soon as it began. Even a
+            // Nothing to play: the song failed as soon as it began. Even a
             // player that never played is the synth's until retired.
             if (progress.player) {
                 AudioOutputAccess::RetirePlayer(output, progress.player, nullptr);
                 progress.player = nullptr;
             }
-            progress.reachedEnd.store(true, std::memory_order_release);
+            song.failed = true;
         }
     }
 
@@ -205,13 +207,18 @@ struct FluidSequencer::Impl {
         }
     }
 
-    bool ReachedEnd(const Song& song) const
+    // How the song came to an end, if it has. A song the player could not
+    // read never ticks: its DONE, before the last tick, is the only sign.
+    std::optional<SongEnd> EndOf(const Song& song) const
     {
         const Progress& progress = *song.progress;
-        // A song the player could not read never ticks; its DONE is the
-        // only sign of its end.
-        return progress.reachedEnd.load(std::memory_order_acquire) ||
-               (song.started && fluid_player_get_status(progress.player) == FLUID_PLAYER_DONE);
+        if (progress.reachedEnd.load(std::memory_order_acquire)) {
+            return SongEnd::Played;
+        }
+        if (song.failed || (song.started && fluid_player_get_status(progress.player) == FLUID_PLAYER_DONE)) {
+            return SongEnd::Failed;
+        }
+        return std::nullopt;
     }
 
     void Poll()
@@ -231,10 +238,14 @@ struct FluidSequencer::Impl {
         }
         for (int id : ids) {
             auto found = songs.find(id);
-            if (found == songs.end() || !Waiting(found->second) || !ReachedEnd(found->second)) {
+            if (found == songs.end() || !Waiting(found->second)) {
                 continue;
             }
             Song& song = found->second;
+            const std::optional<SongEnd> end = EndOf(song);
+            if (!end) {
+                continue;
+            }
             song.notified = true;
             if (song.started) {
                 // Its last notes ring out with the output still awake.
@@ -242,8 +253,8 @@ struct FluidSequencer::Impl {
                 AudioOutputAccess::RetirePlayer(output, song.progress->player, song.progress);
                 song.started = false;
             }
-            if (std::function<void()> ended = std::move(song.ended)) {
-                ended();
+            if (std::function<void(SongEnd)> ended = std::move(song.ended)) {
+                ended(*end);
             }
         }
         UpdateTimer();
@@ -310,7 +321,7 @@ int FluidSequencer::StatusPort(int deviceId)
     return impl->soundFontState.load() == SoundFontState::Failed ? SequencerNoOutput : SequencerOk;
 }
 
-int FluidSequencer::Play(int deviceId, std::function<void()> ended)
+int FluidSequencer::Play(int deviceId, std::function<void(SongEnd)> ended)
 {
     auto found = impl->songs.find(deviceId);
     if (found == impl->songs.end()) {
@@ -325,6 +336,7 @@ int FluidSequencer::Play(int deviceId, std::function<void()> ended)
     song.progress->synth = impl->synth;
     song.progress->programs = song.firstPrograms;
     song.ended = std::move(ended);
+    song.failed = false;
     song.notified = false;
     impl->PrepareInstruments(song.progress);
     impl->UpdateTimer();
