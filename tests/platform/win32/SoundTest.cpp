@@ -21,6 +21,10 @@
 #include "support/TestOutput.h"
 
 namespace tw {
+
+// Found by the test's printer next to SongEnd itself.
+static void PrintTo(SongEnd end, std::ostream* out) { *out << (end == SongEnd::Played ? "played" : "failed"); }
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -275,8 +279,6 @@ TEST(MciSequencer, OpensSongsOnlyAndAnswersForOpenOnesOnly)
     }
     EXPECT_EQ(sequencer->StatusPort(other), SequencerOk) << "untouched by closing unknown ids";
 }
-
-void PrintTo(SongEnd end, std::ostream* out) { *out << (end == SongEnd::Played ? "played" : "failed"); }
 
 // Wine has no MIDI device here, so its own notifications never come: the
 // test posts them, as MCI would, to the sequencer's window. A song's end or
