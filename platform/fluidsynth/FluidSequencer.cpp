@@ -129,17 +129,19 @@ struct FluidSequencer::Impl {
     }
 
     // Chooses the song's instruments (reading their samples) and lets go of
-    // the ones it does not use, after the SoundFont, on the worker.
+    // the ones it does not use, after the SoundFont, on the worker. The last
+    // song's instruments go first: read while those were still held, the new
+    // samples took fresh memory beside them, and the process kept both.
     void PrepareInstruments(const std::shared_ptr<Progress>& progress)
     {
         StartLoadingSoundFont();
         worker.Post([this, progress] {
             if (soundFontState.load() == SoundFontState::Loaded) {
                 for (int channel = 0; channel < kMidiChannels; ++channel) {
-                    const int program = progress->programs[channel];
-                    if (program == kChannelUnused) {
-                        fluid_synth_unset_program(synth, channel);
-                    } else {
+                    fluid_synth_unset_program(synth, channel);
+                }
+                for (int channel = 0; channel < kMidiChannels; ++channel) {
+                    if (const int program = progress->programs[channel]; program != kChannelUnused) {
                         fluid_synth_program_change(synth, channel, program);
                     }
                 }
