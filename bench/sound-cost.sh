@@ -10,8 +10,6 @@
 #
 #   bench/sound-cost.sh [build dir ...]      (default build/release)
 #
-# BENCH_NEW_GAMES=N adds the memory over N new games with music on.
-#
 # Several build folders (say, one of an older commit) are measured one after
 # the other in the same run, so their figures can be compared side by side.
 #
@@ -27,41 +25,12 @@ done
 period=${BENCH_SECONDS:-10}
 settle=${BENCH_SETTLE:-6}
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  [ -n "${BENCH_KEEP:-}" ] && echo "kept $work" >&2 || rm -rf "$work"
-}
-trap cleanup EXIT
-
-# A private sound server: nothing reaches a speaker, but the stream is
-# consumed at the pace of a real device. Like a desktop's, it suspends a sink
-# whose streams are all paused.
-mkdir -p "$work/pulse-home" "$work/run"
-chmod 700 "$work/run"
-HOME="$work/pulse-home" XDG_RUNTIME_DIR="$work/run" pulseaudio --daemonize=no -n --exit-idle-time=-1 \
-  --load=module-null-sink --load=module-suspend-on-idle --load="module-native-protocol-unix auth-anonymous=1" \
-  >"$work/pulse.log" 2>&1 &
-server=$!
-pids+=($server)
-export PULSE_SERVER="unix:$work/run/pulse/native"
-for _ in $(seq 50); do [ -S "$work/run/pulse/native" ] && break; sleep 0.1; done
-
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1600x1200x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-export DISPLAY=$display
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-openbox >"$work/openbox.log" 2>&1 &
-pids+=($!)
-sleep 1
+. bench/desktop-session.sh
 
 cpu_ms() { # utime + stime of the process, in ms
   awk -v hz="$(getconf CLK_TCK)" '{ sub(/.*\) /, ""); print ($12 + $13) * 1000 / hz }' "/proc/$1/stat"
 }
-rss_mb() { awk '/^VmRSS/ { printf "%.0f", $2 / 1024 }' "/proc/$1/status"; }
+rss_mb() { awk -v kb="$(rss_kb "$1")" 'BEGIN { printf "%.0f", kb / 1024 }'; }
 # The sound server's share is counted too: it mixes the streams and converts
 # their rate to the device's, which is work done for the game.
 cpu_over_period() { # pid → "game server"
@@ -82,28 +51,6 @@ busy_threads() {
     local now; now=$(awk '{ sub(/.*\) /, ""); print $12 + $13 }' "$t/stat")
     echo "$(( (now - ${start[$t]}) * 1000 / hz )) $(cat "$t/comm")"
   done | sort -rn | head -4 | awk '{ printf "%s %s ms; ", $2, $1 }'
-}
-
-prepare_store() { # config dir, music 0/1
-  mkdir -p "$1/Tumblewick"
-  # The store checks its schema byte for byte, so take it from the source.
-  { sed -n '/kCreateSchema = R"sql(/,/)sql"/p' platform/sqlite/PerUserStore.cpp | sed '1d;$d'
-    cat <<SQL
-INSERT INTO keys VALUES (1, NULL, 'Software'), (2, 1, 'Software\\Brindlecove'), (3, 2, 'Software\\Brindlecove\\Tumblewick');
-INSERT INTO registry_values (key, name, type, number) VALUES
-  (3, 'ShowNagDlg', 4, 0), (3, 'FirstBoot', 4, 0), (3, 'Music', 4, $2), (3, 'Beep', 4, 1),
-  (3, 'Top', 4, 100), (3, 'Left', 4, 100), (3, 'Width', 4, 640), (3, 'Height', 4, 460), (3, 'MinMax', 4, 0);
-SQL
-  } | sqlite3 "$1/Tumblewick/tumblewick.sqlite"
-}
-
-window_of() { # pid → its mapped window, waiting up to 20 s
-  for _ in $(seq 2000); do
-    local w; w=$(xdotool search --onlyvisible --pid "$1" 2>/dev/null | head -1 || true)
-    [ -n "$w" ] && { echo "$w"; return; }
-    sleep 0.01
-  done
-  echo "no window from pid $1" >&2; return 1
 }
 
 # name, pause key (empty: no pause), command... Runs in the game's data folder.
@@ -167,29 +114,6 @@ if [ "${BENCH_STARTS:-0}" -gt 0 ]; then
       rm -rf "$work/config-start"
     done
     printf "| %-44s | %s ms |\n" "$(basename "$build")" "$(printf '%s\n' "${times[@]}" | sort -n | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }')"
-  done
-fi
-
-# Memory over many new games with music on (each one stops a song and starts
-# the next), answering the "New Game" question each time.
-if [ "${BENCH_NEW_GAMES:-0}" -gt 0 ]; then
-  echo "resident memory (MB) with music on: at start, then after every 100 of $BENCH_NEW_GAMES new games"
-  for build in "${builds[@]}"; do
-    prepare_store "$work/config-games" 1
-    (cd "$build/data" && XDG_CONFIG_HOME="$work/config-games" exec ../bin/tumblewick) >/dev/null 2>&1 &
-    pid=$!
-    pids+=("$pid")
-    window=$(window_of "$pid")
-    sleep "$settle"
-    xdotool windowactivate --sync "$window" 2>/dev/null || true
-    sizes="$(rss_mb "$pid")"
-    for game in $(seq "$BENCH_NEW_GAMES"); do
-      xdotool key F2; sleep 0.2; xdotool key Return; sleep 0.25
-      [ $((game % 100)) = 0 ] && sizes="$sizes, $(rss_mb "$pid")"
-    done
-    printf "| %-44s | %s |\n" "$(basename "$build")" "$sizes"
-    kill "$pid"; wait "$pid" 2>/dev/null || true
-    rm -rf "$work/config-games"
   done
 fi
 

@@ -16,6 +16,12 @@ enum SequencerError : int {
     SequencerBadDevice = 257,     // no song open under that device id
 };
 
+// How a song that was playing came to an end.
+enum class SongEnd {
+    Played, // to its last note
+    Failed, // the sequencer could not go on playing it
+};
+
 // Plays standard MIDI files one at a time, as a system's MIDI sequencer
 // device does: a song is opened, asked for its output, played to its end
 // with a notification, and closed.
@@ -27,9 +33,10 @@ public:
     virtual int Open(const std::string& file, int& deviceId) = 0;
     // Whether the song has an output to play on.
     virtual int StatusPort(int deviceId) = 0;
-    // Starts the song from the beginning; `ended` runs on the GUI thread once
-    // the song has played to its end (not when it is closed first).
-    virtual int Play(int deviceId, std::function<void()> ended) = 0;
+    // Starts the song from the beginning; `ended` runs on the GUI thread once,
+    // when the song has played to its end or its playback has failed, and
+    // never for a song that was closed first.
+    virtual int Play(int deviceId, std::function<void(SongEnd)> ended) = 0;
     // Stops and forgets the song; an unknown id (0 included) is ignored.
     virtual void Close(int deviceId) = 0;
 };

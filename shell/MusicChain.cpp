@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "platform/MidiSequencer.h"
 #include "settings/Settings.h"
 
 namespace tw {
@@ -16,15 +15,27 @@ MusicChain::~MusicChain()
 
 void MusicChain::MusicPlayNext()
 {
+    failedInARow.reset();
+    MoveOn();
+}
+
+void MusicChain::MoveOn()
+{
     if (settings.Music == 0) {
         return;
     }
     // Two attempts at most: the next number, then song 1. If song 1 fails as
     // well there is no music until the next call, which tries song 2 first.
+    // A song that failed while playing is not started again in the same run
+    // of failures: on a device where every song fails, the chain would
+    // otherwise go round for ever.
     for (;;) {
         ++songNumber;
+        if (songNumber < kNamedSongs && failedInARow.test(songNumber)) {
+            return;
+        }
         int error = SequencerFileNotFound;
-        if (songNumber < 1000) {
+        if (songNumber < kNamedSongs) {
             error = OpenAndPlaySong("song" + std::to_string(songNumber) + ".mid");
         }
         if (error == SequencerOk || songNumber == 1) {
@@ -59,7 +70,12 @@ int MusicChain::OpenAndPlaySong(const std::string& fileName)
         // previous song was stopped would otherwise swallow this song's end
         // and leave the chain silent after it.
         musicNotifySuppressed = 0;
-        error = sequencer.Play(device, [this] { SongEnded(); });
+        // A song that is no longer the open one has nothing more to say.
+        error = sequencer.Play(device, [this, device](SongEnd end) {
+            if (device == musicDevice) {
+                SongEnded(end);
+            }
+        });
     }
     if (error != SequencerOk) {
         MusicStop();
@@ -67,11 +83,16 @@ int MusicChain::OpenAndPlaySong(const std::string& fileName)
     return error;
 }
 
-void MusicChain::SongEnded()
+void MusicChain::SongEnded(SongEnd end)
 {
     if (songNumber != 0 && musicNotifySuppressed == 0) {
         MusicStop();
-        MusicPlayNext();
+        if (end == SongEnd::Played) {
+            failedInARow.reset();
+        } else if (songNumber < kNamedSongs) {
+            failedInARow.set(songNumber);
+        }
+        MoveOn();
     }
     musicNotifySuppressed = 0;
 }

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -94,9 +95,10 @@ struct FluidSequencer::Impl {
         // and the audio thread never waits on the disk.
         std::string data;
         std::array<int, kMidiChannels> firstPrograms{};
-        std::function<void()> ended;
+        std::function<void(SongEnd)> ended;
         std::shared_ptr<Progress> progress; // null until Play
         bool started = false; // its player runs and holds the output
+        bool failed = false;  // no player could play it
         bool notified = false;
     };
 
@@ -127,17 +129,19 @@ struct FluidSequencer::Impl {
     }
 
     // Chooses the song's instruments (reading their samples) and lets go of
-    // the ones it does not use, after the SoundFont, on the worker.
+    // the ones it does not use, after the SoundFont, on the worker. The last
+    // song's instruments go first: read while those were still held, the new
+    // samples took fresh memory beside them, and the process kept both.
     void PrepareInstruments(const std::shared_ptr<Progress>& progress)
     {
         StartLoadingSoundFont();
         worker.Post([this, progress] {
             if (soundFontState.load() == SoundFontState::Loaded) {
                 for (int channel = 0; channel < kMidiChannels; ++channel) {
-                    const int program = progress->programs[channel];
-                    if (program == kChannelUnused) {
-                        fluid_synth_unset_program(synth, channel);
-                    } else {
+                    fluid_synth_unset_program(synth, channel);
+                }
+                for (int channel = 0; channel < kMidiChannels; ++channel) {
+                    if (const int program = progress->programs[channel]; program != kChannelUnused) {
                         fluid_synth_program_change(synth, channel, program);
                     }
                 }
@@ -153,7 +157,7 @@ struct FluidSequencer::Impl {
     // first notes too).
     void StartWhenReady(Song& song)
     {
-        if (song.started || !song.progress->instrumentsReady.load(std::memory_order_acquire) ||
+        if (song.started || song.failed || !song.progress->instrumentsReady.load(std::memory_order_acquire) ||
             !AudioOutputAccess::Silenced(output)) {
             return;
         }
@@ -166,13 +170,13 @@ struct FluidSequencer::Impl {
             AudioOutputAccess::Hold(output);
             song.started = true;
         } else {
-            // Nothing to play: the song is over as soon as it began. Even a
+            // Nothing to play: the song failed as soon as it began. Even a
             // player that never played is the synth's until retired.
             if (progress.player) {
                 AudioOutputAccess::RetirePlayer(output, progress.player, nullptr);
                 progress.player = nullptr;
             }
-            progress.reachedEnd.store(true, std::memory_order_release);
+            song.failed = true;
         }
     }
 
@@ -205,13 +209,18 @@ struct FluidSequencer::Impl {
         }
     }
 
-    bool ReachedEnd(const Song& song) const
+    // How the song came to an end, if it has. A song the player could not
+    // read never ticks: its DONE, before the last tick, is the only sign.
+    std::optional<SongEnd> EndOf(const Song& song) const
     {
         const Progress& progress = *song.progress;
-        // A song the player could not read never ticks; its DONE is the
-        // only sign of its end.
-        return progress.reachedEnd.load(std::memory_order_acquire) ||
-               (song.started && fluid_player_get_status(progress.player) == FLUID_PLAYER_DONE);
+        if (progress.reachedEnd.load(std::memory_order_acquire)) {
+            return SongEnd::Played;
+        }
+        if (song.failed || (song.started && fluid_player_get_status(progress.player) == FLUID_PLAYER_DONE)) {
+            return SongEnd::Failed;
+        }
+        return std::nullopt;
     }
 
     void Poll()
@@ -231,10 +240,14 @@ struct FluidSequencer::Impl {
         }
         for (int id : ids) {
             auto found = songs.find(id);
-            if (found == songs.end() || !Waiting(found->second) || !ReachedEnd(found->second)) {
+            if (found == songs.end() || !Waiting(found->second)) {
                 continue;
             }
             Song& song = found->second;
+            const std::optional<SongEnd> end = EndOf(song);
+            if (!end) {
+                continue;
+            }
             song.notified = true;
             if (song.started) {
                 // Its last notes ring out with the output still awake.
@@ -242,8 +255,8 @@ struct FluidSequencer::Impl {
                 AudioOutputAccess::RetirePlayer(output, song.progress->player, song.progress);
                 song.started = false;
             }
-            if (std::function<void()> ended = std::move(song.ended)) {
-                ended();
+            if (std::function<void(SongEnd)> ended = std::move(song.ended)) {
+                ended(*end);
             }
         }
         UpdateTimer();
@@ -310,7 +323,7 @@ int FluidSequencer::StatusPort(int deviceId)
     return impl->soundFontState.load() == SoundFontState::Failed ? SequencerNoOutput : SequencerOk;
 }
 
-int FluidSequencer::Play(int deviceId, std::function<void()> ended)
+int FluidSequencer::Play(int deviceId, std::function<void(SongEnd)> ended)
 {
     auto found = impl->songs.find(deviceId);
     if (found == impl->songs.end()) {
@@ -325,6 +338,7 @@ int FluidSequencer::Play(int deviceId, std::function<void()> ended)
     song.progress->synth = impl->synth;
     song.progress->programs = song.firstPrograms;
     song.ended = std::move(ended);
+    song.failed = false;
     song.notified = false;
     impl->PrepareInstruments(song.progress);
     impl->UpdateTimer();

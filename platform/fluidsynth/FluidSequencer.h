@@ -32,7 +32,7 @@ public:
 
     int Open(const std::string& file, int& deviceId) override;
     int StatusPort(int deviceId) override;
-    int Play(int deviceId, std::function<void()> ended) override;
+    int Play(int deviceId, std::function<void(SongEnd)> ended) override;
     void Close(int deviceId) override;
 
 private:

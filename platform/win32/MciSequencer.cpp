@@ -37,8 +37,8 @@ public:
     OpenSong& operator=(const OpenSong&) = delete;
 
     const MCIDEVICEID id;
-    // Runs once, when the song has played to its end.
-    std::function<void()> ended;
+    // Runs once, when the song has played to its end or failed.
+    std::function<void(SongEnd)> ended;
 };
 
 struct WindowDestroyer {
@@ -96,7 +96,7 @@ public:
         return ErrorOf(mciSendCommandW(song->id, MCI_STATUS, MCI_STATUS_ITEM, reinterpret_cast<DWORD_PTR>(&status)));
     }
 
-    int Play(int deviceId, std::function<void()> ended) override
+    int Play(int deviceId, std::function<void(SongEnd)> ended) override
     {
         OpenSong* song = Find(deviceId);
         if (!song) {
@@ -140,17 +140,18 @@ private:
         return found == songs.end() ? nullptr : found->second.get();
     }
 
-    // A song stopped or closed before its end is notified as aborted or
-    // superseded, and a closed one is forgotten: only an end counts.
+    // A song stopped or played again is notified as aborted or superseded,
+    // and a closed one is forgotten with what was said of it: only its end
+    // or its failure counts, and only the first of them.
     void Notified(WPARAM flags, LPARAM deviceId)
     {
         OpenSong* song = Find(static_cast<int>(deviceId));
-        if (flags != MCI_NOTIFY_SUCCESSFUL || !song || !song->ended) {
+        if ((flags != MCI_NOTIFY_SUCCESSFUL && flags != MCI_NOTIFY_FAILURE) || !song || !song->ended) {
             return;
         }
         // The handler usually closes this song and opens the next.
-        const std::function<void()> ended = std::exchange(song->ended, nullptr);
-        ended();
+        const std::function<void(SongEnd)> ended = std::exchange(song->ended, nullptr);
+        ended(flags == MCI_NOTIFY_SUCCESSFUL ? SongEnd::Played : SongEnd::Failed);
     }
 
     static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

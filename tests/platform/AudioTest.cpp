@@ -234,7 +234,7 @@ TEST(MidiFile, GivesEachChannelsFirstProgramAndWhetherTheSongPlays)
 }
 
 // Opens the song and starts it, failing the test if either is refused.
-int StartSong(FluidSequencer& sequencer, const std::string& file, std::function<void()> ended = [] {})
+int StartSong(FluidSequencer& sequencer, const std::string& file, std::function<void(SongEnd)> ended = [](SongEnd) {})
 {
     int id = 0;
     EXPECT_EQ(sequencer.Open(file, id), SequencerOk);
@@ -259,14 +259,16 @@ TEST(FluidSequencer, OpensOnlyPlayableSongsAndReportsTheEndOnceAtTheLastTickAndN
     EXPECT_EQ(sequencer.Open(WriteSong("open-damaged.mid", song.substr(0, 29)), other), SequencerFileNotFound);
     EXPECT_EQ(sequencer.Open(test::TestOutputPath("no-such-song.mid").string(), other), SequencerFileNotFound);
     std::vector<double> ends;
-    const int closed = StartSong(sequencer, file, [&] { ends.push_back(-1); });
+    const int closed = StartSong(sequencer, file, [&](SongEnd) { ends.push_back(-1); });
     render.Seconds(0.1, true);
     sequencer.Close(closed);
     sequencer.Close(0);
     EXPECT_EQ(sequencer.StatusPort(closed), SequencerBadDevice);
-    EXPECT_EQ(sequencer.Play(closed, [] {}), SequencerBadDevice);
+    EXPECT_EQ(sequencer.Play(closed, [](SongEnd) {}), SequencerBadDevice);
 
-    const int id = StartSong(sequencer, file, [&] { ends.push_back(render.Now()); });
+    const int id = StartSong(sequencer, file, [&](SongEnd end) {
+        ends.push_back(end == SongEnd::Played ? render.Now() : -1);
+    });
     EXPECT_TRUE(closed > 0 && id > 0 && closed != id);
     const double started = render.Now();
     render.Seconds(4.8, true);
@@ -388,7 +390,8 @@ TEST(GeneralMidiSongs, StartWithTheirOwnInstrumentsOnlyAndOfTheGameAreBalancedAn
     FluidSequencer sequencer(render.output, {soundFont});
     bool ended = false;
     const std::string song = Song({0, 0xC1, 73, 0, 0x91, 60, 100, 0, 0x99, 36, 100, 48, 0x81, 60, 0});
-    const int id = StartSong(sequencer, WriteSong("instruments-song.mid", song), [&] { ended = true; });
+    const int id = StartSong(sequencer, WriteSong("instruments-song.mid", song),
+                             [&](SongEnd end) { ended = end == SongEnd::Played; });
     EXPECT_EQ(sequencer.StatusPort(id), SequencerNoOutput) << "a SoundFont but no device";
     EXPECT_TRUE(PumpUntil([&] { return render.Seconds(0.05, true), ended; }, 5)) << "the song never played through";
     std::string loaded; // channel:bank/program

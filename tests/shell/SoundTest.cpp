@@ -72,8 +72,8 @@ using Files = std::map<std::string, std::string>;
 
 // A sequencer over a made-up folder, each file with the step that fails for it
 // or "". Writes down every song asked for with what became of it, and keeps
-// the end notifications so that the test says when songs end. Like a system
-// sequencer it can also report a song it closed as aborted.
+// the end notifications so that the test says when songs end or fail, even
+// for a song that was closed.
 class FakeSequencer : public MidiSequencer {
 public:
     int Open(const std::string& file, int& deviceId) override
@@ -86,7 +86,7 @@ public:
         return SequencerOk;
     }
     int StatusPort(int deviceId) override { return Fails(deviceId, ":noport"); }
-    int Play(int deviceId, std::function<void()> ended) override
+    int Play(int deviceId, std::function<void(SongEnd)> ended) override
     {
         notify[deviceId] = std::move(ended);
         return Fails(deviceId, ":noplay");
@@ -103,12 +103,13 @@ public:
     Files files;
     std::string log;
     std::map<int, std::string> open;
-    std::map<int, std::function<void()>> notify;
+    std::map<int, std::function<void(SongEnd)>> notify;
     int lastId = 0, lastClosed = 0;
 };
 
 // One letter per event: n the next song (start-up, a new game, music turned
-// on), e the open song ends, g game over, a the stopped song reports its abort.
+// on), e the open song ends, f it fails, F every song fails as it starts,
+// g game over, a the song closed last reports a failure.
 TEST(MusicChain, PlaysTheSongsInTurnAndStartsAgainAtTheFirstThatFails)
 {
     struct Case { const char* name; Files files; int first; std::string events, opened; int songNumber, music = 1; };
@@ -120,9 +121,15 @@ TEST(MusicChain, PlaysTheSongsInTurnAndStartsAgainAtTheFirstThatFails)
         {"no songs: one try, then two", {}, 0, "nn", "song1.mid:missing song2.mid:missing song1.mid:missing", 1},
         {"no name from 1000 on", {{"song999.mid", ""}, {"song1.mid", ""}}, 998, "ne", "song999.mid song1.mid", 1},
         {"game over silences, the next game goes on", three, 0, "ngane", "song1.mid song2.mid song3.mid", 3},
+        {"a failure moves on", three, 0, "nf", "song1.mid:failed song2.mid", 2},
+        {"every song failing: each once, then silence until the next game", three, 0, "nFn",
+         "song1.mid:failed song2.mid:failed song3.mid:failed song4.mid:missing song2.mid", 2},
+        {"a song played to its end gives the failed ones another chance", three, 0, "nfefF",
+         "song1.mid:failed song2.mid song3.mid:failed song4.mid:missing song1.mid:failed song2.mid:failed", 3},
         {"no notification left over from a game over", three, 0, "ngnee",
          "song1.mid song2.mid song3.mid song4.mid:missing song1.mid", 1},
-        {"music turned on again while a song plays", two(), 0, "nn", "song1.mid song2.mid", 2},
+        {"music turned on again while a song plays, whose failure then changes nothing", two(), 0, "nna",
+         "song1.mid song2.mid", 2},
         {"no output port", two(":noport"), 0, "ne", "song1.mid song2.mid:noport song1.mid", 1},
         {"cannot play", two(":noplay"), 0, "ne", "song1.mid song2.mid:noplay song1.mid", 1},
         {"music off changes nothing", two(), 4, "n", "", 4, 0},
@@ -134,9 +141,17 @@ TEST(MusicChain, PlaysTheSongsInTurnAndStartsAgainAtTheFirstThatFails)
         sequencer.files = test.files;
         MusicChain chain(sequencer);
         chain.songNumber = test.first;
+        const auto fail = [&] {
+            sequencer.log += ":failed";
+            sequencer.notify.at(chain.musicDevice)(SongEnd::Failed);
+        };
         const std::map<char, std::function<void()>> act{
-            {'n', [&] { chain.MusicPlayNext(); }}, {'e', [&] { sequencer.notify.at(chain.musicDevice)(); }},
-            {'g', [&] { chain.StopForGameOver(); }}, {'a', [&] { sequencer.notify.at(sequencer.lastClosed)(); }}};
+            {'n', [&] { chain.MusicPlayNext(); }},
+            {'e', [&] { sequencer.notify.at(chain.musicDevice)(SongEnd::Played); }},
+            {'f', fail},
+            {'F', [&] { for (int n = 0; n < 20 && chain.musicDevice != 0; ++n) fail(); }},
+            {'g', [&] { chain.StopForGameOver(); }},
+            {'a', [&] { sequencer.notify.at(sequencer.lastClosed)(SongEnd::Failed); }}};
         for (char event : test.events) {
             act.at(event)();
             ASSERT_EQ(chain.musicDevice != 0, sequencer.open.contains(chain.musicDevice)) << "after " << event;

@@ -54,7 +54,7 @@ public:
         return SequencerOk;
     }
     int StatusPort(int) override { return SequencerOk; }
-    int Play(int, std::function<void()>) override { return SequencerOk; }
+    int Play(int, std::function<void(SongEnd)>) override { return SequencerOk; }
     void Close(int deviceId) override { open.erase(deviceId); }
 
     std::vector<std::string> opened;

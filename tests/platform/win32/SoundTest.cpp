@@ -23,6 +23,10 @@
 #include "support/TestOutput.h"
 
 namespace tw {
+
+// Found by the test's printer next to SongEnd itself.
+static void PrintTo(SongEnd end, std::ostream* out) { *out << (end == SongEnd::Played ? "played" : "failed"); }
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -301,10 +305,10 @@ TEST(MciSequencer, OpensSongsOnlyAndAnswersForOpenOnesOnly)
             continue;
         }
         EXPECT_EQ(sequencer->StatusPort(id), SequencerOk) << what;
-        EXPECT_EQ(sequencer->Play(id, [] {}), SequencerOk) << what;
+        EXPECT_EQ(sequencer->Play(id, [](SongEnd) {}), SequencerOk) << what;
         sequencer->Close(id);
         EXPECT_EQ(sequencer->StatusPort(id), SequencerBadDevice) << what;
-        EXPECT_EQ(sequencer->Play(id, [] {}), SequencerBadDevice) << what;
+        EXPECT_EQ(sequencer->Play(id, [](SongEnd) {}), SequencerBadDevice) << what;
     }
     for (const int unknown : {0, 4242, 0xFFFF}) {
         sequencer->Close(unknown);
@@ -313,46 +317,67 @@ TEST(MciSequencer, OpensSongsOnlyAndAnswersForOpenOnesOnly)
 }
 
 // Wine has no MIDI device here, so its own notifications never come: the
-// test posts them, as MCI would, to the sequencer's window. Only a song that
-// ended counts, once, and not once it was closed; the handler may close it
-// and start the next, as the music does.
-TEST(MciSequencer, RunsEndedOnceForASongThatPlayedToItsEnd)
+// test posts them, as MCI would, to the sequencer's window. A song's end or
+// failure counts, the first of them only; what the game's own stop or a new
+// play brings (aborted, superseded) does not, nor anything said of a song
+// that is closed, even before it was. The handler may close the song and
+// start the next, as the music does, and the next may get the closed id.
+TEST(MciSequencer, ReportsOnceThatASongEndedOrFailedAndNothingOfAClosedOne)
 {
     AudioOutput output(AudioOutput::SoundSystems{{}});
     const auto sequencer = CreateMidiSequencer(output);
     const HWND window = FindWindowExW(HWND_MESSAGE, nullptr, L"TumblewickSongEnds", nullptr);
     ASSERT_NE(window, nullptr);
     const std::string file = WriteSong("ending.mid", kSong);
-    std::vector<int> ended;
-    int first = 0, next = 0, closed = 0;
-    ASSERT_EQ(sequencer->Open(file, first), SequencerOk);
-    ASSERT_EQ(sequencer->Play(first, [&] {
-        ended.push_back(first);
-        sequencer->Close(first);
-        ASSERT_EQ(sequencer->Open(file, next), SequencerOk);
-        EXPECT_EQ(sequencer->Play(next, [&] { ended.push_back(next); }), SequencerOk);
-    }), SequencerOk);
-    ASSERT_EQ(sequencer->Open(WriteSong("closed.mid", kSong), closed), SequencerOk);
-    ASSERT_EQ(sequencer->Play(closed, [&] { ended.push_back(closed); }), SequencerOk);
-    sequencer->Close(closed);
-
-    using Notification = std::pair<WPARAM, int*>;
-    // Each round: what is posted, and how many of the first song and the next have ended since the start.
-    const struct { std::vector<Notification> posted; std::size_t endedSoFar; } rounds[] = {
-        {{{MCI_NOTIFY_ABORTED, &first}, {MCI_NOTIFY_SUPERSEDED, &first}, {MCI_NOTIFY_FAILURE, &first},
-          {MCI_NOTIFY_SUCCESSFUL, &closed}}, 0},
-        {{{MCI_NOTIFY_SUCCESSFUL, &first}, {MCI_NOTIFY_SUCCESSFUL, &first}}, 1},
-        {{{MCI_NOTIFY_SUCCESSFUL, &next}}, 2},
+    enum Closing { Open, ClosedAfterNotices, ClosedBeforeNotices, NextSongOnReport };
+    using enum SongEnd;
+    // What is posted for the song, then for the next song, and all that is reported.
+    const struct { const char* what; Closing closing; std::vector<WPARAM> posted, toNext; std::vector<SongEnd> reported; } cases[] = {
+        {"played to its end", Open, {MCI_NOTIFY_SUCCESSFUL}, {}, {Played}},
+        {"failed", Open, {MCI_NOTIFY_FAILURE}, {}, {Failed}},
+        {"stopped or played again", Open, {MCI_NOTIFY_ABORTED, MCI_NOTIFY_SUPERSEDED}, {}, {}},
+        {"failed, then ended", Open, {MCI_NOTIFY_FAILURE, MCI_NOTIFY_SUCCESSFUL, MCI_NOTIFY_FAILURE}, {}, {Failed}},
+        {"ended, then failed", Open, {MCI_NOTIFY_SUCCESSFUL, MCI_NOTIFY_FAILURE}, {}, {Played}},
+        {"closed with its notices waiting", ClosedAfterNotices, {MCI_NOTIFY_FAILURE, MCI_NOTIFY_SUCCESSFUL}, {}, {}},
+        {"closed, then failed", ClosedBeforeNotices, {MCI_NOTIFY_FAILURE}, {}, {}},
+        {"ended, its failure waiting as the next song starts", NextSongOnReport,
+         {MCI_NOTIFY_SUCCESSFUL, MCI_NOTIFY_FAILURE}, {MCI_NOTIFY_FAILURE}, {Played, Failed}},
     };
-    for (const auto& [posted, endedSoFar] : rounds) {
-        for (const auto& [flags, id] : posted) {
-            PostMessageW(window, MM_MCINOTIFY, flags, *id);
+    const auto post = [window](const std::vector<WPARAM>& notices, int id) {
+        for (const WPARAM flags : notices) {
+            PostMessageW(window, MM_MCINOTIFY, flags, id);
         }
+    };
+    const auto dispatch = [] {
         for (MSG message; PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);) {
             DispatchMessageW(&message);
         }
-        const std::vector<int> inOrder{first, next};
-        EXPECT_EQ(ended, std::vector<int>(inOrder.begin(), inOrder.begin() + endedSoFar));
+    };
+    for (const auto& [what, closing, posted, toNext, reported] : cases) {
+        std::vector<SongEnd> ends;
+        int id = 0, next = 0;
+        ASSERT_EQ(sequencer->Open(file, id), SequencerOk) << what;
+        ASSERT_EQ(sequencer->Play(id, [&](SongEnd end) {
+            ends.push_back(end);
+            if (closing == NextSongOnReport) {
+                sequencer->Close(id);
+                ASSERT_EQ(sequencer->Open(file, next), SequencerOk);
+                EXPECT_EQ(sequencer->Play(next, [&](SongEnd end) { ends.push_back(end); }), SequencerOk);
+            }
+        }), SequencerOk) << what;
+        if (closing == ClosedBeforeNotices) {
+            sequencer->Close(id);
+        }
+        post(posted, id);
+        if (closing == ClosedAfterNotices) {
+            sequencer->Close(id);
+        }
+        dispatch();
+        post(toNext, next);
+        dispatch();
+        EXPECT_EQ(ends, reported) << what;
+        sequencer->Close(id);
+        sequencer->Close(next);
     }
 }
 

@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# Whether new games cost memory: the resident memory of the game at the start
+# and after every 25 (BENCH_STEP) of 100 (BENCH_NEW_GAMES) new games, each
+# answered "Yes" to the New Game question as a player would, so that each
+# ends a game, stops a song and starts the next. With music on, on the Linux
+# build with its sound going to a private PulseAudio server, and on the
+# Windows build under Wine in a prefix of its own.
+#
+#   bench/new-games-memory.sh [Linux build dir] [Windows build dir]
+#       (default build/release build/windows-release; "-" skips one)
+#
+# BENCH_LINUX="dir ..." and BENCH_WINDOWS="dir ..." measure several builds
+# (say, one of an older commit) one after the other in the same run.
+# BENCH_MUSIC=0 plays with music off; BENCH_WINEDEBUG=+gdi with BENCH_KEEP=1
+# keeps Wine's count of GDI objects in the kept folder's wine.log.
+#
+# Needs: xvfb openbox xdotool pulseaudio sqlite3 (scripts/install-bench-tools.sh)
+# and wine (scripts/install-dependencies.sh).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+read -r -a linux_builds <<<"${BENCH_LINUX:-${1:-build/release}}"
+read -r -a windows_builds <<<"${BENCH_WINDOWS:-${2:-build/windows-release}}"
+games=${BENCH_NEW_GAMES:-100}
+step=${BENCH_STEP:-25}
+settle=${BENCH_SETTLE:-6}
+for build in "${linux_builds[@]}"; do
+  [ "$build" = - ] || [ -x "$build/bin/tumblewick" ] || { echo "no Linux game in $build: build it first" >&2; exit 1; }
+done
+for build in "${windows_builds[@]}"; do
+  [ "$build" = - ] || [ -f "$build/bin/tumblewick.exe" ] || { echo "no Windows game in $build: build it first" >&2; exit 1; }
+done
+
+. bench/desktop-session.sh
+
+# Answers the question of each new game as a player does: F2, then Enter
+# once the question is on the screen, then waits until it has gone, and
+# prints the memory at the start and after every $step games.
+mb() { awk -v kb="$1" 'BEGIN { printf "%.1f", kb / 1024 }'; }
+question_shown() { xdotool search --onlyvisible --name '^New Game$' >/dev/null 2>&1; }
+play_new_games() { # pid of the process to measure
+  local sizes; sizes=$(mb "$(rss_kb "$1")")
+  for game in $(seq "$games"); do
+    xdotool key F2
+    until question_shown; do sleep 0.02; done
+    xdotool key Return
+    while question_shown; do sleep 0.02; done
+    sleep 0.1
+    [ $((game % step)) = 0 ] && sizes="$sizes, $(mb "$(rss_kb "$1")")"
+  done
+  echo "$sizes"
+}
+
+music=${BENCH_MUSIC:-1}
+echo "resident memory (MB), music $([ "$music" = 1 ] && echo on || echo off):" \
+  "at the start, then after every $step of $games new games"
+for build in "${linux_builds[@]}"; do
+  [ "$build" = - ] && continue
+  label="Linux, $build" build=$(realpath "$build")
+  prepare_store "$work/config" "$music"
+  (cd "$build/data" && XDG_CONFIG_HOME="$work/config" exec ../bin/tumblewick) >"$work/linux.log" 2>&1 &
+  pid=$!
+  pids+=("$pid")
+  window=$(window_of "$pid")
+  sleep "$settle"
+  xdotool windowactivate --sync "$window" 2>/dev/null || true
+  printf "| %-40s | %s |\n" "$label" "$(play_new_games "$pid")"
+  kill "$pid"; wait "$pid" 2>/dev/null || true
+  rm -rf "$work/config"
+done
+
+# Wine: a prefix of our own, made once, with the game laid out as installed
+# (program, card module, songs and help in one folder) and its settings in
+# the registry. The process measured is the game's, not Wine's loader's.
+wine=/usr/lib/wine/wine64
+export WINEPREFIX=$work/wine-prefix WINEDEBUG=${BENCH_WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=d"
+wine_ready=
+prepare_wine() {
+  [ -n "$wine_ready" ] && return
+  "$wine" cmd /c exit </dev/null >/dev/null 2>&1 || true
+  local key='HKCU\Software\Brindlecove\Tumblewick'
+  for value in ShowNagDlg=0 FirstBoot=0 Music=$music Beep=1 Top=100 Left=100 Width=640 Height=460 MinMax=0; do
+    "$wine" reg add "$key" /v "${value%=*}" /t REG_DWORD /d "${value#*=}" /f </dev/null >/dev/null 2>&1
+  done
+  wine_ready=1
+}
+game_process() { # folder → pid of the tumblewick.exe that runs from it in our prefix
+  for _ in $(seq 300); do
+    for proc in /proc/[0-9]*; do
+      grep -qs "tumblewick.exe" "$proc/cmdline" && grep -qzs "^WINEPREFIX=$WINEPREFIX\$" "$proc/environ" &&
+        { basename "$proc"; return; }
+    done
+    sleep 0.1
+  done
+  echo "no tumblewick.exe in $WINEPREFIX" >&2; return 1
+}
+for build in "${windows_builds[@]}"; do
+  [ "$build" = - ] && continue
+  label="Wine, $build" build=$(realpath "$build")
+  prepare_wine
+  folder="$work/windows-game"
+  rm -rf "$folder" && mkdir -p "$folder"
+  cp "$build/bin/tumblewick.exe" "$build/bin/cards32.dll" "$build"/data/* "$folder"
+  (cd "$folder" && exec "$wine" tumblewick.exe) >"$work/wine.log" 2>&1 &
+  pids+=($!)
+  pid=$(game_process "$folder")
+  window=$(window_of "$pid")
+  sleep "$settle"
+  xdotool windowactivate --sync "$window" 2>/dev/null || true
+  printf "| %-40s | %s |\n" "$label" "$(play_new_games "$pid")"
+  kill "$pid" 2>/dev/null || true
+  wineserver -k 2>/dev/null || true
+  wine_ready= # the server kept the registry; the next game starts one anew
+done
