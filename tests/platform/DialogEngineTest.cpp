@@ -15,6 +15,7 @@
 #include "platform/qt/QtWindowOwner.h"
 #include "resources/DialogTemplates.h"
 #include "support/FakeWindow.h"
+#include "support/TextFit.h"
 
 namespace tw {
 namespace {
@@ -82,8 +83,7 @@ std::string Clipping(const ControlTemplate& control, QWidget& widget)
     } else if (control.kind != ControlKind::Label) {
         return {};
     }
-    const std::string needs = " needs " + std::to_string(need.width()) + "x" + std::to_string(need.height());
-    return need.width() <= widget.width() && need.height() <= widget.height() ? "" : text.toStdString() + needs;
+    return test::Unfit(text.toStdString(), {need.width(), need.height()}, {widget.width(), widget.height()});
 }
 
 // Every template builds with its texts where the dialog units put them, and
