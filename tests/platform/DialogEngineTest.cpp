@@ -15,7 +15,6 @@
 #include "platform/qt/QtWindowOwner.h"
 #include "resources/DialogTemplates.h"
 #include "support/FakeWindow.h"
-#include "support/TextFit.h"
 
 namespace tw {
 namespace {
@@ -83,7 +82,8 @@ std::string Clipping(const ControlTemplate& control, QWidget& widget)
     } else if (control.kind != ControlKind::Label) {
         return {};
     }
-    return test::Unfit(text.toStdString(), {need.width(), need.height()}, {widget.width(), widget.height()});
+    const std::string needs = " needs " + std::to_string(need.width()) + "x" + std::to_string(need.height());
+    return need.width() <= widget.width() && need.height() <= widget.height() ? "" : text.toStdString() + needs;
 }
 
 // Every template builds with its texts where the dialog units put them, and

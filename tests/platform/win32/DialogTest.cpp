@@ -20,7 +20,6 @@
 #include "shell/SmallDialogs.h"
 #include "support/FakeWindow.h"
 #include "support/SoundRecorder.h"
-#include "support/TextFit.h"
 
 namespace tw {
 namespace {
@@ -109,41 +108,36 @@ std::vector<LONG> Placed(HWND dialog, int x, int y, int width, int height, bool 
     return edges;
 }
 
-// What of a control's text its own font would cut off, laid out as the
-// control draws it: a label wraps at word breaks; a check box or radio
-// button puts one line after its box (13 pixels at 96 DPI) and a gap of half
-// a digit; a push button centres one line inside its frame and focus
-// rectangle. Empty when it all shows, or for a control without text.
+// What of the control's text its own font would cut off, laid out as the
+// control draws it: a label wraps at word breaks, a check box or radio button
+// puts one line after its box (13 pixels at 96 DPI) and half a digit, a push
+// button centres one inside its frame. The face tells a missing font from a
+// control that is too small.
 std::string Clipping(const ControlTemplate& control, HWND item)
 {
-    RECT room{};
+    RECT room{}, need{};
     GetClientRect(item, &room);
-    UINT format = DT_CALCRECT | DT_SINGLELINE;
     const HDC dc = GetDC(item);
     const HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(item, WM_GETFONT, 0, 0)));
-    if (control.kind == ControlKind::Label) {
-        format = DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS;
-    } else if (control.kind == ControlKind::CheckBox || control.kind == ControlKind::RadioButton) {
-        INT digit = 0;
-        GetCharWidth32W(dc, L'0', L'0', &digit);
-        room.left += MulDiv(12, GetDeviceCaps(dc, LOGPIXELSX), 96) + 1 + digit / 2;
+    INT digit = 0;
+    GetCharWidth32W(dc, L'0', L'0', &digit);
+    if (control.kind == ControlKind::CheckBox || control.kind == ControlKind::RadioButton) {
+        room.left += MulDiv(13, GetDeviceCaps(dc, LOGPIXELSX), 96) + digit / 2;
     } else if (control.kind == ControlKind::PushButton) {
         InflateRect(&room, -3, -3);
     }
     const std::wstring text = Wide(control.text);
-    RECT need{0, 0, room.right - room.left, 0};
-    if (!text.empty()) {
-        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &need, format);
-    }
+    need.right = room.right - room.left;
+    DrawTextW(dc, text.c_str(), -1, &need,
+              DT_CALCRECT | (control.kind == ControlKind::Label ? DT_WORDBREAK | DT_EXPANDTABS : DT_SINGLELINE));
     wchar_t face[LF_FACESIZE]{};
     GetTextFaceW(dc, LF_FACESIZE, face);
     SelectObject(dc, previous);
     ReleaseDC(item, dc);
-    // The face tells a missing font (Wine's own, in the prefix) from a
-    // control that is too small.
-    const std::string cut =
-        test::Unfit(control.text, {need.right, need.bottom}, {room.right - room.left, room.bottom - room.top});
-    return cut.empty() ? cut : cut + " (" + Narrow(face) + ")";
+    const auto size = [](LONG width, LONG height) { return std::to_string(width) + "x" + std::to_string(height); };
+    const bool fits = need.right <= room.right - room.left && need.bottom <= room.bottom - room.top;
+    return text.empty() || fits ? "" : std::string(control.text) + " needs " + size(need.right, need.bottom) + " in "
+            + size(room.right - room.left, room.bottom - room.top) + " (" + Narrow(face) + ")";
 }
 
 // Every template builds into its controls in order, each of the system's
