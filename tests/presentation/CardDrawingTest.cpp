@@ -50,19 +50,18 @@ int CountIn(const Rect& box, Predicate is)
 TEST(CardLibraryLoad, TellsTheOwnerWhatIsMissing)
 {
     const std::filesystem::path anyFolder = test::TestOutputPath("") / u8"Spiele Zo\u00EB";
-    // Made afresh: GCC 12's copy_file overwrites nothing on Windows.
-    std::filesystem::remove_all(anyFolder);
+    std::filesystem::remove_all(anyFolder); // GCC 12's copy_file overwrites nothing on Windows
     std::filesystem::create_directories(anyFolder);
     std::filesystem::copy_file(ProgramDirectory() / kNoAnimateModule, anyFolder / kNoAnimateModule);
-    const char* const incomplete = "Tumblewick could not find all exports from the file 'CARDS32.DLL'.  Be sure you "
-                                   "have the proper version of this file and try again.";
-    for (const auto& [module, text] : std::vector<std::pair<std::filesystem::path, const char*>>{
-             {SharedLibraryFileName("cards32_nowhere"),
-              "Tumblewick could not find the file 'CARDS32.DLL' which should be in your Windows system folder "
-              "(e.g. C:\\Windows\\System).  Please locate the file, copy it to this folder, and try again."},
-             {kNoAnimateModule, incomplete}, {anyFolder / kNoAnimateModule, incomplete}}) {
+    for (const std::filesystem::path& module : {std::filesystem::path(SharedLibraryFileName("cards32_nowhere")),
+                                                std::filesystem::path(kNoAnimateModule), anyFolder / kNoAnimateModule}) {
         SCOPED_TRACE(module.string());
-        const bool found = text == incomplete;
+        const bool found = module.filename() == kNoAnimateModule;
+        const char* const text = found ? "Tumblewick could not find all exports from the file 'CARDS32.DLL'.  Be sure "
+                                         "you have the proper version of this file and try again."
+                                       : "Tumblewick could not find the file 'CARDS32.DLL' which should be in your "
+                                         "Windows system folder (e.g. C:\\Windows\\System).  Please locate the "
+                                         "file, copy it to this folder, and try again.";
         test::FakeWindow owner;
         CardLibrary library(module);
         EXPECT_EQ(library.Load(owner), 0);
