@@ -16,12 +16,13 @@ public:
     SharedLibrary& operator=(const SharedLibrary&) = delete;
 
     // A bare file name is looked up on the system's library path; a path
-    // with a folder is taken as it is. Not loaded when the file is missing
-    // or not a library.
-    static SharedLibrary Open(const std::string& fileOrPath);
+    // with a folder is taken as it is, in any folder name the system allows,
+    // and what it needs is looked for beside it first. Not loaded when the
+    // file is missing or not a library.
+    static SharedLibrary Open(const std::filesystem::path& fileOrPath);
     // The library only if this process has loaded it already: a way to reach
     // one that another library brought in, without loading it for nothing.
-    static SharedLibrary IfLoaded(const std::string& file);
+    static SharedLibrary IfLoaded(const std::filesystem::path& file);
 
     bool IsLoaded() const { return handle != nullptr; }
 

@@ -26,7 +26,7 @@ Function Export(const SharedLibrary& module, const char* name)
 
 } // namespace
 
-CardLibrary::CardLibrary(std::string moduleName) : moduleName(std::move(moduleName)) {}
+CardLibrary::CardLibrary(std::filesystem::path moduleName) : moduleName(std::move(moduleName)) {}
 
 CardLibrary::~CardLibrary()
 {
@@ -37,7 +37,7 @@ CardLibrary::~CardLibrary()
 
 SharedLibrary CardLibrary::OpenModule() const
 {
-    SharedLibrary beside = SharedLibrary::Open((ProgramDirectory() / moduleName).string());
+    SharedLibrary beside = SharedLibrary::Open(ProgramDirectory() / moduleName);
     return beside.IsLoaded() ? std::move(beside) : SharedLibrary::Open(moduleName);
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
+#include <filesystem>
 
 #include "cards32/cards32.h"
 #include "platform/ColorRef.h"
@@ -17,8 +17,9 @@ class Window;
 // it is not the component the game was made for.
 class CardLibrary {
 public:
-    // The module's file name; the default is the card component's own.
-    explicit CardLibrary(std::string moduleName = SharedLibraryFileName("cards32"));
+    // The module's file name, or a full path; the default is the card
+    // component's own.
+    explicit CardLibrary(std::filesystem::path moduleName = SharedLibraryFileName("cards32"));
     virtual ~CardLibrary();
     CardLibrary(const CardLibrary&) = delete;
     CardLibrary& operator=(const CardLibrary&) = delete;
@@ -41,7 +42,7 @@ public:
 private:
     SharedLibrary OpenModule() const;
 
-    std::string moduleName;
+    std::filesystem::path moduleName;
     SharedLibrary module;
     std::int32_t cardHeight = 0;
     std::int32_t cardWidth = 0;

@@ -13,7 +13,7 @@ packages=(
   desktop-file-utils appstream lintian
   xdg-utils
   xvfb openbox xdotool x11-utils sqlite3
-  zlib1g-dev g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine wine64 googletest nsis imagemagick pulseaudio
+  zlib1g-dev g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine wine64 fonts-wine googletest nsis imagemagick pulseaudio
 )
 
 missing=()

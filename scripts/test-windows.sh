@@ -26,8 +26,9 @@ cmake --build "$build" -j"$(nproc)"
 # the prefix's start-up: without them each costs seconds instead of
 # milliseconds. The server holds the registry, so it ends with the tests.
 export WINEPREFIX=$PWD/$build/wine-prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=d"
-# The first run makes the prefix (some seconds, once).
-[ -d "$WINEPREFIX" ] || /usr/lib/wine/wine64 cmd /c exit </dev/null >/dev/null 2>&1 || true
+# The first run makes the prefix (some seconds, once), with Wine's own fonts
+# for the dialogs (under-wine.sh).
+[ -e "$WINEPREFIX/drive_c/windows/Fonts/sserife.fon" ] || "$build/under-wine.sh" cmd /c exit </dev/null >/dev/null 2>&1 || true
 wineserver -w # until the server of that run, or of an earlier one, has ended
 wineserver -p
 # The tests' windows need no X display: Wine's null driver runs windows,

@@ -7,12 +7,12 @@
 
 namespace tw {
 
-SharedLibrary SharedLibrary::Open(const std::string& fileOrPath)
+SharedLibrary SharedLibrary::Open(const std::filesystem::path& fileOrPath)
 {
     return SharedLibrary(dlopen(fileOrPath.c_str(), RTLD_NOW | RTLD_LOCAL));
 }
 
-SharedLibrary SharedLibrary::IfLoaded(const std::string& file)
+SharedLibrary SharedLibrary::IfLoaded(const std::filesystem::path& file)
 {
     return SharedLibrary(dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NOLOAD));
 }

@@ -2,25 +2,35 @@
 
 #include <windows.h>
 
+#include <system_error>
 #include <utility>
 
 namespace tw {
 
-SharedLibrary SharedLibrary::Open(const std::string& fileOrPath)
+SharedLibrary SharedLibrary::Open(const std::filesystem::path& fileOrPath)
 {
+    // A path reaches the system whole only in UTF-16: the narrow functions
+    // read it in the ANSI code page, which cannot spell every folder name.
+    // A full path's own folder is searched for the modules it needs; that
+    // search is defined for full paths only.
+    std::error_code error;
+    const std::filesystem::path full =
+        fileOrPath.has_parent_path() ? std::filesystem::absolute(fileOrPath, error) : std::filesystem::path();
+    const bool inFolder = !full.empty() && !error;
     // No "cannot find the DLL" box from the system: a missing module is the
     // caller's to report.
     const UINT previous = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-    HMODULE module = LoadLibraryA(fileOrPath.c_str());
+    HMODULE module = LoadLibraryExW((inFolder ? full : fileOrPath).c_str(), nullptr,
+                                    inFolder ? LOAD_WITH_ALTERED_SEARCH_PATH : 0);
     SetErrorMode(previous);
     return SharedLibrary(module);
 }
 
-SharedLibrary SharedLibrary::IfLoaded(const std::string& file)
+SharedLibrary SharedLibrary::IfLoaded(const std::filesystem::path& file)
 {
     HMODULE module = nullptr;
     // Counted, so that Close may free it like any other.
-    return GetModuleHandleExA(0, file.c_str(), &module) ? SharedLibrary(module) : SharedLibrary();
+    return GetModuleHandleExW(0, file.c_str(), &module) ? SharedLibrary(module) : SharedLibrary();
 }
 
 void* SharedLibrary::Symbol(const char* name) const

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -14,6 +15,7 @@
 #include "presentation/ScaledOverlays.h"
 #include "support/FakeWindow.h"
 #include "support/SettingsScope.h"
+#include "support/TestOutput.h"
 #include "support/TestTable.h"
 
 namespace tw {
@@ -24,9 +26,9 @@ constexpr ColorRef kRing = Rgb(0x3F, 0x7F, 0x3F); // the playfield OR NOT light 
 constexpr ColorRef kBlack = Rgb(0, 0, 0);
 const std::string kNoAnimateModule = SharedLibraryFileName("cards32_no_animate");
 
-bool IsModuleInMemory(const std::string& fileName)
+bool IsModuleInMemory(const std::filesystem::path& module)
 {
-    return SharedLibrary::IfLoaded((ProgramDirectory() / fileName).string()).IsLoaded();
+    return SharedLibrary::IfLoaded(ProgramDirectory() / module).IsLoaded();
 }
 
 // How many pixels of the box `is` holds for.
@@ -43,16 +45,23 @@ int CountIn(const Rect& box, Predicate is)
 }
 
 // A module without every export stays loaded until Unload, and blocks
-// another load meanwhile.
+// another load meanwhile. A full path is found in a folder of any name, as a
+// player's may have one that the system's code page cannot spell.
 TEST(CardLibraryLoad, TellsTheOwnerWhatIsMissing)
 {
-    for (const auto& [module, text] : std::vector<std::pair<std::string, const char*>>{
-             {SharedLibraryFileName("cards32_nowhere"),
-              "Tumblewick could not find the file 'CARDS32.DLL' which should be in your Windows system folder "
-              "(e.g. C:\\Windows\\System).  Please locate the file, copy it to this folder, and try again."},
-             {kNoAnimateModule, "Tumblewick could not find all exports from the file 'CARDS32.DLL'.  Be sure you "
-                                "have the proper version of this file and try again."}}) {
-        const bool found = module == kNoAnimateModule;
+    const std::filesystem::path anyFolder = test::TestOutputPath("") / u8"Spiele Zo\u00EB";
+    std::filesystem::remove_all(anyFolder); // GCC 12's copy_file overwrites nothing on Windows
+    std::filesystem::create_directories(anyFolder);
+    std::filesystem::copy_file(ProgramDirectory() / kNoAnimateModule, anyFolder / kNoAnimateModule);
+    for (const std::filesystem::path& module : {std::filesystem::path(SharedLibraryFileName("cards32_nowhere")),
+                                                std::filesystem::path(kNoAnimateModule), anyFolder / kNoAnimateModule}) {
+        SCOPED_TRACE(module.string());
+        const bool found = module.filename() == kNoAnimateModule;
+        const char* const text = found ? "Tumblewick could not find all exports from the file 'CARDS32.DLL'.  Be sure "
+                                         "you have the proper version of this file and try again."
+                                       : "Tumblewick could not find the file 'CARDS32.DLL' which should be in your "
+                                         "Windows system folder (e.g. C:\\Windows\\System).  Please locate the "
+                                         "file, copy it to this folder, and try again.";
         test::FakeWindow owner;
         CardLibrary library(module);
         EXPECT_EQ(library.Load(owner), 0);
@@ -70,7 +79,7 @@ TEST(CardLibraryLoad, TellsTheOwnerWhatIsMissing)
 // calls can be read after the library under test has let go of it.
 TEST(CardLibraryUnload, TerminatesTheComponentOnceWhetherByUnloadOrDestructor)
 {
-    const SharedLibrary observer = SharedLibrary::Open((ProgramDirectory() / kNoAnimateModule).string());
+    const SharedLibrary observer = SharedLibrary::Open(ProgramDirectory() / kNoAnimateModule);
     const auto* termCalls = static_cast<const std::int32_t*>(observer.Symbol("fixtureTermCalls"));
     ASSERT_NE(termCalls, nullptr);
     const std::int32_t before = *termCalls;

@@ -108,9 +108,41 @@ std::vector<LONG> Placed(HWND dialog, int x, int y, int width, int height, bool 
     return edges;
 }
 
+// What of the control's text its own font would cut off, laid out as the
+// control draws it: a label wraps at word breaks, a check box or radio button
+// puts one line after its box (13 pixels at 96 DPI) and half a digit, a push
+// button centres one inside its frame. The face tells a missing font from a
+// control that is too small.
+std::string Clipping(const ControlTemplate& control, HWND item)
+{
+    RECT room{}, need{};
+    GetClientRect(item, &room);
+    const HDC dc = GetDC(item);
+    const HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(item, WM_GETFONT, 0, 0)));
+    INT digit = 0;
+    GetCharWidth32W(dc, L'0', L'0', &digit);
+    if (control.kind == ControlKind::CheckBox || control.kind == ControlKind::RadioButton) {
+        room.left += MulDiv(13, GetDeviceCaps(dc, LOGPIXELSX), 96) + digit / 2;
+    } else if (control.kind == ControlKind::PushButton) {
+        InflateRect(&room, -3, -3);
+    }
+    const std::wstring text = Wide(control.text);
+    need.right = room.right - room.left;
+    DrawTextW(dc, text.c_str(), -1, &need,
+              DT_CALCRECT | (control.kind == ControlKind::Label ? DT_WORDBREAK | DT_EXPANDTABS : DT_SINGLELINE));
+    wchar_t face[LF_FACESIZE]{};
+    GetTextFaceW(dc, LF_FACESIZE, face);
+    SelectObject(dc, previous);
+    ReleaseDC(item, dc);
+    const auto size = [](LONG width, LONG height) { return std::to_string(width) + "x" + std::to_string(height); };
+    const bool fits = need.right <= room.right - room.left && need.bottom <= room.bottom - room.top;
+    return text.empty() || fits ? "" : std::string(control.text) + " needs " + size(need.right, need.bottom) + " in "
+            + size(room.right - room.left, room.bottom - room.top) + " (" + Narrow(face) + ")";
+}
+
 // Every template builds into its controls in order, each of the system's
 // kind, style and text, where the dialog units put it, in the template's
-// font.
+// font, where every text shows whole.
 TEST(Win32Dialog, TemplatesBuildEveryControlAtItsDialogUnits)
 {
     for (const DialogTemplate& dialogTemplate : AllDialogTemplates()) {
@@ -148,6 +180,7 @@ TEST(Win32Dialog, TemplatesBuildEveryControlAtItsDialogUnits)
                           std::tuple(Placed(window, control.x, control.y, control.width, control.height, sizedBySystem),
                                      control.id & 0xFFFF, text, (control.style & DefaultButton) != 0,
                                      (control.style & ReadOnly) != 0, (control.style & TabStop) != 0));
+                EXPECT_EQ(Clipping(control, child), "");
                 child = GetWindow(child, GW_HWNDNEXT);
             }
             EXPECT_FALSE(child);
