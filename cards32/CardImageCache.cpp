@@ -35,14 +35,16 @@ std::size_t CardImageCache::size() const
     return images_.size();
 }
 
-} // namespace cards32
+namespace {
 
-namespace cards32 {
+// Made when the module is loaded and destroyed when it is unloaded, not on
+// first use: the guard of a function's static would have the threads library
+// linked into the Windows module set up a TLS index and a record of the
+// thread, which it never gives back, and a process has only 1,088 of them.
+CardImageCache cache;
 
-CardImageCache& sharedCache()
-{
-    static CardImageCache cache;
-    return cache;
-}
+} // namespace
+
+CardImageCache& sharedCache() { return cache; }
 
 } // namespace cards32

@@ -31,10 +31,6 @@ private:
     std::map<Key, std::shared_ptr<const SolidImage>> images_;
 };
 
-} // namespace cards32
-
-namespace cards32 {
-
 // The one cache behind the exported functions.
 CardImageCache& sharedCache();
 

@@ -11,19 +11,19 @@
 namespace cards32 {
 namespace {
 
+// Looked up each time an image is made, which is rare, rather than kept in a
+// function's static: its guard would leave state behind when the module is
+// unloaded (see sharedCache).
 std::span<const std::uint8_t> Archive()
 {
-    static const std::span<const std::uint8_t> archive = [] {
-        HMODULE self = nullptr;
-        GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                           reinterpret_cast<LPCWSTR>(&Archive), &self);
-        const HRSRC found = FindResourceW(self, L"CARDIMAGES", MAKEINTRESOURCEW(10)); // RT_RCDATA
-        const HGLOBAL loaded = found ? LoadResource(self, found) : nullptr;
-        const void* data = loaded ? LockResource(loaded) : nullptr;
-        return data ? std::span(static_cast<const std::uint8_t*>(data), SizeofResource(self, found))
-                    : std::span<const std::uint8_t>();
-    }();
-    return archive;
+    HMODULE self = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCWSTR>(&Archive), &self);
+    const HRSRC found = FindResourceW(self, L"CARDIMAGES", MAKEINTRESOURCEW(10)); // RT_RCDATA
+    const HGLOBAL loaded = found ? LoadResource(self, found) : nullptr;
+    const void* data = loaded ? LockResource(loaded) : nullptr;
+    return data ? std::span(static_cast<const std::uint8_t*>(data), SizeofResource(self, found))
+                : std::span<const std::uint8_t>();
 }
 
 } // namespace
