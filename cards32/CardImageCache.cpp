@@ -18,6 +18,10 @@ std::shared_ptr<const SolidImage> CardImageCache::image(ImageKind kind, int inde
     if (!rendered) {
         return nullptr;
     }
+    if (scale != scale_) {
+        images_.clear();
+        scale_ = scale;
+    }
     auto solid = std::make_shared<const SolidImage>(std::move(*rendered));
     images_.emplace(key, solid);
     return solid;

@@ -4,6 +4,7 @@
 
 #include <psapi.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
 #include <span>
@@ -27,8 +28,9 @@ std::uint64_t Hash(const std::vector<std::uint32_t>& pixels)
 
 // cards32.dll, loaded as the game loads it, exports the five entry points,
 // needs no DLL that Windows lacks, and draws every face, highlight and back
-// at scales 1 to 6 exactly as the Linux module does, corners showing the
-// background.
+// at scales 1 to 10 exactly as the Linux module does, corners showing the
+// background. Beyond the scales it carries it stretches its largest images,
+// up to the largest scale it draws.
 TEST(Cards32Dll, DrawsTheLinuxModulesPixelsAtEveryScale)
 {
     const auto loadedModules = [] {
@@ -57,7 +59,19 @@ TEST(Cards32Dll, DrawsTheLinuxModulesPixelsAtEveryScale)
         EXPECT_EQ(draw(&target, 0, 0, card, mode, 0), 1);
         EXPECT_EQ(Hash(pixels), expected) << "mode " << mode << ", card " << card << ", scale " << scale;
     }
-    EXPECT_EQ(compared, 6 * (52 + 52 + 16));
+    EXPECT_EQ(compared, 10 * (52 + 52 + 16));
+
+    for (const int beyond : {11, 12, CDT_MAX_SCALE + 1}) {
+        const int w = width * beyond, h = height * beyond, edge = CDT_CORNER * beyond;
+        std::vector<std::uint32_t> pixels(static_cast<std::size_t>(w * h), 0xFF336699u);
+        const CdtTarget target{pixels.data(), w, h, w, beyond};
+        const bool drawn = beyond <= CDT_MAX_SCALE;
+        EXPECT_EQ(draw(&target, 0, 0, 54, CDT_BACKS, 0), drawn) << beyond;
+        const auto covered = std::count_if(pixels.begin() + edge * w, pixels.end() - edge * w,
+                                           [](std::uint32_t p) { return p != 0xFF336699u; });
+        const std::ptrdiff_t band = drawn ? w * (h - 2 * edge) : 0; // all but the rows of the corners
+        EXPECT_EQ(std::pair(covered, pixels[0]), std::pair(band, 0xFF336699u)) << beyond;
+    }
     reinterpret_cast<void (*)()>(module.Symbol("cdtTerm"))();
 }
 
