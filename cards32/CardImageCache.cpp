@@ -18,6 +18,10 @@ std::shared_ptr<const SolidImage> CardImageCache::image(ImageKind kind, int inde
     if (!rendered) {
         return nullptr;
     }
+    if (scale != scale_) {
+        images_.clear();
+        scale_ = scale;
+    }
     auto solid = std::make_shared<const SolidImage>(std::move(*rendered));
     images_.emplace(key, solid);
     return solid;
@@ -35,14 +39,16 @@ std::size_t CardImageCache::size() const
     return images_.size();
 }
 
-} // namespace cards32
+namespace {
 
-namespace cards32 {
+// Made when the module is loaded and destroyed when it is unloaded, not on
+// first use: the guard of a function's static would have the threads library
+// linked into the Windows module set up a TLS index and a record of the
+// thread, which it never gives back, and a process has only 1,088 of them.
+CardImageCache cache;
 
-CardImageCache& sharedCache()
-{
-    static CardImageCache cache;
-    return cache;
-}
+} // namespace
+
+CardImageCache& sharedCache() { return cache; }
 
 } // namespace cards32

@@ -13,6 +13,11 @@ namespace cards32 {
 // Rendered card images, made on first use and kept until cleared. The game
 // draws the same few dozen images over and over, and rendering one costs far
 // more than copying it.
+//
+// Only the images of one scale are kept: a window draws at one scale, and a
+// window resized through every scale up to a large screen's would otherwise
+// hold hundreds of megabytes of images it no longer shows. Those of another
+// scale go when the first image of a new one is made.
 class CardImageCache {
 public:
     // The image, rendering it if needed; null when there is no such image.
@@ -28,12 +33,9 @@ private:
     using Key = std::tuple<ImageKind, int, int>;
 
     mutable std::mutex mutex_;
+    int scale_ = 0;
     std::map<Key, std::shared_ptr<const SolidImage>> images_;
 };
-
-} // namespace cards32
-
-namespace cards32 {
 
 // The one cache behind the exported functions.
 CardImageCache& sharedCache();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cards32/cards32.h"
+
 namespace cards32 {
 
 // Every card is drawn on this grid of logical pixels; all art below is laid
@@ -8,9 +10,8 @@ inline constexpr int kCardWidth = 71;
 inline constexpr int kCardHeight = 96;
 inline constexpr double kCornerRadius = 4.0;
 
-// Scales beyond this would ask for images of hundreds of megabytes; no screen
-// needs them, so they are refused rather than attempted.
-inline constexpr int kMaxScale = 8;
+// The largest scale drawn; cards32.h says why.
+inline constexpr int kMaxScale = CDT_MAX_SCALE;
 
 enum class Suit { Clubs = 0, Diamonds = 1, Hearts = 2, Spades = 3 };
 

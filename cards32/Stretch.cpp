@@ -1,5 +1,7 @@
 #include "cards32/Stretch.h"
 
+#include "cards32/CardMetrics.h"
+
 #include <algorithm>
 #include <array>
 
@@ -69,6 +71,24 @@ Image Stretched(const Image& source, int width, int height)
         }
     }
     return out;
+}
+
+Image StretchedCard(const Image& source, int scale)
+{
+    Image card = Stretched(source, kCardWidth * scale, kCardHeight * scale);
+    for (std::uint32_t& pixel : card.pixels) {
+        const std::uint32_t alpha = pixel >> 24;
+        if (alpha == 0 || alpha == 0xFF) {
+            continue;
+        }
+        // Premultiplied: a colour shown wholly is its channel over the alpha.
+        std::uint32_t solid = 0xFF000000u;
+        for (int c = 0; c < 3; ++c) {
+            solid |= channel(pixel, c) * 0xFF / alpha << (8 * c);
+        }
+        pixel = alpha < 0x80 ? 0 : solid;
+    }
+    return card;
 }
 
 } // namespace cards32

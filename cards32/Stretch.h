@@ -10,4 +10,9 @@ namespace cards32 {
 // partly covered rather than jagged.
 Image Stretched(const Image& source, int width, int height);
 
+// A card image made at one scale stretched to another, each edge pixel the
+// stretch leaves partly covered made wholly card or wholly clear again, as
+// every card image is (see RenderCardImage).
+Image StretchedCard(const Image& source, int scale);
+
 } // namespace cards32

@@ -27,7 +27,7 @@ typedef struct CdtTarget {
     int32_t width;    /* device pixels per row */
     int32_t height;   /* rows, in device pixels */
     int32_t stride;   /* distance in pixels (not bytes) from one row to the next */
-    int32_t scale;    /* device pixels per logical pixel, 1 or more */
+    int32_t scale;    /* device pixels per logical pixel, 1 to CDT_MAX_SCALE */
 } CdtTarget;
 
 /* Draw modes understood by cdtDraw. */
@@ -41,6 +41,12 @@ enum {
 /* Faces and backs are opaque but within CDT_CORNER logical pixels of each
  * corner, where they are rounded and leave the target showing through. */
 enum { CDT_CORNER = 4 };
+
+/* The largest scale drawn; a target of a larger one is refused, since its
+ * cards would take megabytes each. A maximised window on an 8K screen, the
+ * largest made, asks for 10 (its 4,320 rows over a playfield some 430 logical
+ * pixels high); only a window spread over several screens asks for more. */
+enum { CDT_MAX_SCALE = 12 };
 
 /* The first and last back design numbers. */
 enum { CDT_FIRST_BACK = 53, CDT_LAST_BACK = 68 };

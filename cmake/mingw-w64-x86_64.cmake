@@ -19,3 +19,5 @@ set(CMAKE_CROSSCOMPILING_EMULATOR /usr/lib/wine/wine64)
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
 set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static")
+# Libraries found by their find modules as well: Windows has none of their DLLs.
+set(ZLIB_USE_STATIC_LIBS ON)

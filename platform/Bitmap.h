@@ -15,6 +15,12 @@ namespace tw {
 // gives it four device pixels for every logical one. A new bitmap is black.
 class Bitmap {
 public:
+    // The finest scale a window's image is made at. A maximised window on an
+    // 8K screen asks for 10; a window spread over several screens beyond this
+    // is shown enlarged from it, rather than have every card image take
+    // megabytes. The card component draws at every scale up to it.
+    static constexpr int kMaxScale = 12;
+
     Bitmap(int width, int height, int scale = 1);
     ~Bitmap();
     Bitmap(Bitmap&& other) noexcept;

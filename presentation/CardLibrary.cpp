@@ -18,6 +18,8 @@ constexpr const char* kExportsMissing =
     "Tumblewick could not find all exports from the file 'CARDS32.DLL'.  Be sure you have the "
     "proper version of this file and try again.";
 
+static_assert(Bitmap::kMaxScale <= CDT_MAX_SCALE, "the card component draws on every window image");
+
 template <typename Function>
 Function Export(const SharedLibrary& module, const char* name)
 {

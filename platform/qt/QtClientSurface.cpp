@@ -13,7 +13,7 @@ namespace tw {
 
 int ImageScaleFor(qreal devicePixelRatio, qreal zoom)
 {
-    return std::max(1, static_cast<int>(std::ceil(devicePixelRatio * zoom - 1e-6)));
+    return std::clamp(static_cast<int>(std::ceil(devicePixelRatio * zoom - 1e-6)), 1, Bitmap::kMaxScale);
 }
 
 ClientGeometry ClientGeometryFor(QSize widget, QSize least)

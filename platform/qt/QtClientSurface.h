@@ -14,7 +14,8 @@ namespace tw {
 // the screen's ratio, rounded up to whole pixels so cards stay crisp. Where
 // the product is fractional, the image has a little more pixels than the
 // screen and is smoothed down by less than one. A little slack keeps
-// 2.0000001 at 2.
+// 2.0000001 at 2. Never above Bitmap::kMaxScale: beyond it the image is
+// smoothed up.
 int ImageScaleFor(qreal devicePixelRatio, qreal zoom);
 
 // Where the game's client area lies in the widget and how large it is shown.

@@ -64,7 +64,7 @@ ClientLayout ClientLayoutFor(Size client, Size least, double monitorScale)
     const Size size{logical(client.cx), std::min(least.cy, logical(client.cy))};
     const Point origin{static_cast<int>(std::lround((client.cx - size.cx * scale) / 2)),
                        static_cast<int>(std::lround((client.cy - size.cy * scale) / 2))};
-    return {scale, up(scale), size, origin};
+    return {scale, std::min(up(scale), Bitmap::kMaxScale), size, origin};
 }
 
 double Win32ClientSurface::MonitorScale() const

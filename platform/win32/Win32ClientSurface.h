@@ -15,7 +15,8 @@ struct ClientLayout {
     double devicePerLogical = 1;
     // Device pixels per logical pixel of the image: the above rounded up to
     // whole pixels, so cards stay crisp; where it is fractional, the image is
-    // smoothed down by less than one.
+    // smoothed down by less than one. Never above Bitmap::kMaxScale, where
+    // the image is smoothed up instead.
     int imageScale = 1;
     // The game's client area in logical pixels.
     Size logical;

@@ -333,9 +333,10 @@ TEST(Zoom, ShowsThePlayfieldAsLargeAsTheWidgetHoldsItAndCentred)
         }
     }
     // The image's pixels per logical pixel: whole, and no more than the
-    // zoomed screen needs rounded up.
+    // zoomed screen needs rounded up, nor than the largest scale.
     const struct { qreal ratio, zoom; int scale; } scales[] = {
         {1, 1, 1}, {2, 2, 4}, {2.0000001, 1, 2}, {1.25, 1, 2}, {1.5, 2, 3}, {1, 1.7, 2}, {1.25, 1.96, 3},
+        {2, 6.5, Bitmap::kMaxScale}, // spread over several screens, the image is enlarged
     };
     for (const auto& [ratio, zoom, scale] : scales) {
         EXPECT_EQ(ImageScaleFor(ratio, zoom), scale) << ratio << " at zoom " << zoom;
