@@ -2,14 +2,17 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <deque>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <tuple>
 
 #include "model/StackRow.h"
+#include "platform/DeviceContext.h"
 #include "platform/GuiSession.h"
 #include "platform/MessageLoop.h"
 #include "platform/win32/NativeWindow.h"
@@ -169,13 +172,16 @@ private:
 // level; the games between them are quick.
 TEST(LongSession, TwentyGamesThroughEveryMenuDialogAndZoom)
 {
-    Program program("50"); // the games with a level make a high score
+    Program program("50"); // the first game, which reaches a level, makes a high score
     RECT normal{};
     GetWindowRect(program.window, &normal);
+    int largestScale = 0; // of the client area's image
     const auto zoom = [&](double factor) {
-        return Step{"zoom", [=, &program] {
-            return SetWindowPos(program.window, nullptr, 0, 0, static_cast<int>((normal.right - normal.left) * factor),
-                                static_cast<int>((normal.bottom - normal.top) * factor), SWP_NOMOVE | SWP_NOZORDER);
+        return Step{"zoom", [=, &program, &largestScale] {
+            SetWindowPos(program.window, nullptr, 0, 0, static_cast<int>((normal.right - normal.left) * factor),
+                         static_cast<int>((normal.bottom - normal.top) * factor), SWP_NOMOVE | SWP_NOZORDER);
+            largestScale = std::max(largestScale, program.app.GetWindow()->ClientArea().Image().Scale());
+            return true;
         }};
     };
     const auto mark = [](const char* game) {
@@ -205,7 +211,9 @@ TEST(LongSession, TwentyGamesThroughEveryMenuDialogAndZoom)
     }
     session.push_back(program.Post(WM_CLOSE, 0));
     EXPECT_TRUE(program.Play(std::move(session), std::chrono::seconds(150)));
-    EXPECT_TRUE(program.levelPopups >= 2 && program.highScores >= 1 && program.playedOn >= 1);
+    EXPECT_TRUE(program.levelPopups >= 2 && program.highScores >= 1 && program.playedOn >= 1 && largestScale >= 2)
+        << program.levelPopups << " levels, " << program.highScores << " high scores, played on " << program.playedOn
+        << ", scale " << largestScale;
 }
 
 // A close that comes while one of the game's boxes is open (taskkill without
