@@ -4,7 +4,8 @@
 # object, the program held as many at its mark "last" as at its mark
 # "first". A mark is a line "gdi-budget mark <process id> <name>" on the
 # error output, which the trace shares, in order. The trace is large: it is
-# counted as it comes, never kept.
+# counted as it comes, never kept. With GDI_BUDGET_TABLE set it also prints
+# every kind with its two counts.
 fifo=$(mktemp -u) && mkfifo "$fifo" || exit 1
 trap 'rm -f "$fifo"' EXIT
 awk '
@@ -24,6 +25,7 @@ awk '
     !/:(trace|warn):gdi:/ { print > "/dev/stderr" }
     END {
         if (!marked["first"] || !marked["last"]) { print "gdi-budget: the program never reached both marks"; exit 1 }
+        for (kind in kinds) if (ENVIRON["GDI_BUDGET_TABLE"] != "") printf "gdi-budget: %s %d %d\n", kind, held["first", kind], held["last", kind]
         for (kind in kinds) if (held["last", kind] != held["first", kind]) {
             printf "gdi-budget: %s went from %d after the first game to %d after the last\n",
                 kind, held["first", kind], held["last", kind]
