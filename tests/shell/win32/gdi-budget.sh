@@ -27,8 +27,8 @@ awk '
         if (!marked["first"] || !marked["last"]) { print "gdi-budget: the program never reached both marks"; exit 1 }
         for (kind in kinds) if (ENVIRON["GDI_BUDGET_TABLE"] != "") printf "gdi-budget: %s %d %d\n", kind, held["first", kind], held["last", kind]
         for (kind in kinds) if (held["last", kind] != held["first", kind]) {
-            printf "gdi-budget: %s went from %d after the first game to %d after the last\n",
-                kind, held["first", kind], held["last", kind]
+            printf "gdi-budget: %s: %d after the first game, %d after the last (%+d)\n",
+                kind, held["first", kind], held["last", kind], held["last", kind] - held["first", kind]
             failed = 1
         }
         exit failed
