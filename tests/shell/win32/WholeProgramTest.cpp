@@ -56,7 +56,13 @@ bool Showing(std::wstring_view title)
     return box && GetWindowTextW(box, text, 64) == static_cast<int>(title.size()) && title == text;
 }
 constexpr const wchar_t* kLevelPopup = L""; // the one box without a title
-Step Click(int button) { return {"click", [=] { return PostMessageW(GetDlgItem(OpenBox(), button), BM_CLICK, 0, 0); }}; }
+Step Click(int button)
+{
+    return {"click", [=] {
+        const HWND item = GetDlgItem(OpenBox(), button);
+        return item && PostMessageW(item, BM_CLICK, 0, 0);
+    }};
+}
 // The box with this title, once open, answered with one of its buttons.
 Step Answer(const wchar_t* title, int button)
 {
@@ -95,7 +101,8 @@ public:
 
     Step Post(UINT message, WPARAM wParam, LPARAM lParam = 0) const
     {
-        return {"message " + std::to_string(message), [=, this] { return PostMessageW(window, message, wParam, lParam); }};
+        return {"message " + std::to_string(message),
+                [=, this] { return PostMessageW(window, message, wParam, lParam); }};
     }
     Step Press(UINT key) const { return Post(WM_KEYDOWN, key, 1); }
     Step Choose(int command) const { return Post(WM_COMMAND, command); }
@@ -117,7 +124,8 @@ public:
                 target = row.CardCount(column) < row.CardCount(target) ? column : target;
             }
             const int column = board.GetColumn();
-            return !PostMessageW(window, WM_KEYDOWN, target < column ? VK_LEFT : target > column ? VK_RIGHT : VK_DOWN, 1);
+            const UINT key = target < column ? VK_LEFT : target > column ? VK_RIGHT : VK_DOWN;
+            return !PostMessageW(window, WM_KEYDOWN, key, 1);
         }};
     }
     // The end of a game, answered by a player who always plays on and signs
@@ -153,8 +161,8 @@ public:
 private:
     static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
     {
-        if (!queue.empty() && std::chrono::steady_clock::now() > deadline) {
-            ADD_FAILURE() << "stalled at: " << queue.front().what;
+        if (std::chrono::steady_clock::now() > deadline) {
+            ADD_FAILURE() << "stalled at: " << (queue.empty() ? "the end, the window still open" : queue.front().what);
             PostQuitMessage(1);
         } else if (!queue.empty() && queue.front().done()) {
             queue.pop_front();
@@ -186,7 +194,8 @@ TEST(LongSession, TwentyGamesThroughEveryMenuDialogAndZoom)
     };
     const auto mark = [](const char* game) {
         return Step{"mark", [game] {
-            return std::fprintf(stderr, "gdi-budget mark %04lx %s\n", GetCurrentProcessId(), game) > 0 && !std::fflush(stderr);
+            const bool written = std::fprintf(stderr, "gdi-budget mark %04lx %s\n", GetCurrentProcessId(), game) > 0;
+            return written && !std::fflush(stderr);
         }};
     };
     const Steps tour{
@@ -224,7 +233,7 @@ TEST(ClosingDuringABox, WaitsForTheBoardOperationThenClosesAndSaves)
 {
     // Played evenly or not until the first box, the box the close comes in
     // and the button that answers it (0: it closes itself).
-    struct Case { const char* lowestHighScore; bool evenly; const wchar_t* first; const wchar_t* box; int answer; };
+    struct Case { const char* lowestHighScore; bool evenly; const wchar_t *first, *box; int answer; };
     const Case cases[] = {
         {"1000000", false, L"Game Over", L"Game Over", IDYES},
         {"0", false, L"Game Over", L"High Score List", IDOK}, // after the congratulations
@@ -236,7 +245,7 @@ TEST(ClosingDuringABox, WaitsForTheBoardOperationThenClosesAndSaves)
         SetWindowPos(program.window, nullptr, 21, 34, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
         const Rect placed = program.app.GetWindow()->GetPlacement().normal;
         Steps steps{program.PlayUntil(each.evenly, each.first)};
-        steps.insert(steps.end(), each.box != each.first ? 1 : 0, Answer(each.first, IDOK));
+        steps.insert(steps.end(), std::wstring_view(each.box) != each.first ? 1 : 0, Answer(each.first, IDOK));
         steps.push_back({"close", [&] { return Showing(each.box) && PostMessageW(program.window, WM_CLOSE, 0, 0); }});
         steps.insert(steps.end(), 5, {"a tick later", [&] {
             EXPECT_TRUE(Showing(each.box) && IsWindow(program.window) && program.app.GetBoard());
