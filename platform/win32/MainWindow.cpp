@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <optional>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "platform/DeviceContext.h"
@@ -180,9 +182,12 @@ public:
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 private:
-    LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+    // Null for what the window leaves to the system's default handling.
+    std::optional<LRESULT> Handle(UINT message, WPARAM wParam, LPARAM lParam);
     // The handler, or null once it has heard its last message.
     WindowHandler* Live() { return destroyed ? nullptr : &handler; }
+    // Tells the handler, then destroys the window.
+    void Close();
     bool Erase();
     void Paint();
     // Erases and paints the image whole, then shows it at once.
@@ -202,6 +207,12 @@ private:
     bool menuLoop = false;
     bool inMenu = false;
     bool painting = false;
+    // How many of the window's messages the program is handling now: a box
+    // or dialog that it opens runs a message loop inside that handling.
+    int handling = 0;
+    // A close that came while the program was handling another message,
+    // done once that handling has returned.
+    bool closeWaits = false;
 };
 
 Win32MainWindow::Win32MainWindow(const Creation& creation, WindowHandler& handler) : handler(handler)
@@ -262,10 +273,19 @@ LRESULT CALLBACK Win32MainWindow::Procedure(HWND window, UINT message, WPARAM wP
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
     auto* self = reinterpret_cast<Win32MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    return self ? self->Handle(message, wParam, lParam) : DefWindowProcW(window, message, wParam, lParam);
+    if (!self) {
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    ++self->handling;
+    const std::optional<LRESULT> result = self->Handle(message, wParam, lParam);
+    --self->handling;
+    if (self->handling == 0 && std::exchange(self->closeWaits, false)) {
+        self->Close();
+    }
+    return result ? *result : DefWindowProcW(window, message, wParam, lParam);
 }
 
-LRESULT Win32MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
+std::optional<LRESULT> Win32MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
 {
     WindowHandler* target = Live();
     switch (message) {
@@ -289,10 +309,14 @@ LRESULT Win32MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
         }
         break;
     case WM_CLOSE:
-        if (target) {
-            target->OnClose();
+        // Within another message's handling a box or dialog of the game is
+        // open, and the operation that opened it still uses the game (as
+        // taskkill without /F closes a program): the close waits for it.
+        if (handling > 1) {
+            closeWaits = true;
+        } else {
+            Close();
         }
-        Destroy();
         return 0;
     case WM_ENDSESSION:
         if (target) {
@@ -366,7 +390,15 @@ LRESULT Win32MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
     default:
         break;
     }
-    return DefWindowProcW(window, message, wParam, lParam);
+    return std::nullopt;
+}
+
+void Win32MainWindow::Close()
+{
+    if (WindowHandler* target = Live()) {
+        target->OnClose();
+    }
+    Destroy();
 }
 
 bool Win32MainWindow::Erase()
