@@ -274,7 +274,7 @@ TEST(DeckReinsert, AFullOrEndedPileTakesNothingAndNoSwapReachesPastIt)
         const CardCode x = full.back() == Code("QH") ? Code("JC") : Code("QH");
         deck.Sprite().SetCard(std::make_unique<Card>(x));
         deck.Swap();
-        EXPECT_EQ(Falling(deck), mode == 2 ? Companion(x) : full.back()) << mode;
+        EXPECT_EQ(std::pair(Falling(deck), deck.RemainingCount()), std::pair(mode == 2 ? Companion(x) : full.back(), 104)) << mode;
     }
     // Out-of-range tops are brought inside; an ended pile takes nothing back
     // and its next deal starts afresh with a whole deck.
