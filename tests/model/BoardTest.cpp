@@ -10,7 +10,7 @@
 #include "model/Board.h"
 #include "model/Random.h"
 #include "model/StackRow.h"
-#include "support/DeckBuilders.h"
+#include "support/CardBuilders.h"
 #include "support/FakeBoardHost.h"
 #include "support/SettingsScope.h"
 #include "support/TestOutput.h"

@@ -18,7 +18,6 @@
 #include "model/Deck.h"
 #include "model/Random.h"
 #include "support/CardBuilders.h"
-#include "support/DeckBuilders.h"
 #include "support/SettingsScope.h"
 
 namespace tw {
