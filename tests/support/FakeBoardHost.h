@@ -44,8 +44,7 @@ public:
     // Starts a game the way a new game does: make the board, then paint.
     Board& NewBoard(std::unique_ptr<Deck> deck = nullptr)
     {
-        ownBoard = deck ? std::make_unique<Board>(*this, std::move(deck)) : std::make_unique<Board>(*this);
-        board = ownBoard.get();
+        board = deck ? std::make_unique<Board>(*this, std::move(deck)) : std::make_unique<Board>(*this);
         PaintWindow();
         return *board;
     }
@@ -53,10 +52,7 @@ public:
     std::vector<int> sleeps;
     std::vector<int> gameOverReasons;
     int levelAdvances = 0;
-    Board* board = nullptr;
-
-private:
-    std::unique_ptr<Board> ownBoard;
+    std::unique_ptr<Board> board;
 };
 
 } // namespace tw::test
