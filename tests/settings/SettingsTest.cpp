@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cstdint>
 #include <functional>
 
@@ -22,9 +21,7 @@ namespace tw {
 namespace {
 
 using O = OptionsDialog;
-using test::FakeDialog;
-
-auto Fields(const Settings& s) { return std::bit_cast<std::array<std::int32_t, sizeof s / 4>>(s); }
+using test::FakeDialog, test::Fields;
 
 FakeDialog Fake(int templateId) { return FakeDialog(*FindDialogTemplate(templateId)); }
 
