@@ -42,11 +42,7 @@ std::int32_t Number(std::string_view name) { return ReadRegistryDword(User, Key,
 
 auto Text(std::string_view name, std::size_t bufferSize = 64) { return test::StoredText(Key, name, bufferSize); }
 
-unsigned Mode(const fs::path& path)
-{
-    struct stat info {};
-    return stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
-}
+unsigned Mode(const fs::path& path) { return static_cast<unsigned>(fs::status(path).permissions() & fs::perms::mask); }
 
 TEST(PerUserStore, ValuesKeepTypeLengthAndKeyWhateverTheCaseOfTheirNames)
 {
@@ -112,11 +108,9 @@ pid_t StartSaving(std::int32_t first, std::int32_t last, int report = -1)
 {
     const pid_t child = fork();
     for (std::int32_t k = first; child == 0; ++k) {
-        if (!test::Save(k) || (report >= 0 && write(report, &k, sizeof k) != sizeof k)) {
-            _exit(1);
-        }
-        if (k == last) {
-            _exit(0);
+        const bool saved = test::Save(k) && (report < 0 || write(report, &k, sizeof k) == sizeof k);
+        if (!saved || k == last) {
+            _exit(saved ? 0 : 1);
         }
     }
     return child;
