@@ -47,17 +47,6 @@ protected:
     QMainWindow* Widget() { return MainWindowWidget(*window); }
     QWidget* Client() { return ClientAreaWidget(*window); }
     QMenu* Popup(int index) { return Widget()->menuBar()->actions().at(index)->menu(); }
-    // Which logical pixels of the client area, shown as `shown` says, are red
-    // and which blue on the screen; on the offscreen platform the screen is
-    // the window's backing store.
-    void ExpectRedOnScreen(const ClientGeometry& shown, std::initializer_list<std::tuple<qreal, qreal, bool>> pixels)
-    {
-        const QImage shot = Widget()->screen()->grabWindow(Widget()->winId()).toImage();
-        for (const auto& [x, y, red] : pixels) {
-            const QPoint at = (QPointF(shown.origin) + QPointF(x, y) * shown.zoom).toPoint();
-            EXPECT_EQ(shot.pixelColor(Client()->mapTo(Widget(), at)), red ? Qt::red : Qt::blue) << x << "," << y;
-        }
-    }
 
     test::RecordingWindowHandler handler;
     std::unique_ptr<MainWindow> window;
@@ -255,9 +244,6 @@ TEST_F(MainWindowTest, ClientAreaIsPaintedAndPresentedAtOnceAndZoomedOnceThePlay
     EXPECT_EQ(handler.Take(), painted(larger));
 
     ASSERT_TRUE(QTest::qWaitForWindowExposed(Widget()));
-    ClientDC(window->ClientArea()).FillRect(Rect::FromSize(10, 10, 20, 20), Rgb(255, 0, 0));
-    ExpectRedOnScreen({}, {{10, 10, true}, {29, 29, true}, {30, 30, false}});
-
     window->SetMinimumClientSize({300, 200});
     Widget()->resize(660, 700);
     const ClientGeometry zoomed = ClientGeometryFor(Client()->size(), {300, 200});
@@ -265,9 +251,16 @@ TEST_F(MainWindowTest, ClientAreaIsPaintedAndPresentedAtOnceAndZoomedOnceThePlay
     EXPECT_EQ(window->GetClientRect(), Rect::FromSize(0, 0, zoomed.logical.width(), 200));
     EXPECT_EQ(image->Scale(), 3);
     ClientDC(window->ClientArea()).FillRect(Rect::FromSize(10, 10, 5, 5), Rgb(255, 0, 0));
+    // Which logical pixels are red and which blue on the screen, which on the
+    // offscreen platform is the window's backing store.
+    const QImage shot = Widget()->screen()->grabWindow(Widget()->winId()).toImage();
     const qreal band = zoomed.origin.y() / 2.0 / zoomed.zoom; // halfway into a band, in logical pixels
-    ExpectRedOnScreen(zoomed, {{10.5, 10.5, true}, {14.5, 14.5, true}, {16, 16, false}, {10.5, -band, false},
-                               {10.5, 200 + band, false}});
+    const std::tuple<qreal, qreal, bool> pixels[] = {
+        {10.5, 10.5, true}, {14.5, 14.5, true}, {16, 16, false}, {10.5, -band, false}, {10.5, 200 + band, false}};
+    for (const auto& [x, y, red] : pixels) {
+        const QPoint at = (QPointF(zoomed.origin) + QPointF(x, y) * zoomed.zoom).toPoint();
+        EXPECT_EQ(shot.pixelColor(Client()->mapTo(Widget(), at)), red ? Qt::red : Qt::blue) << x << "," << y;
+    }
 }
 
 // The window stands on the screen by its frame rectangle, reads it back, and
@@ -323,7 +316,6 @@ TEST(Zoom, ShowsThePlayfieldAsLargeAsTheWidgetHoldsItAndCentred)
             const auto [zoom, logical, origin] = ClientGeometryFor({width, height}, least);
             const QSizeF shown = QSizeF(least) * zoom;
             SCOPED_TRACE(testing::Message() << width << "x" << height);
-            ASSERT_GE(zoom, 1);
             ASSERT_TRUE(shown.width() <= width + 1e-6 && shown.height() <= height + 1e-6);
             ASSERT_TRUE(shown.width() > width - 1 || shown.height() > height - 1);
             ASSERT_NEAR(origin.x() + logical.width() * zoom / 2, width / 2.0, 1);
