@@ -19,7 +19,7 @@
 namespace tw {
 namespace {
 
-using Commands = std::vector<std::string>;
+using Heard = std::vector<std::string>;
 
 // Writes down every command and tick; OK and Cancel end the dialog unless
 // told otherwise. `whileOpen` runs inside the dialog's loop, once it shows.
@@ -32,25 +32,26 @@ struct ScriptedHandler : DialogHandler {
     }
     bool OnCommand(Dialog& dialog, int id) override
     {
-        commands.push_back(std::to_string(id) + (dialog.IsChecked(id) ? "+" : ""));
+        heard.push_back(std::to_string(id) + (dialog.IsChecked(id) ? "+" : ""));
         if (endOnOkCancel && (id == IdOk || id == IdCancel)) {
             dialog.EndDialog(id);
         }
         return true;
     }
+    // The tick is written down after its posts, which a posted command that
+    // did not wait would come before.
     bool OnTimer(Dialog& dialog, int id) override
     {
-        ticks.push_back(id);
         dialog.KillTimer(id);
         dialog.PostCommand(41);
         dialog.PostCommand(IdOk);
+        heard.push_back("tick " + std::to_string(id));
         return true;
     }
 
     std::function<void(Dialog&)> onInit = [](Dialog&) {}, whileOpen = [](Dialog&) {};
     bool endOnOkCancel = true;
-    Commands commands;
-    std::vector<int> ticks;
+    Heard heard;
 };
 
 const DialogTemplate& Template(int id) { return *FindDialogTemplate(id); }
@@ -127,7 +128,7 @@ TEST(DialogEngine, TemplatesBuildAtTheirDialogUnitsAndEveryTextFits)
 TEST(DialogEngine, EnterEscAndTheCloseBoxBecomeOkAndCancel)
 {
     // Focus -1, no item: where the dialog put it; key 0: the close box.
-    struct Case { int dialog, focus, key; Commands commands; bool staysOpen = false, handlerEnds = true; };
+    struct Case { int dialog, focus, key; Heard heard; bool staysOpen = false, handlerEnds = true; };
     const Case cases[] = {
         {WelcomeDialogId, -1, Qt::Key_Return, {"1"}},             {WelcomeDialogId, -1, Qt::Key_Escape, {"2"}},
         {WelcomeDialogId, -1, 0, {"2"}},                          {OptionsDialogId, 1055, Qt::Key_Enter, {"1"}},
@@ -146,7 +147,7 @@ TEST(DialogEngine, EnterEscAndTheCloseBoxBecomeOkAndCancel)
             dialog.EndDialog(5);
         };
         RunModalDialog(Template(c.dialog), handler, nullptr);
-        EXPECT_EQ(std::pair(handler.commands, open), std::pair(c.commands, c.staysOpen)) << c.dialog;
+        EXPECT_EQ(std::pair(handler.heard, open), std::pair(c.heard, c.staysOpen)) << c.dialog;
     }
 }
 
@@ -171,7 +172,7 @@ TEST(DialogEngine, MnemonicsAndClicksSetButtonsBeforeTheHandlerHears)
         Press(dialog, Qt::Key_Escape);
     };
     EXPECT_EQ(RunModalDialog(Template(OptionsDialogId), handler, nullptr), IdCancel);
-    EXPECT_EQ(handler.commands, (Commands{"1055+", "1055", "1011+", "1010+", "1038", "1055+", "2"}));
+    EXPECT_EQ(handler.heard, (Heard{"1055+", "1055", "1011+", "1010+", "1038", "1055+", "2"}));
 }
 
 // A timer ticks until killed and never after the dialog ends; posted commands
@@ -187,8 +188,7 @@ TEST(DialogEngine, TimersPostedCommandsAndDialogsThatNeverShow)
     };
     EXPECT_EQ(RunModalDialog(Template(AboutDialogId), handler, nullptr), IdOk);
     QTest::qWait(100);
-    EXPECT_EQ(handler.ticks, (std::vector<int>{4}));
-    EXPECT_EQ(handler.commands, (Commands{"40", "41", "1"}));
+    EXPECT_EQ(handler.heard, (Heard{"40", "tick 4", "41", "1"}));
 
     const ControlTemplate missingIcon[] = {{ControlKind::Icon, -1, {}, 0, 0, 20, 20, StyleNone, 4242}};
     const DialogTemplate broken{1, "Broken", 100, 50, WithCaption, "MS Sans Serif", 8, missingIcon};
