@@ -19,7 +19,7 @@
 namespace tw {
 namespace {
 
-using Commands = std::vector<std::string>;
+using Heard = std::vector<std::string>;
 
 // Writes down every command and tick; OK and Cancel end the dialog unless
 // told otherwise. `whileOpen` runs inside the dialog's loop, once it shows.
@@ -32,25 +32,26 @@ struct ScriptedHandler : DialogHandler {
     }
     bool OnCommand(Dialog& dialog, int id) override
     {
-        commands.push_back(std::to_string(id) + (dialog.IsChecked(id) ? "+" : ""));
+        heard.push_back(std::to_string(id) + (dialog.IsChecked(id) ? "+" : ""));
         if (endOnOkCancel && (id == IdOk || id == IdCancel)) {
             dialog.EndDialog(id);
         }
         return true;
     }
+    // The tick is written down after its posts, which a posted command that
+    // did not wait would come before.
     bool OnTimer(Dialog& dialog, int id) override
     {
-        ticks.push_back(id);
         dialog.KillTimer(id);
         dialog.PostCommand(41);
         dialog.PostCommand(IdOk);
+        heard.push_back("tick " + std::to_string(id));
         return true;
     }
 
     std::function<void(Dialog&)> onInit = [](Dialog&) {}, whileOpen = [](Dialog&) {};
     bool endOnOkCancel = true;
-    Commands commands;
-    std::vector<int> ticks;
+    Heard heard;
 };
 
 const DialogTemplate& Template(int id) { return *FindDialogTemplate(id); }
@@ -87,7 +88,7 @@ std::string Clipping(const ControlTemplate& control, QWidget& widget)
 }
 
 // Every template builds with its texts where the dialog units put them, and
-// every text shows whole.
+// every text shows whole; a read-only box keeps its text.
 TEST(DialogEngine, TemplatesBuildAtTheirDialogUnitsAndEveryTextFits)
 {
     for (const DialogTemplate& dialogTemplate : AllDialogTemplates()) {
@@ -111,6 +112,9 @@ TEST(DialogEngine, TemplatesBuildAtTheirDialogUnitsAndEveryTextFits)
                     box.setSize({32, 32}); // an icon control takes its icon's size
                 }
                 EXPECT_EQ(widget.geometry(), box) << control.text;
+                if (control.style & ReadOnly) {
+                    QTest::keyClicks(&widget, "ab");
+                }
                 EXPECT_TRUE(control.id == -1 || dialog.GetItemText(control.id) == control.text) << control.text;
                 EXPECT_EQ(Clipping(control, widget), "");
             }
@@ -120,27 +124,30 @@ TEST(DialogEngine, TemplatesBuildAtTheirDialogUnitsAndEveryTextFits)
     }
 }
 
+// Only the handler ends the dialog: one that leaves Cancel alone keeps it open.
 TEST(DialogEngine, EnterEscAndTheCloseBoxBecomeOkAndCancel)
 {
     // Focus -1, no item: where the dialog put it; key 0: the close box.
-    struct Case { int dialog, focus, key; Commands commands; };
+    struct Case { int dialog, focus, key; Heard heard; bool staysOpen = false, handlerEnds = true; };
     const Case cases[] = {
-        {WelcomeDialogId, -1, Qt::Key_Return, {"1"}},           {WelcomeDialogId, -1, Qt::Key_Escape, {"2"}},
-        {WelcomeDialogId, -1, 0, {"2"}},                        {OptionsDialogId, 1055, Qt::Key_Enter, {"1"}},
-        {OptionsDialogId, 1038, Qt::Key_Return, {"1038", "2"}}, // a focused button presses itself
-        {LevelAdvanceDialogId, -1, Qt::Key_Escape, {"2"}},      // no buttons at all
+        {WelcomeDialogId, -1, Qt::Key_Return, {"1"}},             {WelcomeDialogId, -1, Qt::Key_Escape, {"2"}},
+        {WelcomeDialogId, -1, 0, {"2"}},                          {OptionsDialogId, 1055, Qt::Key_Enter, {"1"}},
+        {OptionsDialogId, 1038, Qt::Key_Return, {"1038"}, true},  // a focused button presses itself
+        {LevelAdvanceDialogId, -1, Qt::Key_Escape, {"2"}},        // no buttons at all
+        {HighScoreDialogId, -1, Qt::Key_Escape, {"2"}, true, false}, {HighScoreDialogId, -1, 0, {"2"}, true, false},
     };
     for (const Case& c : cases) {
         ScriptedHandler handler;
+        handler.endOnOkCancel = c.handlerEnds;
+        bool open = false;
         handler.whileOpen = [&](Dialog& dialog) {
             dialog.SetFocus(c.focus);
             c.key ? Press(dialog, c.key) : void(DialogWidget(dialog)->close());
-            if (DialogWidget(dialog)->isVisible()) {
-                Press(dialog, Qt::Key_Escape);
-            }
+            open = DialogWidget(dialog)->isVisible();
+            dialog.EndDialog(5);
         };
         RunModalDialog(Template(c.dialog), handler, nullptr);
-        EXPECT_EQ(handler.commands, c.commands) << c.dialog;
+        EXPECT_EQ(std::pair(handler.heard, open), std::pair(c.heard, c.staysOpen)) << c.dialog;
     }
 }
 
@@ -165,25 +172,7 @@ TEST(DialogEngine, MnemonicsAndClicksSetButtonsBeforeTheHandlerHears)
         Press(dialog, Qt::Key_Escape);
     };
     EXPECT_EQ(RunModalDialog(Template(OptionsDialogId), handler, nullptr), IdCancel);
-    EXPECT_EQ(handler.commands, (Commands{"1055+", "1055", "1011+", "1010+", "1038", "1055+", "2"}));
-}
-
-// A handler that leaves Cancel alone keeps its dialog open, and a read-only
-// box takes nothing.
-TEST(DialogEngine, UnhandledCancelKeepsTheDialogAndReadOnlyBoxesTakeNothing)
-{
-    ScriptedHandler handler;
-    handler.endOnOkCancel = false;
-    handler.whileOpen = [&](Dialog& dialog) {
-        Press(dialog, Qt::Key_Escape);
-        DialogWidget(dialog)->close();
-        EXPECT_TRUE(DialogWidget(dialog)->isVisible());
-        QTest::keyClicks(DialogItemWidget(dialog, 1012), "ab");
-        EXPECT_EQ(dialog.GetItemText(1012), "");
-        dialog.EndDialog(5);
-    };
-    EXPECT_EQ(RunModalDialog(Template(HighScoreDialogId), handler, nullptr), 5);
-    EXPECT_EQ(handler.commands, (Commands{"2", "2"}));
+    EXPECT_EQ(handler.heard, (Heard{"1055+", "1055", "1011+", "1010+", "1038", "1055+", "2"}));
 }
 
 // A timer ticks until killed and never after the dialog ends; posted commands
@@ -199,8 +188,7 @@ TEST(DialogEngine, TimersPostedCommandsAndDialogsThatNeverShow)
     };
     EXPECT_EQ(RunModalDialog(Template(AboutDialogId), handler, nullptr), IdOk);
     QTest::qWait(100);
-    EXPECT_EQ(handler.ticks, (std::vector<int>{4}));
-    EXPECT_EQ(handler.commands, (Commands{"40", "41", "1"}));
+    EXPECT_EQ(handler.heard, (Heard{"40", "tick 4", "41", "1"}));
 
     const ControlTemplate missingIcon[] = {{ControlKind::Icon, -1, {}, 0, 0, 20, 20, StyleNone, 4242}};
     const DialogTemplate broken{1, "Broken", 100, 50, WithCaption, "MS Sans Serif", 8, missingIcon};

@@ -28,25 +28,26 @@ protected:
     }
     void TearDown() override { fs::remove_all(folder); }
 
-    // The opener notes what it was given, each run in a file of its own that
-    // appears whole, then behaves as `then` says.
-    void InstallOpener(const std::string& then)
+    // The opener notes what it was given in a file that appears whole, then
+    // behaves as `then` says; without `then` there is no opener.
+    void InstallOpener(const char* then)
     {
-        ++run;
-        const fs::path opener = bin / "xdg-open";
-        std::ofstream(opener) << "#!/bin/sh\nnote() { printf '%s' \"$2\" > \"$1.new\"; /bin/mv \"$1.new\" \"$1\"; }\n"
-                              << "note '" << Noted("given") << "' \"$1\"\n" << then << "\n";
-        fs::permissions(opener, fs::perms::owner_all);
+        fs::remove(xdgOpen);
+        fs::remove(given);
+        if (then != nullptr) {
+            std::ofstream(xdgOpen) << "#!/bin/sh\ncd '" << folder.string() << "'\n"
+                                   << "printf '%s' \"$1\" > given.new; /bin/mv given.new given\n" << then << "\n";
+            fs::permissions(xdgOpen, fs::perms::owner_all);
+        }
     }
-    // What this run's opener noted; it may not have got that far yet when
-    // it is still running.
-    std::string Noted(const std::string& what) const { return (folder / (what + std::to_string(run))).string(); }
-    std::string Read(const std::string& what) const
+    // What the opener noted; it may not have got that far yet when it is
+    // still running.
+    std::string Given() const
     {
-        for (int waited = 0; !fs::exists(Noted(what)) && waited < 2000; ++waited) {
+        for (int waited = 0; !fs::exists(given) && waited < 2000; ++waited) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
-        std::ifstream file(Noted(what));
+        std::ifstream file(given);
         return {std::istreambuf_iterator<char>(file), {}};
     }
 
@@ -54,7 +55,7 @@ protected:
         std::string pattern = (fs::path(testing::TempDir()) / "documents-XXXXXX").string();
         return fs::path(mkdtemp(pattern.data()));
     }();
-    const fs::path bin = folder / "bin";
+    const fs::path bin = folder / "bin", xdgOpen = bin / "xdg-open", given = folder / "given";
     const fs::path help = folder / "PresentHelp.htm";
     // A browser in front of xdg-open, until the test's folder goes (or a minute
     // has passed, should the test never get that far).
@@ -63,7 +64,6 @@ protected:
     const std::string fix = " Installing a web browser and the xdg-utils package may fix this.";
     const std::string noProgramForHelp = "There is no program set up to open PresentHelp.htm." + fix;
     const std::string noProgramForWeb = "There is no program set up to open web pages, so " + web + " could not be opened." + fix;
-    int run = 0;
 };
 
 // An opener that is missing or gives up (xdg-open without a browser says "no
@@ -84,16 +84,13 @@ TEST_F(DocumentsTest, AnOpenerThatFinishesWellOrKeepsRunningOpensAndAnyOtherIsEx
     };
     for (const auto& [opener, target, expected] : cases) {
         SCOPED_TRACE(target + " with " + (opener ? opener : "no opener"));
-        fs::remove(bin / "xdg-open");
-        if (opener != nullptr) {
-            InstallOpener(opener);
-        }
+        InstallOpener(opener);
         std::string error = opened;
         EXPECT_EQ(OpenDocument(target, error), expected == opened);
         EXPECT_EQ(error, expected);
         EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1) << "a child is left behind";
         if (expected == opened) {
-            EXPECT_EQ(Read("given"), target);
+            EXPECT_EQ(Given(), target);
         }
     }
 }
