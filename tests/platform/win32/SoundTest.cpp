@@ -260,8 +260,6 @@ TEST(WaveOutTone, CostsNothingOnceRested)
     // A second of silence, what the device held of it, and its closing.
     std::this_thread::sleep_for(milliseconds(1800));
     const double rested = IdleCpuMilliseconds();
-    RecordProperty("IdleCpuMillisecondsIn2Seconds",
-                   std::to_string(rested) + " (without a device " + std::to_string(without) + ")");
     EXPECT_LE(rested, without + 10.0) << "without a device " << without;
 }
 
