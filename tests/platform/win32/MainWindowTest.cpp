@@ -165,11 +165,12 @@ TEST_F(Win32MainWindowTest, TellsFocusMenuSessionsAndTimerTicks)
 
     window->SetTimer(5, 10);
     Settle(100);
-    window->KillTimer(5);
-    Settle(50);
     const Log ticks = handler.Take();
     EXPECT_GE(ticks.size(), 3u);
     EXPECT_EQ(ticks, Log(ticks.size(), "timer 5"));
+    window->KillTimer(5);
+    Settle(50);
+    EXPECT_EQ(handler.Take(), Log{}) << "ticks after the timer was killed";
 }
 
 // Closing tells the handler first, then destroys; Destroy alone does not ask.

@@ -260,8 +260,6 @@ TEST(WaveOutTone, CostsNothingOnceRested)
     // A second of silence, what the device held of it, and its closing.
     std::this_thread::sleep_for(milliseconds(1800));
     const double rested = IdleCpuMilliseconds();
-    RecordProperty("IdleCpuMillisecondsIn2Seconds",
-                   std::to_string(rested) + " (without a device " + std::to_string(without) + ")");
     EXPECT_LE(rested, without + 10.0) << "without a device " << without;
 }
 
@@ -294,7 +292,6 @@ TEST(MciSequencer, OpensSongsOnlyAndAnswersForOpenOnesOnly)
     const struct { const char* what; std::optional<std::string> contents; int opened; } cases[] = {
         {"missing", std::nullopt, SequencerFileNotFound},
         {"not a song", "not a song at all", SequencerFileNotFound},
-        {"a header cut off", kSong.substr(0, 10), SequencerFileNotFound},
         {"a track cut off", kSong.substr(0, 29), SequencerOk},
         {"a song", kSong, SequencerOk},
     };
@@ -319,9 +316,10 @@ TEST(MciSequencer, OpensSongsOnlyAndAnswersForOpenOnesOnly)
 // Wine has no MIDI device here, so its own notifications never come: the
 // test posts them, as MCI would, to the sequencer's window. A song's end or
 // failure counts, the first of them only; what the game's own stop or a new
-// play brings (aborted, superseded) does not, nor anything said of a song
-// that is closed, even before it was. The handler may close the song and
-// start the next, as the music does, and the next may get the closed id.
+// play brings (aborted, superseded) does not, nor anything said of a closed
+// song. The handler may close the song and start the next, as the music
+// does, and the next may get the closed id: what waited for the closed song
+// must not reach it.
 TEST(MciSequencer, ReportsOnceThatASongEndedOrFailedAndNothingOfAClosedOne)
 {
     AudioOutput output(AudioOutput::SoundSystems{{}});
@@ -329,7 +327,7 @@ TEST(MciSequencer, ReportsOnceThatASongEndedOrFailedAndNothingOfAClosedOne)
     const HWND window = FindWindowExW(HWND_MESSAGE, nullptr, L"TumblewickSongEnds", nullptr);
     ASSERT_NE(window, nullptr);
     const std::string file = WriteSong("ending.mid", kSong);
-    enum Closing { Open, ClosedAfterNotices, ClosedBeforeNotices, NextSongOnReport };
+    enum Closing { Open, ClosedBeforeNotices, NextSongOnReport };
     using enum SongEnd;
     // What is posted for the song, then for the next song, and all that is reported.
     const struct { const char* what; Closing closing; std::vector<WPARAM> posted, toNext; std::vector<SongEnd> reported; } cases[] = {
@@ -338,17 +336,15 @@ TEST(MciSequencer, ReportsOnceThatASongEndedOrFailedAndNothingOfAClosedOne)
         {"stopped or played again", Open, {MCI_NOTIFY_ABORTED, MCI_NOTIFY_SUPERSEDED}, {}, {}},
         {"failed, then ended", Open, {MCI_NOTIFY_FAILURE, MCI_NOTIFY_SUCCESSFUL, MCI_NOTIFY_FAILURE}, {}, {Failed}},
         {"ended, then failed", Open, {MCI_NOTIFY_SUCCESSFUL, MCI_NOTIFY_FAILURE}, {}, {Played}},
-        {"closed with its notices waiting", ClosedAfterNotices, {MCI_NOTIFY_FAILURE, MCI_NOTIFY_SUCCESSFUL}, {}, {}},
         {"closed, then failed", ClosedBeforeNotices, {MCI_NOTIFY_FAILURE}, {}, {}},
-        {"ended, its failure waiting as the next song starts", NextSongOnReport,
-         {MCI_NOTIFY_SUCCESSFUL, MCI_NOTIFY_FAILURE}, {MCI_NOTIFY_FAILURE}, {Played, Failed}},
+        {"ended, its failure waiting as the next song starts and ends", NextSongOnReport,
+         {MCI_NOTIFY_SUCCESSFUL, MCI_NOTIFY_FAILURE}, {MCI_NOTIFY_SUCCESSFUL}, {Played, Played}},
     };
-    const auto post = [window](const std::vector<WPARAM>& notices, int id) {
+    // All of them queued before the window takes any, as they come from MCI.
+    const auto deliver = [window](const std::vector<WPARAM>& notices, int id) {
         for (const WPARAM flags : notices) {
             PostMessageW(window, MM_MCINOTIFY, flags, id);
         }
-    };
-    const auto dispatch = [] {
         for (MSG message; PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);) {
             DispatchMessageW(&message);
         }
@@ -368,13 +364,8 @@ TEST(MciSequencer, ReportsOnceThatASongEndedOrFailedAndNothingOfAClosedOne)
         if (closing == ClosedBeforeNotices) {
             sequencer->Close(id);
         }
-        post(posted, id);
-        if (closing == ClosedAfterNotices) {
-            sequencer->Close(id);
-        }
-        dispatch();
-        post(toNext, next);
-        dispatch();
+        deliver(posted, id);
+        deliver(toNext, next);
         EXPECT_EQ(ends, reported) << what;
         sequencer->Close(id);
         sequencer->Close(next);
