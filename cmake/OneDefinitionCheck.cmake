@@ -5,9 +5,9 @@
 # compiles everything for it and links the product that way; the link fails
 # on any name with two definitions.
 #
-# Included twice: with CHECK_COMPILE before any target is made, so that every
-# object carries what the check reads (beside its ordinary code, which the
-# other links use as before), and with CHECK_LINK at the end.
+# Included twice: at the "compile" stage before any target is made, so that
+# every object carries what the check reads beside its ordinary code, and at
+# the "link" stage at the end.
 option(TUMBLEWICK_CHECK_ONE_DEFINITION "Link the product with link-time optimisation, failing on any name defined twice" OFF)
 if(NOT TUMBLEWICK_CHECK_ONE_DEFINITION)
   return()
@@ -17,6 +17,10 @@ set(twOneDefinitionLinkOptions -flto=auto -Werror=odr -Werror=lto-type-mismatch)
 
 if(TW_ONE_DEFINITION_STAGE STREQUAL "compile")
   add_compile_options(-flto=auto -ffat-lto-objects)
+  # GCC optimises every link across the objects that carry that code, asked
+  # or not; the program and tests must link the ordinary code they are
+  # tested as.
+  add_link_options(-fno-lto)
   return()
 endif()
 

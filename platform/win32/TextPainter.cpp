@@ -3,7 +3,11 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cwchar>
+#include <numeric>
 #include <string>
+#include <vector>
 
 #include "platform/win32/GdiObjects.h"
 #include "platform/win32/WideText.h"
@@ -11,16 +15,37 @@
 namespace tw::text_painter {
 namespace {
 
-// A drawing context's default font, the system font, at `scale` device
-// pixels per logical pixel: the stock font itself at 1, so the text is the
-// system's own, and the same face made that much larger above.
-GdiObject FontAt(int scale)
+// Above scale 1 the system font, a bitmap font, cannot simply be made
+// larger: its glyphs keep their size and only move apart. A bold outline
+// face of the same cell height draws the text there instead, spread evenly
+// over the system font's cell, so the cell and whatever is laid out around
+// it stay as measured.
+GdiObject OutlineFontFor(const TEXTMETRICW& system, int cellHeight)
 {
     LOGFONTW font{};
-    GetObjectW(GetStockObject(SYSTEM_FONT), sizeof font, &font);
-    font.lfHeight *= scale;
-    font.lfWidth *= scale;
+    font.lfHeight = cellHeight; // positive: the cell's height, not the characters'
+    font.lfWeight = std::max<LONG>(system.tmWeight, FW_BOLD); // the system font is bold, whatever it reports
+    font.lfCharSet = DEFAULT_CHARSET;
+    font.lfOutPrecision = OUT_TT_ONLY_PRECIS;
+    font.lfQuality = ANTIALIASED_QUALITY;
+    font.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
+    std::wcsncpy(font.lfFaceName, L"Tahoma", LF_FACESIZE - 1);
     return GdiObject(CreateFontIndirectW(&font));
+}
+
+// How far each character of `text` moves the pen in the font selected into
+// `dc`, stretched evenly so that they add up to `width`.
+std::vector<INT> AdvancesOver(HDC dc, const std::wstring& text, int width)
+{
+    std::vector<INT> ends(text.size());
+    SIZE natural{};
+    GetTextExtentExPointW(dc, text.c_str(), static_cast<int>(text.size()), 0, nullptr, ends.data(), &natural);
+    if (natural.cx > 0) {
+        std::ranges::for_each(ends, [&](INT& end) { end = static_cast<INT>(std::int64_t{end} * width / natural.cx); });
+    }
+    std::vector<INT> advances(text.size());
+    std::adjacent_difference(ends.begin(), ends.end(), advances.begin());
+    return advances;
 }
 
 Size ExtentIn(HDC dc, const std::wstring& text)
@@ -59,18 +84,36 @@ std::optional<Rect> Draw(const PixelView& target, Point at, std::string_view tex
     }
     const GdiMemoryDC dc;
     DibSection cellImage(dc, width, height);
-    GdiObject scaledFont = scale == 1 ? GdiObject() : FontAt(scale);
     if (!dc || !cellImage) {
         return std::nullopt;
     }
     const HGDIOBJ previousBitmap = SelectObject(dc.Get(), cellImage.Handle());
-    const HGDIOBJ previousFont = SelectObject(dc.Get(), scaledFont ? scaledFont.Get() : GetStockObject(SYSTEM_FONT));
+    const HGDIOBJ previousFont = SelectObject(dc.Get(), GetStockObject(SYSTEM_FONT));
+    const std::wstring wide = Wide(text);
+    TEXTMETRICW system{};
+    GetTextMetricsW(dc.Get(), &system);
+    GdiObject outline;
+    std::vector<INT> advances;
+    if (scale > 1) {
+        outline = OutlineFontFor(system, system.tmHeight * scale);
+        SelectObject(dc.Get(), outline.Get());
+        // A face wider than the system font's cell is made smaller to fit it.
+        SIZE natural{};
+        GetTextExtentPoint32W(dc.Get(), wide.c_str(), static_cast<int>(wide.size()), &natural);
+        if (natural.cx > width) {
+            SelectObject(dc.Get(), GetStockObject(SYSTEM_FONT));
+            outline = OutlineFontFor(system, static_cast<int>(std::int64_t{system.tmHeight} * scale * width / natural.cx));
+            SelectObject(dc.Get(), outline.Get());
+        }
+        advances = AdvancesOver(dc.Get(), wide, width);
+    }
     SetTextColor(dc.Get(), ToColorRef(foreground));
     SetBkColor(dc.Get(), ToColorRef(background));
     SetBkMode(dc.Get(), OPAQUE);
+    SetTextAlign(dc.Get(), TA_LEFT | TA_BASELINE);
     const RECT whole{0, 0, width, height};
-    const std::wstring wide = Wide(text);
-    ExtTextOutW(dc.Get(), 0, 0, ETO_OPAQUE, &whole, wide.c_str(), static_cast<UINT>(wide.size()), nullptr);
+    ExtTextOutW(dc.Get(), 0, system.tmAscent * scale, ETO_OPAQUE | ETO_CLIPPED, &whole, wide.c_str(),
+                static_cast<UINT>(wide.size()), advances.empty() ? nullptr : advances.data());
     GdiFlush();
     SelectObject(dc.Get(), previousFont);
     SelectObject(dc.Get(), previousBitmap);

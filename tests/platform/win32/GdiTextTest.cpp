@@ -11,13 +11,15 @@ namespace {
 
 // The status line's text in the drawing context's default font: its cell
 // filled with the background, the text in the foreground, nothing drawn
-// outside the cell, and the same cell at twice the scale.
+// outside the cell, and the same cell and text, each twice as large, at
+// twice the scale.
 TEST(GdiText, MeasuresItsCellAndDrawsInItOnlyAtEveryScale)
 {
     const std::optional<Size> extent = text_painter::Measure("Score: 1234");
     ASSERT_TRUE(extent && extent->cx > 40 && extent->cy >= 12);
     EXPECT_GT(text_painter::Measure("Score: 12345")->cx, extent->cx);
     constexpr ColorRef kBlue = Rgb(0, 0, 255), kGreen = Rgb(0, 128, 0), kWhite = Rgb(255, 255, 255);
+    std::map<int, int> ink; // pixels of the text itself at each scale
     for (const int scale : {1, 2}) {
         Bitmap target(200, 40, scale);
         const PixelView pixels = target.Pixels();
@@ -32,8 +34,10 @@ TEST(GdiText, MeasuresItsCellAndDrawsInItOnlyAtEveryScale)
         }
         EXPECT_EQ((seen[{false, kBlue}]), pixels.width * pixels.height - extent->cx * extent->cy * scale * scale);
         EXPECT_GT((seen[{true, kGreen}]), (seen[{true, kWhite}])) << scale;
-        EXPECT_GT((seen[{true, kWhite}]), 20 * scale * scale) << "the text itself at " << scale;
+        EXPECT_GT((seen[{true, kWhite}]), 20 * scale * scale) << "the text in its colour at " << scale;
+        ink[scale] = extent->cx * extent->cy * scale * scale - seen[{true, kGreen}];
     }
+    EXPECT_GT(ink[2], 3 * ink[1]) << "the text, not only its spacing, is larger";
 }
 
 } // namespace
