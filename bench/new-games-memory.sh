@@ -2,7 +2,11 @@
 # Whether new games cost memory: the resident memory of the game at the start
 # and after every 25 (BENCH_STEP) of 100 (BENCH_NEW_GAMES) new games, each
 # answered "Yes" to the New Game question as a player would, so that each
-# ends a game, stops a song and starts the next. With music on, on the Linux
+# ends a game, stops a song and starts the next, and each played for a few
+# drops (BENCH_DROPS, 3). The start is taken after 20 such games
+# (BENCH_WARM_UP): what the game takes once, such as the first message box
+# with its fonts and each card face it draws (kept until exit, 52 at the
+# most), is in by then, and what remains is what every new game keeps. With music on, on the Linux
 # build with its sound going to a private PulseAudio server, and on the
 # Windows build under Wine in a prefix of its own.
 #
@@ -24,6 +28,8 @@ read -r -a windows_builds <<<"${BENCH_WINDOWS:-${2:-build/windows-release}}"
 games=${BENCH_NEW_GAMES:-100}
 step=${BENCH_STEP:-25}
 settle=${BENCH_SETTLE:-6}
+warm_up=${BENCH_WARM_UP:-20}
+drops=${BENCH_DROPS:-3}
 for build in "${linux_builds[@]}"; do
   [ "$build" = - ] || [ -x "$build/bin/tumblewick" ] || { echo "no Linux game in $build: build it first" >&2; exit 1; }
 done
@@ -38,22 +44,29 @@ done
 # prints the memory at the start and after every $step games.
 mb() { awk -v kb="$1" 'BEGIN { printf "%.1f", kb / 1024 }'; }
 question_shown() { xdotool search --onlyvisible --name '^New Game$' >/dev/null 2>&1; }
+new_game() {
+  xdotool key F2
+  until question_shown; do sleep 0.02; done
+  xdotool key Return
+  while question_shown; do sleep 0.02; done
+  sleep 0.1
+  for _ in $(seq "$drops"); do xdotool key Down; sleep 0.3; done
+}
 play_new_games() { # pid of the process to measure
-  local sizes; sizes=$(mb "$(rss_kb "$1")")
+  local cold sizes
+  cold=$(mb "$(rss_kb "$1")")
+  for _ in $(seq "$warm_up"); do new_game; done
+  sizes=$(mb "$(rss_kb "$1")")
   for game in $(seq "$games"); do
-    xdotool key F2
-    until question_shown; do sleep 0.02; done
-    xdotool key Return
-    while question_shown; do sleep 0.02; done
-    sleep 0.1
+    new_game
     [ $((game % step)) = 0 ] && sizes="$sizes, $(mb "$(rss_kb "$1")")"
   done
-  echo "$sizes"
+  echo "$cold | $sizes"
 }
 
 music=${BENCH_MUSIC:-1}
-echo "resident memory (MB), music $([ "$music" = 1 ] && echo on || echo off):" \
-  "at the start, then after every $step of $games new games"
+echo "resident memory (MB), music $([ "$music" = 1 ] && echo on || echo off), $drops drops a game:" \
+  "when the window is up | after $warm_up new games, then after every $step of $games more"
 for build in "${linux_builds[@]}"; do
   [ "$build" = - ] && continue
   label="Linux, $build" build=$(realpath "$build")

@@ -18,9 +18,10 @@ set(twOneDefinitionLinkOptions -flto=auto -Werror=odr -Werror=lto-type-mismatch)
 if(TW_ONE_DEFINITION_STAGE STREQUAL "compile")
   add_compile_options(-flto=auto -ffat-lto-objects)
   # GCC optimises every link across the objects that carry that code, asked
-  # or not; the program and tests must link the ordinary code they are
-  # tested as.
-  add_link_options(-fno-lto)
+  # or not, and a -fno-lto anywhere in a link turns the check off: every link
+  # but the check's takes the ordinary code, which is what the program and
+  # the tests run.
+  add_link_options("$<$<NOT:$<BOOL:$<TARGET_PROPERTY:TW_CHECKS_ONE_DEFINITION>>>:-fno-lto>")
   return()
 endif()
 
@@ -40,8 +41,10 @@ endif()
 # objects are all in already.
 target_link_libraries(tw_one_definition_check PRIVATE ${twLibraries} tw_resources)
 target_link_options(tw_one_definition_check PRIVATE ${twOneDefinitionLinkOptions})
+set_target_properties(tw_one_definition_check PROPERTIES TW_CHECKS_ONE_DEFINITION ON)
 set_target_properties(tw_one_definition_check PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/one-definition-check)
 # The card module is a program of its own.
 if(TARGET cards32)
   target_link_options(cards32 PRIVATE ${twOneDefinitionLinkOptions})
+  set_target_properties(cards32 PROPERTIES TW_CHECKS_ONE_DEFINITION ON)
 endif()
