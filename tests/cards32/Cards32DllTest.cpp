@@ -102,9 +102,7 @@ TEST(Cards32Dll, LoadingAndUnloadingTwoThousandTimesLeavesNothingBehind)
     ASSERT_TRUE(cycle());
     const auto before = footprint();
     int drawn = 0;
-    for (int i = 0; i < 2000; ++i) {
-        drawn += cycle();
-    }
+    for (int i = 0; i < 2000; ++i) { drawn += cycle(); }
     EXPECT_EQ(std::pair(drawn, footprint()), std::pair(2000, before));
 }
 

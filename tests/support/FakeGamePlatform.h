@@ -35,9 +35,7 @@ public:
     // message.
     void DeliverPosted()
     {
-        for (; !posted.empty(); posted.pop_front()) {
-            handler.OnCommand(posted.front());
-        }
+        for (; !posted.empty(); posted.pop_front()) { handler.OnCommand(posted.front()); }
     }
 
     WindowHandler& handler;
@@ -55,9 +53,7 @@ public:
     int Open(const std::string& file, int& deviceId) override
     {
         log += (log.empty() ? "" : " ") + file + (files.contains(file) ? "" : ":missing");
-        if (!files.contains(file)) {
-            return SequencerFileNotFound;
-        }
+        if (!files.contains(file)) { return SequencerFileNotFound; }
         open[deviceId = ++lastId] = file;
         return SequencerOk;
     }

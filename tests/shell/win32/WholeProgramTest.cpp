@@ -114,9 +114,7 @@ public:
         return {"play", [=, this] {
             levelPopups += Showing(kLevelPopup) && !inPopup;
             inPopup = Showing(kLevelPopup);
-            if (OpenBox() || app.IsGameOver()) {
-                return until ? Showing(until) : !inPopup;
-            }
+            if (OpenBox() || app.IsGameOver()) { return until ? Showing(until) : !inPopup; }
             const Board& board = *app.GetBoard();
             const StackRow& row = board.GetStackRow();
             int target = board.GetColumn();
