@@ -56,17 +56,15 @@ bool Showing(std::wstring_view title)
     return box && GetWindowTextW(box, text, 64) == static_cast<int>(title.size()) && title == text;
 }
 constexpr const wchar_t* kLevelPopup = L""; // the one box without a title
-Step Click(int button)
+bool Click(int button)
 {
-    return {"click", [=] {
-        const HWND item = GetDlgItem(OpenBox(), button);
-        return item && PostMessageW(item, BM_CLICK, 0, 0);
-    }};
+    const HWND item = GetDlgItem(OpenBox(), button);
+    return item && PostMessageW(item, BM_CLICK, 0, 0);
 }
 // The box with this title, once open, answered with one of its buttons.
 Step Answer(const wchar_t* title, int button)
 {
-    return {"answer " + std::to_string(button), [=] { return Showing(title) && Click(button).done(); }};
+    return {"answer " + std::to_string(button), [=] { return Showing(title) && Click(button); }};
 }
 
 // The program as main runs it, with no tones, music or welcome, on a store
@@ -136,11 +134,11 @@ public:
                 for (const wchar_t letter : std::wstring_view(L"Session")) {
                     PostMessageW(GetFocus(), WM_CHAR, letter, 1);
                 }
-                Click(IDOK).done();
+                Click(IDOK);
             } else if (Showing(L"Game Over")) { // the question, or the congratulations
                 const bool question = GetDlgItem(OpenBox(), IDYES) != nullptr;
                 playedOn += question;
-                Click(question ? IDYES : IDOK).done();
+                Click(question ? IDYES : IDOK);
             } else if (!OpenBox() && app.IsGameOver()) {
                 PostMessageW(window, WM_KEYDOWN, VK_F2, 1); // after a high score nobody asks
             }
