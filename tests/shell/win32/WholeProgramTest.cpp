@@ -124,15 +124,13 @@ public:
         }};
     }
     // The end of a game, answered by a player who always plays on and signs
-    // a high score, until the next game runs.
+    // a high score with an initial, until the next game runs.
     Step PlayOn()
     {
         return {"play on", [this] {
             if (Showing(L"High Score List")) {
                 ++highScores;
-                for (const wchar_t letter : std::wstring_view(L"Session")) {
-                    PostMessageW(GetFocus(), WM_CHAR, letter, 1);
-                }
+                PostMessageW(GetFocus(), WM_CHAR, L'S', 1);
                 Click(IDOK);
             } else if (Showing(L"Game Over")) { // the question, or the congratulations
                 const bool question = GetDlgItem(OpenBox(), IDYES) != nullptr;
