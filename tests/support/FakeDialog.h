@@ -40,9 +40,7 @@ public:
     void CheckItem(int id, bool checked) override { Item(id).checked = checked; }
     void CheckRadioButton(int first, int last, int id) override
     {
-        for (int each = first; each <= last; ++each) {
-            CheckItem(each, each == id);
-        }
+        for (int each = first; each <= last; ++each) { CheckItem(each, each == id); }
     }
     void EnableItem(int id, bool enabled) override { Item(id).enabled = enabled; }
     bool IsItemEnabled(int id) const override { return HasItem(id) && Get(id).enabled; }

@@ -1,7 +1,9 @@
 #pragma once
 
-#include <set>
+#include <functional>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/DeviceContext.h"
@@ -33,32 +35,48 @@ public:
     // message.
     void DeliverPosted()
     {
-        for (; !posted.empty(); posted.pop_front()) {
-            handler.OnCommand(posted.front());
-        }
+        for (; !posted.empty(); posted.pop_front()) { handler.OnCommand(posted.front()); }
     }
 
     WindowHandler& handler;
 };
 
-// Songs that "play" until they are closed; only the game's two exist.
+using SongFiles = std::map<std::string, std::string>;
+
+// A sequencer over a made-up folder, each file with the step that fails for it
+// or "", by default the game's two songs, which play until they are closed.
+// Writes down every song asked for with what became of it, and keeps the end
+// notifications so that a test says when songs end or fail, even for a song
+// that was closed.
 class FakeSequencer : public MidiSequencer {
 public:
     int Open(const std::string& file, int& deviceId) override
     {
-        opened.push_back(file);
-        if (file != "song1.mid" && file != "song2.mid") {
-            return SequencerFileNotFound;
-        }
-        open.insert(deviceId = int(opened.size()));
+        log += (log.empty() ? "" : " ") + file + (files.contains(file) ? "" : ":missing");
+        if (!files.contains(file)) { return SequencerFileNotFound; }
+        open[deviceId = ++lastId] = file;
         return SequencerOk;
     }
-    int StatusPort(int) override { return SequencerOk; }
-    int Play(int, std::function<void(SongEnd)>) override { return SequencerOk; }
-    void Close(int deviceId) override { open.erase(deviceId); }
+    int StatusPort(int deviceId) override { return Fails(deviceId, ":noport"); }
+    int Play(int deviceId, std::function<void(SongEnd)> ended) override
+    {
+        notify[deviceId] = std::move(ended);
+        return Fails(deviceId, ":noplay");
+    }
+    void Close(int deviceId) override { lastClosed = open.erase(deviceId) ? deviceId : lastClosed; }
 
-    std::vector<std::string> opened;
-    std::set<int> open;
+    int Fails(int deviceId, const std::string& stage)
+    {
+        const bool fails = open.contains(deviceId) && files[open[deviceId]] == stage;
+        log += fails ? stage : "";
+        return !open.contains(deviceId) ? SequencerBadDevice : fails ? SequencerNoOutput : SequencerOk;
+    }
+
+    SongFiles files{{"song1.mid", ""}, {"song2.mid", ""}};
+    std::string log;
+    std::map<int, std::string> open;
+    std::map<int, std::function<void(SongEnd)>> notify;
+    int lastId = 0, lastClosed = 0;
 };
 
 // The system as the application object sees it, without a window system:

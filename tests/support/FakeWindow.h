@@ -27,17 +27,12 @@ public:
     int ShowMessage(std::string_view text, std::string_view caption, unsigned style) override
     {
         messages.push_back({std::string(text), std::string(caption), style});
-        if (onMessage) {
-            onMessage();
-        }
+        if (onMessage) { onMessage(); }
         return answer;
     }
 
     Surface& ClientArea() override { return surface; }
-    Rect GetClientRect() const override
-    {
-        return Rect::FromSize(0, 0, surface.image.Width(), surface.image.Height());
-    }
+    Rect GetClientRect() const override { return Rect::FromSize(0, 0, surface.image.Width(), surface.image.Height()); }
 
     void SetTimer(int id, int milliseconds) override { timers[id] = milliseconds; }
     void KillTimer(int id) override { timers.erase(id); }
@@ -45,9 +40,7 @@ public:
 
     void SendCommand(int id) override
     {
-        if (onCommand) {
-            onCommand(id);
-        }
+        if (onCommand) { onCommand(id); }
     }
     void PostCommand(int id) override { posted.push_back(id); }
 
@@ -68,8 +61,7 @@ public:
     std::string title;
     WindowPlacementState placement;
     Size minimumClient;
-    bool shown = false;
-    bool destroyed = false;
+    bool shown = false, destroyed = false;
 };
 
 } // namespace tw::test
