@@ -13,7 +13,7 @@
 #include "model/Board.h"
 #include "model/Random.h"
 #include "platform/GuiSession.h"
-#include "support/DeckBuilders.h"
+#include "support/CardBuilders.h"
 #include "support/FakeBoardHost.h"
 #include "support/SettingsScope.h"
 
