@@ -6,9 +6,9 @@
 # drops (BENCH_DROPS, 3). The start is taken after 20 such games
 # (BENCH_WARM_UP): what the game takes once, such as the first message box
 # with its fonts and each card face it draws (kept until exit, 52 at the
-# most), is in by then, and what remains is what every new game keeps. With music on, on the Linux
-# build with its sound going to a private PulseAudio server, and on the
-# Windows build under Wine in a prefix of its own.
+# most), is in by then, and what remains is what every new game keeps. With
+# music on, on the Linux build with its sound going to a private PulseAudio
+# server, and on the Windows build under Wine in a prefix of its own.
 #
 #   bench/new-games-memory.sh [Linux build dir] [Windows build dir]
 #       (default build/release build/windows-release; "-" skips one)
