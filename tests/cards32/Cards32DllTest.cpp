@@ -64,7 +64,6 @@ TEST(Cards32Dll, DrawsTheLinuxModulesPixelsAtEveryScale)
         const std::ptrdiff_t band = w * (h - 2 * edge); // all but the rows of the corners
         EXPECT_EQ(std::pair(clear, pixels[0]), std::pair(drawn ? 0 : band, 0xFF336699u)) << beyond;
     }
-    reinterpret_cast<void (*)()>(module.Symbol("cdtTerm"))();
 }
 
 // A host may load the module for each use. Every cycle of loading it,

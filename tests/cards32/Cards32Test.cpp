@@ -99,7 +99,6 @@ TEST(Cards32Draw, AFaceKeepsTheBackgroundOutsideItsRoundedCornersOnly)
                 << index << " at " << scale;
         }
     }
-    cdtTerm();
 }
 
 TEST(Cards32Draw, RefusesUnknownCardsDesignsModesAndUnusableTargets)
@@ -261,7 +260,6 @@ TEST(Cards32Cache, RendersEachCardOncePerScaleUntilClearedOrAnotherScale)
         EXPECT_EQ(animated.pixels, expected) << "frame " << frame;
         EXPECT_EQ(cdtAnimate(&animated.target, kAceOfSpades, 0, 0, frame), 0);
     }
-    cdtTerm();
 }
 
 // A picture to judge the art by, at both scales: every face in suit rows,
@@ -282,7 +280,6 @@ TEST(Cards32ContactSheet, WritesTheDeckAtOneAndTwoTimesScale)
         const char* name = scale == 1 ? "cards32-contact-sheet.png" : "cards32-contact-sheet@2x.png";
         EXPECT_TRUE(sheet.save(QString::fromStdString(tw::test::TestOutputPath(name).string())));
     }
-    cdtTerm();
 }
 
 } // namespace
