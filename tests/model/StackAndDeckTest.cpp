@@ -10,7 +10,6 @@
 #include <span>
 #include <string_view>
 #include <tuple>
-#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -27,9 +26,6 @@ using test::Code;
 using test::StackFromTop;
 using Cards = std::vector<std::string_view>;
 using Codes = std::vector<CardCode>;
-
-static_assert(std::has_virtual_destructor_v<Card> && !std::is_copy_constructible_v<Card>);
-static_assert(std::has_virtual_destructor_v<CardNode> && !std::is_copy_constructible_v<CardNode>);
 
 // Walks the cards top first, checking on the way that every link agrees with
 // its neighbour's.
@@ -347,14 +343,9 @@ static_assert(214013u * kInverse == 1u);
 std::uint32_t SeedYielding(std::int32_t r) { return ((static_cast<std::uint32_t>(r) << 16) - 2531011u) * kInverse; }
 
 // Whatever n, one call of random(n) takes exactly one step of the sequence.
-TEST(Random, KnownSeedsGiveTheSameFifteenBitSequenceEverywhereScaledInOneStep)
+// That a known seed gives the same sequence everywhere the seeded deals show.
+TEST(Random, ScalesEachRawValueInOneStep)
 {
-    SeedRandom(1);
-    std::vector<int> values(1 << 18);
-    std::generate(values.begin(), values.end(), NextRandom);
-    EXPECT_EQ(std::vector(values.begin(), values.begin() + 5), (std::vector{41, 18467, 6334, 26500, 19169}));
-    const auto [lowest, highest] = std::ranges::minmax(values);
-    EXPECT_EQ(std::pair(lowest, highest), std::pair(0, 32767));
     for (const auto& [raw, n, expected] : std::vector<std::array<std::int32_t, 3>>{
              {0, 52, 0}, {32766, 52, 51}, {32767, 52, 0}, {16384, 2, 1}, {20000, 13, 7}, {1000, -5, 0}}) {
         SeedRandom(SeedYielding(raw));
