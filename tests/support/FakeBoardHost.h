@@ -11,19 +11,12 @@
 namespace tw::test {
 
 // The program around a board, without a window system: the real card
-// component draws into a fake window, sound and sleep are recorded, the game
-// over is noted, and the level-complete command reaches the board at once as
-// the window's command handling would pass it.
+// component draws into a fake window, sound and sleep are recorded and the
+// game over is noted. Commands the board sends go to the window's onCommand,
+// which a test that plays past a level sets.
 class FakeBoardHost : public BoardHost, public TestTable {
 public:
-    explicit FakeBoardHost(int width = 640, int height = 460, int scale = 1) : TestTable(width, height, scale)
-    {
-        window.onCommand = [this](int id) {
-            if (id == CommandLevelComplete && board) {
-                board->AdvanceLevel();
-            }
-        };
-    }
+    explicit FakeBoardHost(int width = 640, int height = 460, int scale = 1) : TestTable(width, height, scale) {}
 
     Window& MainWindow() override { return window; }
     const CardPainter& Cards() const override { return painter; }
