@@ -78,9 +78,8 @@ TEST_F(DocumentsTest, AnOpenerThatFinishesWellOrKeepsRunningOpensAndAnyOtherIsEx
         {"echo 'xdg-open: no method available for opening' >&2; exit 3", help.string(), noProgramForHelp},
         {"exit 4", web, noProgramForWeb}, {"kill -9 $$", web, noProgramForWeb},
         {nullptr, "AbsentHelp.htm", "The file AbsentHelp.htm was not found in " + fs::current_path().string() + "."},
-        {nullptr, help.string(), noProgramForHelp}, {nullptr, web, noProgramForWeb},
-        {"exit 0", help.string(), opened}, {"exit 0", web, opened},
-        {browsing.c_str(), help.string(), opened}, {browsing.c_str(), web, opened},
+        {nullptr, web, noProgramForWeb}, {"exit 0", help.string(), opened}, {"exit 0", web, opened},
+        {browsing.c_str(), web, opened},
     };
     for (const auto& [opener, target, expected] : cases) {
         SCOPED_TRACE(target + " with " + (opener ? opener : "no opener"));

@@ -24,7 +24,6 @@ TEST(DialogHelpers, ItemTextFitsTheBufferWithoutSplittingACharacter)
 TEST(SmallDialogs, WelcomeAndAboutCentreOnTheOwnerAndEndOnOkOrCancelOnly)
 {
     const std::tuple<std::optional<Rect>, Point, int> cases[] = {
-        {Rect{10, 20, 111, 221}, {35, 105}, IdOk},       // 121 / 2 - 51 / 2, 241 / 2 - 31 / 2
         {Rect{-301, -101, 0, 0}, {-175, -65}, IdCancel}, // -301 / 2 is -150, not -151
         {std::nullopt, {7, 9}, IdOk},
     };

@@ -61,9 +61,8 @@ public:
     int ShowMessage(std::string_view, std::string_view, unsigned) override { return answer; }
 
     // The colour the player picks next; nullopt cancels the picker.
-    std::optional<ColorRef> ChooseColor(ColorRef initial, std::array<ColorRef, 16>& customColors) override
+    std::optional<ColorRef> ChooseColor(ColorRef, std::array<ColorRef, 16>& customColors) override
     {
-        pickerOpenedWith.push_back(initial);
         customColoursSeen.push_back(customColors);
         customColors[0] = pickedCustomColour.value_or(customColors[0]);
         return pickedColour;
@@ -77,7 +76,6 @@ public:
     int answer = ResultOk;
     std::optional<ColorRef> pickedColour;
     std::optional<ColorRef> pickedCustomColour; // what the player makes custom colour 0
-    std::vector<ColorRef> pickerOpenedWith;
     std::vector<std::array<ColorRef, 16>> customColoursSeen; // as each picker opened
 
 private:
