@@ -130,10 +130,10 @@ TEST(Bitmaps, StartBlackAreCountedWhileTheyExistAndLoadBackFromImageFiles)
     EXPECT_FALSE(Bitmap::Load(test::TestOutputPath("no-such-picture.png")));
 }
 
-// The cell is the text's extent, which grows with the text and gives blanks
-// width: they are drawn to wipe out longer old texts, also where they are
-// clipped at an edge. At scale 2 the cell covers every device pixel, and no
-// more.
+// The cell is the text's extent; blanks are drawn to wipe out longer old
+// texts, also where they are clipped at an edge (that blanks have width and
+// the cell its background, the status line's tests show). At scale 2 the
+// cell covers every device pixel, and no more.
 TEST(Text, FillsItsCellWithTheBackgroundUpToTheEdgesAndTouchesNothingElse)
 {
     constexpr ColorRef kText = Rgb(0x80, 0xFF, 0x80), kScreen = Rgb(0x10, 0x20, 0x30);
@@ -147,9 +147,7 @@ TEST(Text, FillsItsCellWithTheBackgroundUpToTheEdgesAndTouchesNothingElse)
         screen.presented.clear();
         const auto count = [&](ColorRef c) { return std::ranges::count(screen.image.Data(), ToDevicePixel(c)); };
         const Size extent = *dc.GetTextExtent("Score: 42");
-        EXPECT_GT(dc.GetTextExtent("Score: 1000     ")->cx, extent.cx);
         ASSERT_TRUE(dc.TextOut(10, 5, "Score: 42"));
-        EXPECT_GT(count(kGreen), extent.cx * extent.cy / 2 * scale * scale);
         EXPECT_GT(count(kText), 10);
         EXPECT_EQ(screen.presented, std::vector{Rect::FromSize(10, 5, extent.cx, extent.cy)});
         EXPECT_EQ(*screen.image.GetPixel(scale * (10 + extent.cx) - 1, scale * (5 + extent.cy) - 1), kGreen);
