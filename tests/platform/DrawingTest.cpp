@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <string>
-#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -73,23 +72,14 @@ TEST(ClientDC, FillsExactlyTheRectangleClippedAtEveryEdgeAndPresentsWhatChanged)
     EXPECT_FALSE(empty.LockPixels(Rect{0, 0, 5, 5}).View());
 }
 
-// Source and destination combine bit for bit, a white mask leaving the table
-// alone. Blits read from a source offset; over each edge of the client area
-// and far away, and from a source rectangle reaching past the source, only
-// what exists on both bitmaps is copied.
-TEST(RasterOps, CombineBitForBitAndBlitsAreClippedToBothBitmaps)
+// Blits read from a source offset; over each edge of the client area and far
+// away, and from a source rectangle reaching past the source, only what
+// exists on both bitmaps is copied. How the masking raster operations
+// combine, the empty slot's ring and outline show.
+TEST(Blits, AreClippedToBothBitmaps)
 {
     test::FakeSurface screen(6, 6);
     ClientDC dc(screen);
-    for (const auto& [op, destination, source, expected] : std::vector<std::tuple<RasterOp, ColorRef, ColorRef, ColorRef>>{
-             {RasterOp::SrcAnd, Rgb(0xF0, 0x0F, 0xFF), Rgb(0x3C, 0xFF, 0x00), Rgb(0x30, 0x0F, 0x00)},
-             {RasterOp::MergePaint, Rgb(0x40, 0x40, 0x40), Rgb(0xFF, 0xFF, 0xFF), Rgb(0x40, 0x40, 0x40)},
-             {RasterOp::MergePaint, Rgb(0x40, 0x40, 0x40), kGrey, Rgb(0x7F, 0x7F, 0x7F)}}) {
-        dc.FillRect(Rect{0, 0, 1, 1}, destination);
-        OffScreen from(dc, 1, 1, source);
-        ASSERT_TRUE(dc.BitBlt(0, 0, 1, 1, from.dc, 0, 0, op));
-        EXPECT_EQ(screen.image.Data()[0], ToDevicePixel(expected)) << static_cast<int>(op);
-    }
     OffScreen card(dc, 4, 4, kRed);
     card.dc.FillRect(Rect{1, 1, 2, 2}, kGreen);
     const auto blits = [&](const std::vector<std::array<int, 4>>& blits) {
@@ -140,10 +130,10 @@ TEST(Bitmaps, StartBlackAreCountedWhileTheyExistAndLoadBackFromImageFiles)
     EXPECT_FALSE(Bitmap::Load(test::TestOutputPath("no-such-picture.png")));
 }
 
-// The cell is the text's extent, which grows with the text and gives blanks
-// width: they are drawn to wipe out longer old texts, also where they are
-// clipped at an edge. At scale 2 the cell covers every device pixel, and no
-// more.
+// The cell is the text's extent; blanks are drawn to wipe out longer old
+// texts, also where they are clipped at an edge (that blanks have width and
+// the cell its background, the status line's tests show). At scale 2 the
+// cell covers every device pixel, and no more.
 TEST(Text, FillsItsCellWithTheBackgroundUpToTheEdgesAndTouchesNothingElse)
 {
     constexpr ColorRef kText = Rgb(0x80, 0xFF, 0x80), kScreen = Rgb(0x10, 0x20, 0x30);
@@ -157,9 +147,7 @@ TEST(Text, FillsItsCellWithTheBackgroundUpToTheEdgesAndTouchesNothingElse)
         screen.presented.clear();
         const auto count = [&](ColorRef c) { return std::ranges::count(screen.image.Data(), ToDevicePixel(c)); };
         const Size extent = *dc.GetTextExtent("Score: 42");
-        EXPECT_GT(dc.GetTextExtent("Score: 1000     ")->cx, extent.cx);
         ASSERT_TRUE(dc.TextOut(10, 5, "Score: 42"));
-        EXPECT_GT(count(kGreen), extent.cx * extent.cy / 2 * scale * scale);
         EXPECT_GT(count(kText), 10);
         EXPECT_EQ(screen.presented, std::vector{Rect::FromSize(10, 5, extent.cx, extent.cy)});
         EXPECT_EQ(*screen.image.GetPixel(scale * (10 + extent.cx) - 1, scale * (5 + extent.cy) - 1), kGreen);

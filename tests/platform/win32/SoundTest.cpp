@@ -33,13 +33,13 @@ using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 using testing::ElementsAre;
 
-// Silence takes a tone's time too, and with no device the game keeps its pace.
+// With no device the game keeps its pace; that silence takes a tone's time
+// too, the portable tone test shows.
 TEST(WaveOutTone, BeepTakesItsDurationWithOrWithoutADevice)
 {
     const struct { const char* what; AudioOutput::SoundSystems systems; int frequency, duration; } cases[] = {
         {"no device", {{}}, 440, 200},
         {"the system's device", {}, 440, 200},
-        {"the system's device, silence", {}, 0, 120},
     };
     for (const auto& [what, systems, frequency, duration] : cases) {
         AudioOutput output(systems);
