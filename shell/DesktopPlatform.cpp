@@ -25,8 +25,9 @@ std::unique_ptr<Window> DesktopPlatform::CreateMainWindow(const MainWindow::Crea
 
 ScreenMetrics DesktopPlatform::Screen() const { return GetScreenMetrics(); }
 
-// Tones here go through the audio output: this system is of the NT flavour.
-void DesktopPlatform::InitSoundEffects() { soundEffects.ntPlatform = 1; }
+// The tones go to the audio output, which opened with the platform, so there
+// is nothing left to prepare.
+void DesktopPlatform::InitSoundEffects() {}
 
 void DesktopPlatform::Sleep(int milliseconds) { tw::Sleep(milliseconds); }
 

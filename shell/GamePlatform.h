@@ -23,9 +23,8 @@ public:
     virtual std::unique_ptr<Window> CreateMainWindow(const MainWindow::Creation& creation,
                                                      WindowHandler& handler) = 0;
     virtual ScreenMetrics Screen() const = 0;
-    // Tells the sound effects which flavour of system this is: the NT
-    // flavour makes tones with the system's Beep rather than the PC
-    // speaker's ports.
+    // Readies the sound effects, once, after the main window is shown and
+    // before the first game can sound a tone.
     virtual void InitSoundEffects() = 0;
 
     virtual SoundEffects& Sound() = 0;
