@@ -16,16 +16,6 @@ CardCode Card::GetCode() const
     return code;
 }
 
-CardDrawMode Card::GetDrawMode() const
-{
-    return drawMode;
-}
-
-std::int32_t Card::GetBackDesign() const
-{
-    return backDesign;
-}
-
 void Card::SetDrawMode(CardDrawMode mode)
 {
     drawMode = mode;

@@ -26,8 +26,6 @@ public:
     Card& operator=(const Card&) = delete;
 
     CardCode GetCode() const;
-    CardDrawMode GetDrawMode() const;
-    std::int32_t GetBackDesign() const;
 
     // Only stack base cards are ever switched away from FaceUp.
     void SetDrawMode(CardDrawMode mode);

@@ -29,8 +29,6 @@ public:
     // Replaces the falling card; its position and saved pixels stay.
     void SetCard(std::unique_ptr<Card> newCard);
 
-    bool IsSaved() const { return background.has_value(); }
-
     // Copies the pixels under the card, unless a copy is already held: then
     // the earlier pixels stay.
     void SaveBackground(GameDC& dc);

@@ -447,10 +447,8 @@ void GameApp::GameOver(int reason)
 
     if (board->GetScore() > lowest) {
         pendingScore = board->GetScore();
-        highScorePending = 1;
         window->ShowMessage(kHighScore, "Game Over", MessageBoxOk);
         platform.ShowHighScoreDialog(window.get(), true, pendingScore);
-        highScorePending = 0;
         pendingScore = 0;
         answered = true;
     }

@@ -69,11 +69,9 @@ public:
     void SaveWindowState();
     void CleanUp();
 
-    // For tests and the status of the program.
+    // For tests: the game in play and the main window.
     Board* GetBoard() const { return board.get(); }
     Window* GetWindow() const { return window.get(); }
-    const WindowPlacement& Placement() const { return placement; }
-    const MusicChain& Music() const { return music; }
 
 private:
     void ClampPlacement();
@@ -91,7 +89,6 @@ private:
     WindowPlacement placement{0, 0, 629, 455, 0};
     std::optional<Bitmap> overlayMask;
     std::optional<Bitmap> overlayImage;
-    std::int32_t highScorePending = 0;
     std::int32_t pendingScore = 0;
     std::unique_ptr<Board> board;
     std::int32_t paused = 1;
