@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -143,18 +144,21 @@ TEST(DialogContract, EditBoxesKeepToReadOnlyAndToTheirLimitInBytes)
     EXPECT_EQ(std::pair(result, handler.heard), std::pair(kLeftOpen, Heard{}));
 }
 
-// A timer ticks until killed and never after the dialog ends; posted commands
-// wait for the current one; a dialog that ends in its initialisation never
-// shows.
+// A timer ticks at its period until killed, and never after the dialog ends
+// (the popup between levels closes itself by one); posted commands wait for
+// the current one; a dialog that ends in its initialisation never shows.
 TEST(DialogContract, TimersPostedCommandsAndDialogsThatNeverShow)
 {
     RecordingDialogHandler handler;
     handler.onInit = [](Dialog& dialog) {
-        dialog.SetTimer(4, 10);
+        dialog.SetTimer(4, 300);
         dialog.SetTimer(9, 5000);
         dialog.PostCommand(40);
     };
+    const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(RunModalDialog(*FindDialogTemplate(AboutDialogId), handler, nullptr), IdOk);
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_TRUE(took >= std::chrono::milliseconds(300) && took < std::chrono::milliseconds(1500));
     EXPECT_EQ(handler.heard, (Heard{"40", "tick 4", "41", "1"}));
 
     bool shown = false;

@@ -7,11 +7,12 @@
 #include <vector>
 
 #include "platform/Dialog.h"
+#include "platform/DialogTemplate.h"
 #include "support/FakeWindow.h"
 
 // How a test works the dialogs of the backend it is built with. Each backend
-// implements the functions in its own test folder, so that one suite states
-// what the dialogs of every backend do.
+// implements these in its own test folder, so that one suite states what the
+// dialogs of every backend do.
 namespace tw::test {
 
 // One control of an open dialog as the player sees it.

@@ -8,7 +8,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include "platform/DialogTemplate.h"
 #include "platform/qt/QtConvert.h"
 #include "platform/qt/QtDialog.h"
 #include "platform/qt/QtResources.h"
@@ -126,10 +125,7 @@ Step Press(Key key)
 
 Step PressWithAlt(char letter) { return PressOnFront(Qt::Key(Qt::Key_A + letter - 'a'), Qt::AltModifier); }
 
-Step PressCloseBox()
-{
-    return [] { Front().close(); };
-}
+Step PressCloseBox() { return [] { Front().close(); }; }
 
 // Past the text: a check box takes a click anywhere in its rectangle.
 Step Click(int id)

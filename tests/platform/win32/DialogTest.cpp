@@ -5,23 +5,19 @@
 #include <string>
 
 #include "platform/DesktopMessageBox.h"
-#include "platform/Dialog.h"
-#include "platform/DialogTemplate.h"
 #include "platform/MessageBox.h"
 #include "platform/win32/MessageBoxes.h"
 #include "platform/win32/NativeWindow.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/DialogWindow.h" // last: it takes back a macro of the system's
-#include "resources/DialogTemplates.h"
 #include "settings/HighScoreDialog.h"
 #include "settings/Settings.h"
 #include "settings/SettingsDialogs.h"
-#include "shell/SmallDialogs.h"
 #include "support/DialogDriver.h"
-#include "support/SoundRecorder.h"
 
-namespace tw {
-namespace test {
+// How the dialog tests work the Win32 dialogs, and what only these and the
+// system's own boxes do.
+namespace tw::test {
 namespace {
 
 std::wstring TextOf(HWND window)
@@ -60,34 +56,19 @@ std::string CutOff(const ControlTemplate& control, HWND item)
             + size(room.right - room.left, room.bottom - room.top);
 }
 
-// Runs its steps while it lives, one per tick of a thread timer, which every
-// modal loop of the thread dispatches, dialogs', message boxes' and the colour
-// picker's alike; what a step posts is handled before the next tick.
-class Script {
-public:
-    explicit Script(std::vector<Step> steps) : timer(SetTimer(nullptr, 0, 20, &RunNextStep))
-    {
-        pending.assign(std::make_move_iterator(steps.begin()), std::make_move_iterator(steps.end()));
-    }
-    ~Script()
-    {
-        KillTimer(nullptr, timer);
-        pending.clear();
-    }
+// The steps of the script running, one per tick of a thread timer, which
+// every modal loop of the thread dispatches, dialogs', message boxes' and the
+// colour picker's alike; what a step posts is handled before the next tick.
+std::deque<Step> pending;
 
-private:
-    static void CALLBACK RunNextStep(HWND, UINT, UINT_PTR, DWORD)
-    {
-        if (!pending.empty()) {
-            const Step step = std::move(pending.front());
-            pending.pop_front(); // before it runs: it may open a loop of its own
-            step();
-        }
+void CALLBACK RunNextStep(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (!pending.empty()) {
+        const Step step = std::move(pending.front());
+        pending.pop_front(); // before it runs: it may open a loop of its own
+        step();
     }
-
-    static inline std::deque<Step> pending;
-    UINT_PTR timer;
-};
+}
 
 // Keys go where the keyboard sends them: to the focused control, or the
 // window in front when none has the focus.
@@ -96,16 +77,18 @@ Step SendToFocus(UINT message, WPARAM wParam, LPARAM lParam)
     return [=] { PostMessageW(GetFocus() ? GetFocus() : GetActiveWindow(), message, wParam, lParam); };
 }
 
+Rect ScreenRect(HWND window)
+{
+    RECT box{};
+    GetWindowRect(window, &box);
+    return {box.left, box.top, box.right, box.bottom};
+}
+
 class Win32OwnerWindow final : public OwnerWindow, public NativeWindow {
 public:
     ~Win32OwnerWindow() override { DestroyWindow(window); }
     HWND Handle() const override { return window; }
-    Rect Frame() const override
-    {
-        RECT frame{};
-        GetWindowRect(window, &frame);
-        return {frame.left, frame.top, frame.right, frame.bottom};
-    }
+    Rect Frame() const override { return ScreenRect(window); }
     bool Owns(Dialog& dialog) override { return GetWindow(DialogHandle(dialog), GW_OWNER) == window; }
     bool IsActive() override { return GetActiveWindow() == window; }
 
@@ -128,15 +111,15 @@ ShownDialog Inspect(Dialog& dialog, const DialogTemplate& dialogTemplate)
         const std::size_t index = shown.controls.size();
         const ControlTemplate control = index < dialogTemplate.controls.size() ? dialogTemplate.controls[index]
                                                                                 : ControlTemplate{};
-        RECT box{};
-        GetWindowRect(child, &box);
-        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&box), 2);
         const int id = GetDlgCtrlID(child);
         const std::wstring text = TextOf(child);
         // An icon's text names its resource: 0xFFFF, then the number.
         const bool namesIcon = text.size() == 2 && text[0] == L'\xFFFF';
         const LONG style = GetWindowLongW(child, GWL_STYLE);
         const bool button = SendMessageW(child, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON);
+        RECT box{};
+        GetWindowRect(child, &box);
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&box), 2);
         shown.controls.push_back({id == 0xFFFF ? -1 : id, {box.left, box.top, box.right, box.bottom},
                                   namesIcon ? "" : Narrow(text), namesIcon ? text[1] : 0,
                                   button && (style & 0xF) == BS_DEFPUSHBUTTON, (style & WS_TABSTOP) != 0,
@@ -147,7 +130,16 @@ ShownDialog Inspect(Dialog& dialog, const DialogTemplate& dialogTemplate)
 
 int RunScripted(const std::function<int()>& runModal, std::vector<Step> steps)
 {
-    const Script script(std::move(steps));
+    pending.assign(std::make_move_iterator(steps.begin()), std::make_move_iterator(steps.end()));
+    // Stops the steps with the call, ended or not: none is left for a later one.
+    const struct Ticking {
+        UINT_PTR timer = SetTimer(nullptr, 0, 20, &RunNextStep);
+        ~Ticking()
+        {
+            KillTimer(nullptr, timer);
+            pending.clear();
+        }
+    } ticking;
     return runModal();
 }
 
@@ -160,15 +152,9 @@ Step Press(Key key)
 
 Step PressWithAlt(char letter) { return SendToFocus(WM_SYSCHAR, static_cast<WPARAM>(letter), 1 << 29); }
 
-Step PressCloseBox()
-{
-    return [] { PostMessageW(GetActiveWindow(), WM_CLOSE, 0, 0); };
-}
+Step PressCloseBox() { return [] { PostMessageW(GetActiveWindow(), WM_CLOSE, 0, 0); }; }
 
-Step Click(int id)
-{
-    return [id] { PostMessageW(GetDlgItem(GetActiveWindow(), id), BM_CLICK, 0, 0); };
-}
+Step Click(int id) { return [id] { PostMessageW(GetDlgItem(GetActiveWindow(), id), BM_CLICK, 0, 0); }; }
 
 Step Type(int id, const std::string& text)
 {
@@ -181,40 +167,22 @@ Step Type(int id, const std::string& text)
 
 std::unique_ptr<OwnerWindow> MakeOwnerWindow() { return std::make_unique<Win32OwnerWindow>(); }
 
-} // namespace test
-
 namespace {
 
-using test::Script;
-using test::TextOf;
-
-// The popup between levels closes itself after a second, its tones
-// included: its timer ticks at its own period.
-TEST(Win32Dialog, TheLevelPopupClosesItselfAfterASecond)
-{
-    test::SoundRecorder sound;
-    const DWORD start = GetTickCount();
-    EXPECT_EQ(ShowLevelAdvanceDialog(nullptr, sound), IdOk);
-    const DWORD took = GetTickCount() - start;
-    EXPECT_TRUE(took >= 990 && took < 2000) << took;
-    EXPECT_EQ(sound.tones.size(), 25u);
-}
-
 // The box in front is read and answered with one of its buttons.
-test::Step Answer(std::wstring_view title, std::wstring_view text, HWND owner, int button)
+Step Answer(std::wstring_view title, std::wstring_view text, HWND owner, int button)
 {
     return [=] {
         const HWND box = GetActiveWindow();
-        EXPECT_EQ(TextOf(box), title);
-        EXPECT_EQ(TextOf(GetDlgItem(box, 0xFFFF)), text);
-        EXPECT_EQ(GetWindow(box, GW_OWNER), owner);
-        test::Click(button)();
+        EXPECT_EQ(std::tuple(TextOf(box), TextOf(GetDlgItem(box, 0xFFFF)), GetWindow(box, GW_OWNER)),
+                  std::tuple(title, text, owner));
+        Click(button)();
     };
 }
 
 TEST(Win32Dialog, MessageBoxesShowTheirTextAndAnswerWithTheButtonChosen)
 {
-    const std::unique_ptr<test::OwnerWindow> owner = test::MakeOwnerWindow();
+    const std::unique_ptr<OwnerWindow> owner = MakeOwnerWindow();
     const HWND ownerHandle = HandleOf(owner.get());
     struct Case { HWND owner; std::string caption; unsigned style; int button; int answer; std::wstring title; };
     const Case cases[] = {
@@ -223,11 +191,11 @@ TEST(Win32Dialog, MessageBoxesShowTheirTextAndAnswerWithTheButtonChosen)
         {nullptr, "Game Over", MessageBoxOk | MessageBoxIconInformation, IDOK, ResultOk, L"Game Over"},
     };
     for (const Case& c : cases) {
-        const Script script({Answer(c.title, L"Play again?", c.owner, c.button)});
-        EXPECT_EQ(c.owner ? ShowMessageBox(c.owner, "Play again?", c.caption, c.style)
-                          : ShowDesktopMessage("Play again?", c.caption, c.style),
-                  c.answer)
-            << c.caption;
+        const auto show = [&] {
+            return c.owner ? ShowMessageBox(c.owner, "Play again?", c.caption, c.style)
+                           : ShowDesktopMessage("Play again?", c.caption, c.style);
+        };
+        EXPECT_EQ(RunScripted(show, {Answer(c.title, L"Play again?", c.owner, c.button)}), c.answer) << c.caption;
     }
 }
 
@@ -245,12 +213,13 @@ TEST(Win32Dialog, TheColourPickerGivesTheOptionsTheColourChosen)
                 EXPECT_EQ(TextOf(edit), std::to_wstring(shown[i]));
                 SetWindowTextW(edit, std::to_wstring(typed[i]).c_str());
             }
-            test::Click(button)();
+            Click(button)();
         };
     };
-    const Script script({test::Click(1060), mix({1, 2, 3}, {10, 20, 30}, IDOK), test::Click(1061),
-                               mix({4, 5, 6}, {70, 80, 90}, IDCANCEL), test::Click(IdOk)});
-    EXPECT_EQ(ShowOptionsDialog(nullptr), 1);
+    EXPECT_EQ(RunScripted([] { return ShowOptionsDialog(nullptr); },
+                          {Click(1060), mix({1, 2, 3}, {10, 20, 30}, IDOK), Click(1061),
+                           mix({4, 5, 6}, {70, 80, 90}, IDCANCEL), Click(IdOk)}),
+              IdOk);
     EXPECT_EQ(std::pair(settings.ForegroundColor, settings.BackgroundColor),
               std::pair(static_cast<std::int32_t>(Rgb(10, 20, 30)), static_cast<std::int32_t>(Rgb(4, 5, 6))));
 }
@@ -260,25 +229,26 @@ TEST(Win32Dialog, TheColourPickerGivesTheOptionsTheColourChosen)
 // drawn in the template's font, which Wine's own fonts provide.
 TEST(Win32Dialog, TheHighScoreListOpensTheNewRowAndAsksBeforeReset)
 {
-    HWND dialog = nullptr, row = nullptr;
-    const test::Step openRowFocused = [&] {
+    HWND dialog = nullptr;
+    int row = 0;
+    const Step openRowFocused = [&] {
         dialog = GetActiveWindow();
-        row = GetFocus();
-        EXPECT_EQ(TextOf(GetDlgItem(dialog, GetDlgCtrlID(row) + 10)), L"2000000000");
+        row = GetDlgCtrlID(GetFocus());
+        EXPECT_EQ(TextOf(GetDlgItem(dialog, row + 10)), L"2000000000");
         LOGFONTW font{};
         GetObjectW(reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0)), sizeof font, &font);
         EXPECT_EQ(std::wstring(font.lfFaceName), L"MS Sans Serif");
     };
-    const Script script({
+    const std::vector<Step> steps{
         openRowFocused,
-        [&] { test::Type(GetDlgCtrlID(row), "Z")(); },
-        test::Click(HighScoreDialog::ResetButton),
+        [&] { Type(row, "Z")(); },
+        Click(HighScoreDialog::ResetButton),
         [&] { Answer(L"Reset Scores", L"Are you sure you want to erase all high scores?", dialog, IDNO)(); },
-        [&] { EXPECT_EQ(TextOf(row), L"Z"); },
-        test::Click(IdCancel),
-    });
-    EXPECT_EQ(ShowHighScoreDialog(nullptr, true, 2000000000), IdCancel);
+        [&] { EXPECT_EQ(TextOf(GetDlgItem(dialog, row)), L"Z"); },
+        Click(IdCancel),
+    };
+    EXPECT_EQ(RunScripted([] { return ShowHighScoreDialog(nullptr, true, 2000000000); }, steps), IdCancel);
 }
 
 } // namespace
-} // namespace tw
+} // namespace tw::test
