@@ -190,7 +190,8 @@ TEST_F(MainWindowTest, ZoomsThePlayfieldCentredOnceTheWindowHoldsItMoreThanTwice
 
 // The window stands on the screen by its frame rectangle and reads it back;
 // it gets no smaller than the handler's sizing rule allows, and one smaller
-// than the least client area the program asks for grows to it. Maximised or
+// than the least client area the program asks for grows to it and stays so
+// large. Maximised or
 // minimised, the window keeps its normal rectangle (and minimised, it counts
 // as coming back in it).
 TEST_F(MainWindowTest, PlacementAndMinimumSizeCountTheFrame)
@@ -203,6 +204,8 @@ TEST_F(MainWindowTest, PlacementAndMinimumSizeCountTheFrame)
     EXPECT_EQ(placement(), std::pair(Rect::FromSize(kNormal.left, kNormal.top, 629, 455), false));
     window->SetMinimumClientSize({680, 480});
     EXPECT_EQ(driver->ClientPixels(), (Size{680, 480}));
+    driver->Resize({100, 100});
+    EXPECT_EQ(driver->ClientPixels(), (Size{680, 480})) << "the least size counts the frame and the menu bar";
 
     const Rect grown = window->GetPlacement().normal;
     window->Show(true);

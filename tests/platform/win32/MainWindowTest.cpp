@@ -149,24 +149,12 @@ TEST_F(Win32MainWindowTest, FocusTakenInsideTheMenuLoopLeavesTheMenuUntold)
 }
 
 // The handler's sizing rule keeps a border drag from making the window too
-// small; the least size counts the frame and the menu bar around the least
-// client area, and the normal placement keeps the size the window grew to.
-TEST_F(Win32MainWindowTest, DraggingAndMinimumTrackSizeCountTheFrame)
+// small.
+TEST_F(Win32MainWindowTest, DraggingABorderFollowsTheHandlersSizingRule)
 {
-    const HWND handle = HandleOf(window);
     RECT dragged{0, 0, 300, 200};
-    SendMessageW(handle, WM_SIZING, WMSZ_BOTTOMRIGHT, reinterpret_cast<LPARAM>(&dragged));
+    SendMessageW(HandleOf(window), WM_SIZING, WMSZ_BOTTOMRIGHT, reinterpret_cast<LPARAM>(&dragged));
     EXPECT_EQ(std::pair(dragged.right, dragged.bottom), std::pair(629L, 455L));
-
-    window->SetMinimumClientSize({700, 500});
-    RECT frame{};
-    GetWindowRect(handle, &frame);
-    const Size framed{frame.right - frame.left, frame.bottom - frame.top};
-    MINMAXINFO minimum{};
-    SendMessageW(handle, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&minimum));
-    EXPECT_EQ((Size{minimum.ptMinTrackSize.x, minimum.ptMinTrackSize.y}), framed);
-    window->Show(true);
-    EXPECT_EQ(window->GetPlacement().normal, Rect::FromSize(kNormal.left, kNormal.top, framed.cx, framed.cy));
 }
 
 // The playfield zoomed as far as the client rectangle holds it, never below
