@@ -132,7 +132,8 @@ protected:
     QWidget* Client() { return QtDriver().Client(); }
 };
 
-// Control with Alt is AltGr typing a character, not an accelerator.
+// Control with Alt is AltGr typing a character, not an accelerator. Only Qt
+// reports AltGr so; Windows types its characters as plain ones.
 TEST_F(QtMainWindowTest, AltGrCharactersAreNoAccelerators)
 {
     ShowActive();
@@ -146,7 +147,8 @@ TEST_F(QtMainWindowTest, AltGrCharactersAreNoAccelerators)
 // bar that holds the keys (after Alt alone, or Esc out of a popup) shows its
 // item highlighted and keeps them from the game. The popups are opened with
 // the mouse: the offscreen platform moves the activation to a popup opened
-// from the keyboard.
+// from the keyboard. Only here are the bar and its popups the window's own
+// widgets, whose state the window must keep the session in step with.
 TEST_F(QtMainWindowTest, MenuSessionAndFocusAgreeWithTheScreenInEveryOrder)
 {
     const struct { std::vector<std::string> steps; Log heard; } cases[] = {
