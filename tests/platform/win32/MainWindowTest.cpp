@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,236 +13,150 @@
 #include "platform/win32/NativeWindow.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/Win32ClientSurface.h"
-#include "resources/DialogTemplates.h"
-#include "resources/MenuTemplates.h"
-#include "support/RecordingWindowHandler.h"
+#include "support/MainWindowDriver.h"
 
-namespace tw {
+namespace tw::test {
 namespace {
 
-using Log = std::vector<std::string>;
-constexpr Rect kNormal{100, 80, 738, 538};
-constexpr ColorRef kRed = Rgb(255, 0, 0), kBlue = Rgb(0, 0, 255);
-
-// Paints a red square where the game would paint its board.
-class PaintingHandler : public test::RecordingWindowHandler {
+class Win32MainWindowDriver final : public MainWindowDriver {
 public:
-    void OnPaint(DeviceContext& dc) override
+    Win32MainWindowDriver(const MainWindow::Creation& creation, WindowHandler& handler)
+        : window(MainWindow::Create(creation, handler)), handle(HandleOf(window.get()))
     {
-        RecordingWindowHandler::OnPaint(dc);
-        dc.FillRect({10, 10, 50, 30}, kRed);
     }
-};
+    ~Win32MainWindowDriver() override { DestroyWindow(other); }
 
-class Win32MainWindowTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() { session = std::make_unique<GuiSession>(); }
-    static void TearDownTestSuite() { session.reset(); }
-    void SetUp() override
+    MainWindow& Window() override { return *window; }
+    // Runs the program's loop over what is queued now, and for the time given
+    // more. A paint waits until nothing else does, the loop's end included.
+    void Settle(int milliseconds) override
     {
-        window = MainWindow::Create(
-            {"Tumblewick", kNormal, FindMenuTemplate(MainMenuId), ProgramIconId, SmallProgramIconId}, handler);
-        ASSERT_TRUE(window);
-        handle = HandleOf(window.get());
-    }
-    // Runs the program's loop over what is queued now, and for `ms` more
-    // when timers are to tick.
-    static void Settle(int ms = 0)
-    {
-        RepeatingTimer quit(std::chrono::milliseconds(std::max(ms, 1)), [] { PostQuitMessage(0); });
-        ms ? quit.Start() : PostQuitMessage(0);
+        RepeatingTimer quit(std::chrono::milliseconds(std::max(milliseconds, 1)), [] { PostQuitMessage(0); });
+        milliseconds ? quit.Start() : PostQuitMessage(0);
         RunMessageLoop();
+        UpdateWindow(handle);
     }
-    void ShowActive()
+    void Activate(bool ours) override
     {
-        window->Show(false);
-        SetForegroundWindow(handle);
-        SetFocus(handle);
-        Settle();
-        handler.Take();
+        SetForegroundWindow(ours ? handle : other);
+        SetFocus(ours ? handle : other);
+        Settle(0);
     }
-    static void SetModifiers(std::initializer_list<int> keys)
+    // The accelerators read the modifiers from the keyboard's state.
+    void Press(const Keystroke& key) override
     {
-        BYTE state[256] = {};
-        std::ranges::for_each(keys, [&state](int key) { state[key] = 0x80; });
-        SetKeyboardState(state);
+        BYTE held[256] = {};
+        held[VK_MENU] = (key.modifiers & Alt) ? 0x80 : 0;
+        held[VK_CONTROL] = (key.modifiers & Control) ? 0x80 : 0;
+        held[VK_SHIFT] = (key.modifiers & Shift) ? 0x80 : 0;
+        SetKeyboardState(held);
+        Post(key, handle);
+        Settle(0);
     }
-    // The window's pixels on the screen, as the handler's colours.
-    void ExpectShown(std::initializer_list<std::pair<Point, ColorRef>> pixels) const
+    // The menu runs a loop of its own until it ends: the player's keys come
+    // from a timer's ticks inside it.
+    void UseMenu(bool gamePopup, const std::vector<Keystroke>& keys) override
     {
-        const HDC dc = GetDC(handle);
-        for (const auto& [at, colour] : pixels) {
-            const COLORREF pixel = GetPixel(dc, at.x, at.y);
-            EXPECT_EQ(Rgb(GetRValue(pixel), GetGValue(pixel), GetBValue(pixel)), colour) << at.x << "," << at.y;
-        }
-        ReleaseDC(handle, dc);
-    }
-
-    static inline std::unique_ptr<GuiSession> session;
-    PaintingHandler handler;
-    std::unique_ptr<MainWindow> window;
-    HWND handle = nullptr;
-};
-
-// Keys reach the handler as virtual key codes, held ones repeated; the
-// accelerator table's keys become commands in the message loop, the About
-// characters with Alt whatever Shift they take; keys with Alt are the menu's.
-TEST_F(Win32MainWindowTest, KeysGiveKeyCodesAndAcceleratorsAndMenuItemsGiveCommands)
-{
-    struct Case { UINT message; int key; std::initializer_list<int> held; const char* heard; bool repeat = false; };
-    const Case cases[] = {
-        {WM_KEYDOWN, VK_LEFT, {}, "key 37", true}, {WM_KEYDOWN, VK_SPACE, {}, "key 32"},
-        {WM_KEYDOWN, VK_NUMPAD4, {}, "key 100", true}, {WM_KEYDOWN, 'N', {VK_SHIFT}, "key 78"},
-        {WM_KEYDOWN, VK_F2, {}, "command 32773"}, {WM_KEYDOWN, VK_F3, {}, "command 32772", true},
-        {WM_KEYDOWN, 'N', {VK_CONTROL}, "command 32773"}, {WM_KEYDOWN, 'X', {VK_CONTROL}, "command 105"},
-        {WM_KEYDOWN, VK_F2, {VK_SHIFT}, "key 113"}, {WM_KEYDOWN, 'X', {VK_CONTROL, VK_SHIFT}, "key 88"},
-        {WM_SYSCHAR, '/', {VK_MENU}, "command 104"}, {WM_SYSCHAR, '?', {VK_MENU, VK_SHIFT}, "command 104"},
-        {WM_SYSKEYDOWN, VK_LEFT, {VK_MENU}, ""},
-    };
-    ShowActive();
-    for (const Case& each : cases) {
-        SCOPED_TRACE(std::to_string(each.key) + (each.repeat ? " repeated" : ""));
-        SetModifiers(each.held);
-        const LPARAM alt = each.message == WM_KEYDOWN ? 0 : 1 << 29;
-        PostMessageW(handle, each.message, each.key, 1 | alt | (each.repeat ? 1 << 30 : 0));
-        Settle();
-        EXPECT_EQ(handler.Take(), *each.heard ? Log{each.heard} : Log{});
-    }
-    SetModifiers({});
-
-    // The menu bar as the template has it, each item with its command.
-    Log seen;
-    const HMENU bar = GetMenu(handle);
-    wchar_t text[64];
-    for (int popup = 0; popup < GetMenuItemCount(bar); ++popup) {
-        GetMenuStringW(bar, popup, text, 64, MF_BYPOSITION);
-        seen.push_back(Narrow(text));
-        const HMENU items = GetSubMenu(bar, popup);
-        for (int item = 0; item < GetMenuItemCount(items); ++item) {
-            GetMenuStringW(items, item, text, 64, MF_BYPOSITION);
-            seen.push_back(*text ? Narrow(text) + " " + std::to_string(GetMenuItemID(items, item)) : "-");
-        }
-    }
-    EXPECT_EQ(seen, (Log{"&Game", "&New\tCtrl+N 32773", "-", "High Score List... 32776", "&Options... 32774", "-",
-                         "E&xit\tCtrl+X 105", "&Help", "&Help on Tumblewick... 32778", "-",
-                         "&Introduction... 32777", "&About ... 104", "-", "&Tumblewick on the Web... 32781"}));
-}
-
-// The focus, a menu session (Alt alone, and a popup whose item is chosen,
-// its command after the menu has closed) and a window timer's ticks.
-TEST_F(Win32MainWindowTest, TellsFocusMenuSessionsAndTimerTicks)
-{
-    const HWND other = CreateWindowExW(0, L"STATIC", nullptr, WS_POPUP | WS_VISIBLE, 0, 0, 1, 1, {}, {}, {}, {});
-    window->Show(false);
-    SetForegroundWindow(handle);
-    Settle();
-    const Rect client = window->GetClientRect();
-    EXPECT_EQ(handler.Take(), (Log{"setfocus", "erase " + std::to_string(client.Width()) + "x"
-                                       + std::to_string(client.Height()), "paint"}));
-
-    // Inside the menu's own loop, the timer's tick works the menu as the
-    // player would. A program coming to the foreground may take the focus
-    // before the menu ends: then only the focus coming back resumes.
-    const struct { WPARAM key; bool focusLeaves; Log heard; } cases[] = {
-        {VK_ESCAPE, false, {"initmenu", "menuclosed"}},
-        {VK_RETURN, false, {"initmenu", "menuclosed", "command 32773"}},
-        {VK_ESCAPE, true, {"initmenu", "killfocus", "setfocus"}},
-    };
-    for (const auto& [key, focusLeaves, heard] : cases) {
-        SCOPED_TRACE(heard.back());
-        RepeatingTimer player(std::chrono::milliseconds(20), [&, key, focusLeaves] {
-            const HWND focus = GetFocus();
-            focusLeaves && focus != other ? void(SetFocus(other))
-                                          : void(PostMessageW(focus ? focus : handle, WM_KEYDOWN, key, 1));
+        std::size_t typed = 0;
+        RepeatingTimer player(std::chrono::milliseconds(20), [&] {
+            if (typed < keys.size()) {
+                Post(keys[typed++], GetFocus() ? GetFocus() : handle);
+            }
         });
         player.Start();
-        SendMessageW(handle, WM_SYSCOMMAND, SC_KEYMENU, key == VK_RETURN ? 'g' : 0);
+        SendMessageW(handle, WM_SYSCOMMAND, SC_KEYMENU, gamePopup ? 'g' : 0);
         player.Stop();
-        SetFocus(handle);
-        Settle();
-        EXPECT_EQ(handler.Take(), heard);
+        Settle(0);
     }
-    DestroyWindow(other);
-
-    window->SetTimer(5, 10);
-    Settle(100);
-    const Log ticks = handler.Take();
-    EXPECT_GE(ticks.size(), 3u);
-    EXPECT_EQ(ticks, Log(ticks.size(), "timer 5"));
-    window->KillTimer(5);
-    Settle(50);
-    EXPECT_EQ(handler.Take(), Log{}) << "ticks after the timer was killed";
-}
-
-// Closing tells the handler first, then destroys; Destroy alone does not ask.
-// The session's end comes whatever follows, and after the window is gone
-// nothing more reaches the handler.
-TEST_F(Win32MainWindowTest, ClosingAsksFirstAndNothingFollowsTheDestruction)
-{
-    for (const bool byClose : {true, false}) {
-        SetUp();
-        ShowActive();
-        SendMessageW(handle, WM_ENDSESSION, FALSE, 0);
-        byClose ? void(SendMessageW(handle, WM_CLOSE, 0, 0)) : window->Destroy();
-        window->SendCommand(105);
-        window->PostCommand(105);
-        window->SetTimer(1, 10);
-        Settle(50);
-        EXPECT_EQ(handler.Take(), (byClose ? Log{"endsession", "close", "destroy"} : Log{"endsession", "destroy"}));
-        EXPECT_FALSE(IsWindow(handle));
+    // An item chosen gives the command it carries.
+    Log MenuBar() override
+    {
+        Log seen;
+        const HMENU bar = GetMenu(handle);
+        for (int popup = 0; popup < GetMenuItemCount(bar); ++popup) {
+            seen.push_back(TextOf(bar, popup));
+            const HMENU items = GetSubMenu(bar, popup);
+            for (int item = 0; item < GetMenuItemCount(items); ++item) {
+                seen.push_back(TextOf(items, item));
+                if (const UINT id = GetMenuItemID(items, item)) { // a separator has none
+                    seen.push_back("command " + std::to_string(id));
+                }
+            }
+        }
+        return seen;
     }
-}
+    void Close() override { SendMessageW(handle, WM_CLOSE, 0, 0); }
+    void EndSession() override { SendMessageW(handle, WM_ENDSESSION, FALSE, 0); }
+    bool OnScreen() override { return IsWindowVisible(handle); }
+    void Resize(Size frame) override
+    {
+        SetWindowPos(handle, nullptr, 0, 0, frame.cx, frame.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        Settle(0);
+    }
+    void Minimize() override { ShowWindow(handle, SW_MINIMIZE); }
+    Size ClientPixels() override
+    {
+        RECT client{};
+        GetClientRect(handle, &client);
+        return {client.right, client.bottom};
+    }
+    ColorRef ShownAt(Point pixel) override
+    {
+        const HDC dc = GetDC(handle);
+        const COLORREF shown = GetPixel(dc, pixel.x, pixel.y);
+        ReleaseDC(handle, dc);
+        return Rgb(GetRValue(shown), GetGValue(shown), GetBValue(shown));
+    }
 
-// Erasing comes before painting, into the client area's image, and the window
-// shows that image; whatever is drawn through the client's context is on the
-// screen before the call returns, and Redraw paints again at once.
-TEST_F(Win32MainWindowTest, ShowsWhatTheHandlerErasedPaintedAndDrew)
+private:
+    // A character comes as the message the keyboard's translation makes of
+    // it; with Alt held, as a system one.
+    static void Post(const Keystroke& key, HWND to)
+    {
+        const bool alt = key.modifiers & Alt;
+        const UINT message = key.character ? (alt ? WM_SYSCHAR : WM_CHAR) : (alt ? WM_SYSKEYDOWN : WM_KEYDOWN);
+        const LPARAM flags = 1 | (alt ? 1 << 29 : 0) | (key.repeat ? 1 << 30 : 0);
+        PostMessageW(to, message, key.character ? key.character : key.virtualKey, flags);
+    }
+    static std::string TextOf(HMENU menu, int position)
+    {
+        wchar_t text[64] = {};
+        GetMenuStringW(menu, position, text, 64, MF_BYPOSITION);
+        return *text ? Narrow(text) : "-";
+    }
+
+    GuiSession session;
+    std::unique_ptr<MainWindow> window;
+    HWND handle;
+    // Another program's window, to take the focus.
+    HWND other = CreateWindowExW(0, L"STATIC", nullptr, WS_POPUP | WS_VISIBLE, 0, 0, 1, 1, {}, {}, {}, {});
+};
+
+using Win32MainWindowTest = MainWindowTest;
+
+// A program coming to the foreground may take the focus inside the menu's own
+// loop, before the menu ends: then the menu's end is not told, and only the
+// focus coming back resumes. Only Windows runs the menu in a loop of its own;
+// Qt's menu closes, and is told closed, before the focus leaves.
+TEST_F(Win32MainWindowTest, FocusTakenInsideTheMenuLoopLeavesTheMenuUntold)
 {
     ShowActive();
-    const Rect client = window->GetClientRect();
-    const ColorRef green = handler.background;
-    ExpectShown({{{2, 2}, green}, {{10, 10}, kRed}, {{49, 29}, kRed}, {{50, 30}, green},
-                 {{client.right - 1, client.bottom - 1}, green}});
-    {
-        ClientDC dc(window->ClientArea());
-        dc.FillRect({100, 100, 140, 120}, kBlue);
-        ExpectShown({{{100, 100}, kBlue}, {{139, 119}, kBlue}, {{140, 120}, green}});
-    }
-    handler.background = kBlue;
-    window->Redraw();
-    EXPECT_EQ(handler.Take(), (Log{"erase " + std::to_string(client.Width()) + "x" + std::to_string(client.Height()),
-                                   "paint"}));
-    ExpectShown({{{2, 2}, kBlue}, {{10, 10}, kRed}});
+    RepeatingTimer player(std::chrono::milliseconds(20), [this] { driver->Activate(false); });
+    player.Start();
+    driver->UseMenu(false, {{kEscape}});
+    player.Stop();
+    driver->Activate(true);
+    EXPECT_EQ(handler.Take(), (Log{"initmenu", "killfocus", "setfocus"}));
 }
 
-// The placement counts the frame, as given at creation and as kept while
-// maximised; the least size the window may take counts the frame from the
-// handler's sizing rule and the frame plus menu around the least client area.
-TEST_F(Win32MainWindowTest, PlacementAndMinimumSizeCountTheFrame)
+// The handler's sizing rule keeps a border drag from making the window too
+// small. Qt tells no drag as it happens: there the rule only sets the least
+// size, which every backend's suite checks.
+TEST_F(Win32MainWindowTest, DraggingABorderFollowsTheHandlersSizingRule)
 {
-    EXPECT_EQ(window->GetPlacement().normal, kNormal);
-    const auto minimum = [this] {
-        MINMAXINFO info{};
-        SendMessageW(handle, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
-        return Size{info.ptMinTrackSize.x, info.ptMinTrackSize.y};
-    };
-    EXPECT_EQ(minimum(), (Size{629, 455}));
     RECT dragged{0, 0, 300, 200};
-    SendMessageW(handle, WM_SIZING, WMSZ_BOTTOMRIGHT, reinterpret_cast<LPARAM>(&dragged));
-    EXPECT_EQ(dragged.right, 629);
-
-    window->SetMinimumClientSize({700, 500});
-    RECT client{}, frame{};
-    GetClientRect(handle, &client);
-    GetWindowRect(handle, &frame);
-    EXPECT_EQ((Size{client.right, client.bottom}), (Size{700, 500}));
-    const Size framed{frame.right - frame.left, frame.bottom - frame.top};
-    EXPECT_EQ(minimum(), framed);
-
-    window->Show(true);
-    const WindowPlacementState maximized = window->GetPlacement();
-    EXPECT_TRUE(maximized.maximized);
-    EXPECT_EQ(maximized.normal, Rect::FromSize(kNormal.left, kNormal.top, framed.cx, framed.cy));
+    SendMessageW(HandleOf(window), WM_SIZING, WMSZ_BOTTOMRIGHT, reinterpret_cast<LPARAM>(&dragged));
+    EXPECT_EQ(std::pair(dragged.right, dragged.bottom), std::pair(629L, 455L));
 }
 
 // The playfield zoomed as far as the client rectangle holds it, never below
@@ -275,4 +190,12 @@ TEST(RepeatingTimer, NeverStartsWithoutAGuiSession)
 }
 
 } // namespace
-} // namespace tw
+
+std::unique_ptr<MainWindowDriver> MakeMainWindowDriver(const MainWindow::Creation& creation,
+                                                       RecordingWindowHandler& handler)
+{
+    auto driver = std::make_unique<Win32MainWindowDriver>(creation, handler);
+    return HandleOf(&driver->Window()) ? std::move(driver) : nullptr;
+}
+
+} // namespace tw::test
