@@ -12,6 +12,7 @@
 
 #include <algorithm>
 
+#include "platform/LeastWindowSize.h"
 #include "platform/MainWindow.h"
 #include "platform/qt/QtConvert.h"
 #include "platform/qt/QtKeyMap.h"
@@ -228,17 +229,16 @@ void QtMainWindow::FrameMayHaveChanged()
 
 void QtMainWindow::ApplyMinimumSize()
 {
-    // Qt has no message while a border is dragged; the handler's sizing
-    // rule, asked about a tiny window dragged by its bottom-right corner,
-    // says how small the window may get. Until the frame is known it counts
-    // as none, which can only make the minimum larger.
-    Rect probe{0, 0, 1, 1};
-    handler.OnSizing(EdgeBottomRight, probe);
+    // Qt has no message while a border is dragged, so the least size is set
+    // ahead. Qt's minimum counts the menu bar but not the frame, which until
+    // it is known counts as none: that can only make the minimum larger.
     const QMargins frame = Frame();
-    // The program's own client area comes below the menu bar.
+    const int frameWidth = frame.left() + frame.right();
+    const int frameHeight = frame.top() + frame.bottom();
     const int menuHeight = menuWidget() ? menuWidget()->sizeHint().height() : 0;
-    setMinimumSize(std::max({1, probe.Width() - frame.left() - frame.right(), minimumClient.width()}),
-                   std::max({1, probe.Height() - frame.top() - frame.bottom(), minimumClient.height() + menuHeight}));
+    const Size least = LeastWindowSize(handler, {minimumClient.width(), minimumClient.height()},
+                                       {frameWidth, frameHeight + menuHeight});
+    setMinimumSize(std::max(1, least.cx - frameWidth), std::max(1, least.cy - frameHeight));
 }
 
 WindowPlacementState QtMainWindow::GetPlacement() const

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/DeviceContext.h"
+#include "platform/LeastWindowSize.h"
 #include "platform/MenuTemplate.h"
 #include "platform/win32/MessageBoxes.h"
 #include "platform/win32/NativeWindow.h"
@@ -484,18 +485,17 @@ void Win32MainWindow::MenuClosed()
 
 SIZE Win32MainWindow::MinimumTrackSize() const
 {
-    // The handler's sizing rule, asked about a tiny window dragged by its
-    // bottom-right corner, says how small the window may get.
-    Rect probe{0, 0, 1, 1};
-    handler.OnSizing(EdgeBottomRight, probe);
     // The least client area is in logical pixels, shown at the monitor's
-    // scale below the menu bar.
+    // scale below the menu bar. What the frame and the bar add does not
+    // depend on the size inside them.
     const double scale = surface.MonitorScale();
     const Size least = surface.Least();
-    RECT client{0, 0, static_cast<LONG>(std::ceil(least.cx * scale)), static_cast<LONG>(std::ceil(least.cy * scale))};
-    AdjustWindowRectExForDpi(&client, kStyle, GetMenu(window) != nullptr, kExStyle, GetDpiForWindow(window));
-    return {std::max({1L, static_cast<LONG>(probe.Width()), least.cx ? client.right - client.left : 0L}),
-            std::max({1L, static_cast<LONG>(probe.Height()), least.cy ? client.bottom - client.top : 0L})};
+    RECT frame{};
+    AdjustWindowRectExForDpi(&frame, kStyle, GetMenu(window) != nullptr, kExStyle, GetDpiForWindow(window));
+    const Size minimum = LeastWindowSize(
+        handler, {static_cast<int>(std::ceil(least.cx * scale)), static_cast<int>(std::ceil(least.cy * scale))},
+        {frame.right - frame.left, frame.bottom - frame.top});
+    return {minimum.cx, minimum.cy};
 }
 
 void Win32MainWindow::SetMinimumClientSize(Size size)
