@@ -188,14 +188,14 @@ LONG SetValue(HKEY key, const store::CheckedWrite& write)
 // caller holds the turn.
 LONG WriteAll(const std::vector<store::CheckedWrite>& writes)
 {
-    std::vector<std::string> keys;
+    std::vector<const store::KeyPath*> keys;
     for (const store::CheckedWrite& write : writes) {
-        if (std::ranges::find(keys, write.key.Whole()) == keys.end()) {
-            keys.push_back(write.key.Whole());
+        if (std::ranges::none_of(keys, [&](const store::KeyPath* key) { return key->Whole() == write.key.Whole(); })) {
+            keys.push_back(&write.key);
         }
     }
-    for (const std::string& path : keys) {
-        const KeyPlace place(*store::KeyPath::Parse(path));
+    for (const store::KeyPath* key : keys) {
+        const KeyPlace place(*key);
         Settle(place);
         const RegistryKey parent = OpenParent(place, true);
         if (!parent) {
@@ -204,7 +204,7 @@ LONG WriteAll(const std::vector<store::CheckedWrite>& writes)
         const RegistryKey journal = RegistryKey::Create(parent.Get(), place.name + kJournal);
         LONG rc = journal.Error();
         for (const store::CheckedWrite& write : writes) {
-            if (rc == ERROR_SUCCESS && write.key.Whole() == path) {
+            if (rc == ERROR_SUCCESS && write.key.Whole() == key->Whole()) {
                 rc = SetValue(journal.Get(), write);
             }
         }
