@@ -1,4 +1,5 @@
 #include "platform/PerUserStore.h"
+#include "platform/PerUserStoreBackend.h"
 #include "platform/sqlite/PerUserStoreFile.h"
 
 #include "platform/posix/PrivateFiles.h"
@@ -6,8 +7,6 @@
 
 #include <sqlite3.h>
 
-#include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -63,14 +62,6 @@ constexpr const char* kCreateSchema = R"sql(
 )sql";
 constexpr int kTypeText = 1;
 constexpr int kTypeNumber = 4;
-
-// Two copies of the game may save at the same moment; the later one waits
-// rather than losing its settings. A read waits only a moment: another copy's
-// save takes milliseconds, and a store that stays locked (another program
-// holding it) must not hold up the start of the game. What could not be read
-// is then not known, which the callers keep apart from missing.
-constexpr std::chrono::milliseconds kWriteBusyWait{5000};
-constexpr std::chrono::milliseconds kReadBusyWait{400};
 
 enum class Access {
     Read,   // never creates the store, waits only a moment for a lock
@@ -135,31 +126,6 @@ private:
 };
 
 int Exec(sqlite3* db, const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr); }
-
-// Empty when the path has an empty component, an embedded zero, or nothing
-// at all: no key of the game looks like that, and accepting them would give
-// one key several spellings.
-std::vector<std::string_view> SplitKeyPath(std::string_view path)
-{
-    std::vector<std::string_view> parts;
-    if (path.empty() || path.find('\0') != std::string_view::npos) {
-        return parts;
-    }
-    for (std::size_t start = 0;;) {
-        const std::size_t end = path.find('\\', start);
-        const std::string_view part = path.substr(start, end - start);
-        if (part.empty()) {
-            return {};
-        }
-        parts.push_back(part);
-        if (end == std::string_view::npos) {
-            return parts;
-        }
-        start = end + 1;
-    }
-}
-
-bool ValidName(std::string_view name) { return name.find('\0') == std::string_view::npos; }
 
 // Files this process has already given a quick check. Damage met later shows
 // up as SQLITE_CORRUPT or SQLITE_NOTADB on the call that meets it.
@@ -257,7 +223,7 @@ bool Open(Store& store, Access access)
         store.Close();
         return false;
     }
-    store.busyWait = access == Access::Read ? kReadBusyWait : kWriteBusyWait;
+    store.busyWait = access == Access::Read ? store::kReadWait : store::kWriteWait;
     sqlite3_busy_handler(store.db, WaitForLock, &store);
     return true;
 }
@@ -475,16 +441,10 @@ std::optional<sqlite3_int64> FindKey(sqlite3* db, std::string_view path, Outcome
 }
 
 // Creates the key and every missing parent, as the registry does.
-std::optional<sqlite3_int64> CreateKey(sqlite3* db, const std::vector<std::string_view>& parts,
-                                       Outcome& outcome)
+std::optional<sqlite3_int64> CreateKey(sqlite3* db, const store::KeyPath& key, Outcome& outcome)
 {
-    std::string path;
     std::optional<sqlite3_int64> id;
-    for (const std::string_view part : parts) {
-        if (!path.empty()) {
-            path += '\\';
-        }
-        path += part;
+    for (const std::string_view path : key.Lineage()) {
         Statement insert(db, "INSERT INTO keys (parent, path) VALUES (?1, ?2) ON CONFLICT (path) DO NOTHING");
         outcome = FromCode(insert.Bind(1, id).Bind(2, path).Step());
         if (outcome != Outcome::Ok) {
@@ -500,10 +460,10 @@ std::optional<sqlite3_int64> CreateKey(sqlite3* db, const std::vector<std::strin
 }
 
 // Creates the write's key as needed and replaces any value of that name.
-Outcome Upsert(sqlite3* db, const std::vector<std::string_view>& keyParts, const StoredWrite& write)
+Outcome Upsert(sqlite3* db, const store::CheckedWrite& write)
 {
     Outcome outcome = Outcome::Ok;
-    const std::optional<sqlite3_int64> key = CreateKey(db, keyParts, outcome);
+    const std::optional<sqlite3_int64> key = CreateKey(db, write.key, outcome);
     if (!key) {
         return outcome;
     }
@@ -559,36 +519,18 @@ Outcome ReadValues(sqlite3* db, std::string_view keyPath, std::span<const std::s
     return Outcome::Ok;
 }
 
-bool ValidRead(std::string_view keyPath, std::span<const std::string> names)
+Outcome WriteAll(sqlite3* db, const std::optional<std::vector<store::CheckedWrite>>& writes)
 {
-    return !SplitKeyPath(keyPath).empty() && std::ranges::all_of(names, ValidName);
-}
-
-Outcome WriteAll(sqlite3* db, std::span<const StoredWrite> writes)
-{
-    for (const StoredWrite& write : writes) {
-        const std::vector<std::string_view> keyParts = SplitKeyPath(write.keyPath);
-        if (keyParts.empty() || !ValidName(write.name)) {
-            return Outcome::Failed;
-        }
-        const Outcome outcome = Upsert(db, keyParts, write);
+    if (!writes) {
+        return Outcome::Failed;
+    }
+    for (const store::CheckedWrite& write : *writes) {
+        const Outcome outcome = Upsert(db, write);
         if (outcome != Outcome::Ok) {
             return outcome;
         }
     }
     return Outcome::Ok;
-}
-
-// A store that cannot be written stays so for the rest of the run, and the
-// game says nothing of it in its windows: one line is enough to tell whoever
-// started it from a terminal why nothing is kept.
-void ReportFailedSave(const std::string& reason)
-{
-    static std::atomic_flag reported;
-    if (!reported.test_and_set()) {
-        std::fprintf(stderr, "Tumblewick: cannot save settings to %s: %s\n", PerUserStorePath().c_str(),
-                     reason.c_str());
-    }
 }
 
 } // namespace
@@ -602,12 +544,11 @@ std::filesystem::path PerUserStorePath()
     return base / "Tumblewick" / "tumblewick.sqlite";
 }
 
-std::optional<StoredValues> ReadStoredValues(std::string_view keyPath, std::span<const std::string> names)
+namespace store {
+
+std::optional<StoredValues> ReadKey(const KeyPath& key, std::span<const std::string> names)
 {
     StoredValues values(names.size());
-    if (!ValidRead(keyPath, names)) {
-        return values;
-    }
     const bool read = WithStore(Access::Read, [&](Store& store) {
         // One read transaction: the values come from one moment, even while
         // another copy of the game saves.
@@ -618,7 +559,7 @@ std::optional<StoredValues> ReadStoredValues(std::string_view keyPath, std::span
             outcome = CheckSchema(db, empty);
         }
         if (outcome == Outcome::Ok && !empty) {
-            outcome = ReadValues(db, keyPath, names, values);
+            outcome = ReadValues(db, key.Whole(), names, values);
         }
         Exec(db, "COMMIT");
         return outcome;
@@ -629,64 +570,47 @@ std::optional<StoredValues> ReadStoredValues(std::string_view keyPath, std::span
     return values;
 }
 
-bool UpdateStoredValues(std::string_view keyPath, std::span<const std::string> names,
-                        const std::function<std::vector<StoredWrite>(const StoredValues&)>& change)
+std::optional<Failure> UpdateKey(const KeyPath& key, std::span<const std::string> names, const CheckedChange& change)
 {
-    if (!ValidRead(keyPath, names)) {
-        return false;
-    }
     std::string failure;
     const bool written = WithStore(
         Access::Create,
         [&](Store& store) {
             return InWriteTransaction(store, [&](sqlite3* db) {
                 StoredValues values;
-                const Outcome outcome = ReadValues(db, keyPath, names, values);
+                const Outcome outcome = ReadValues(db, key.Whole(), names, values);
                 return outcome == Outcome::Ok ? WriteAll(db, change(values)) : outcome;
             });
         },
         &failure);
-    if (!written) {
-        ReportFailedSave(failure);
-    }
-    return written;
+    return written ? std::nullopt : std::optional(Failure{failure});
 }
 
-bool WriteStoredValues(std::span<const StoredWrite> writes)
+bool DeleteKey(const KeyPath& key)
 {
-    const bool valid = std::ranges::all_of(
-        writes, [](const StoredWrite& write) { return !SplitKeyPath(write.keyPath).empty() && ValidName(write.name); });
-    if (!valid || writes.empty()) {
-        return valid;
-    }
-    const std::vector<StoredWrite> all(writes.begin(), writes.end());
-    return UpdateStoredValues(writes.front().keyPath, {}, [&](const StoredValues&) { return all; });
-}
-
-bool DeleteStoredKey(std::string_view keyPath)
-{
-    if (SplitKeyPath(keyPath).empty()) {
-        return false;
-    }
     return WithStore(Access::Change, [&](Store& store) {
         return InWriteTransaction(store, [&](sqlite3* db) {
             Outcome outcome = Outcome::Ok;
-            const std::optional<sqlite3_int64> key = FindKey(db, keyPath, outcome);
-            if (!key) {
+            const std::optional<sqlite3_int64> id = FindKey(db, key.Whole(), outcome);
+            if (!id) {
                 return outcome == Outcome::Ok ? Outcome::Failed : outcome;
             }
             Statement child(db, "SELECT 1 FROM keys WHERE parent = ?1 LIMIT 1");
-            const int rc = child.Bind(1, *key).Step();
+            const int rc = child.Bind(1, *id).Step();
             if (rc != SQLITE_DONE) {
                 return rc == SQLITE_ROW ? Outcome::Failed : FromCode(rc);
             }
             Statement values(db, "DELETE FROM registry_values WHERE key = ?1");
             Statement self(db, "DELETE FROM keys WHERE id = ?1");
-            outcome = FromCode(values.Bind(1, *key).Step());
-            return outcome == Outcome::Ok ? FromCode(self.Bind(1, *key).Step()) : outcome;
+            outcome = FromCode(values.Bind(1, *id).Step());
+            return outcome == Outcome::Ok ? FromCode(self.Bind(1, *id).Step()) : outcome;
         });
     });
 }
+
+std::string Location(const KeyPath&) { return PerUserStorePath().string(); }
+
+} // namespace store
 
 bool PerUserStoreIsIntact()
 {

@@ -36,15 +36,16 @@ public:
                                       nullptr, &made.key, nullptr);
         return made;
     }
-    static bool Exists(HKEY parent, const std::wstring& name) { return static_cast<bool>(Open(parent, name, KEY_READ)); }
 
     HKEY Get() const { return key; }
     explicit operator bool() const { return key != nullptr; }
     // Not opened because there is no such key (rather than for another reason).
     bool Missing() const { return result == ERROR_FILE_NOT_FOUND; }
+    // Why it was not opened; ERROR_SUCCESS when it was.
+    LONG Error() const { return result; }
 
     struct Read {
-        bool failed = false; // for a reason other than a missing value
+        LONG error = ERROR_SUCCESS; // for a reason other than a missing value
         DWORD type = REG_NONE;
         std::vector<BYTE> bytes;
     };
@@ -56,14 +57,14 @@ public:
             const LONG rc = RegQueryValueExW(key, name.c_str(), nullptr, &read.type,
                                              read.bytes.empty() ? nullptr : read.bytes.data(), &size);
             if (rc == ERROR_FILE_NOT_FOUND) {
-                return {false, REG_NONE, {}};
+                return {ERROR_SUCCESS, REG_NONE, {}};
             }
             if (rc == ERROR_SUCCESS && size <= read.bytes.size()) {
                 read.bytes.resize(size);
                 return read;
             }
             if (rc != ERROR_SUCCESS && rc != ERROR_MORE_DATA) {
-                return {true, REG_NONE, {}};
+                return {rc, REG_NONE, {}};
             }
             read.bytes.resize(size + sizeof(wchar_t)); // it may have grown in between
         }

@@ -1,9 +1,14 @@
 #include "platform/PerUserStore.h"
+#include "platform/PerUserStoreBackend.h"
 
 #include <windows.h>
 
 #include <algorithm>
+#include <chrono>
 #include <optional>
+#include <iterator>
+#include <string>
+#include <string_view>
 #include <utility>
 
 #include "platform/win32/RegistryKey.h"
@@ -24,22 +29,18 @@
 namespace tw {
 namespace {
 
-constexpr DWORD kWriteWaitMs = 5000;
-// A read waits only a moment, as another copy's save takes milliseconds;
-// what could not be read is not known, which the callers keep apart from
-// missing.
-constexpr DWORD kReadWaitMs = 400;
-
 const std::wstring kJournal = L".pending";
 // Written last into a journal: the save in it is whole.
 const std::wstring kCompleteMark = L"Tumblewick.SaveComplete";
 
 class StoreTurn {
 public:
-    explicit StoreTurn(DWORD waitMs) : mutex(CreateMutexW(nullptr, FALSE, L"Local\\Brindlecove.Tumblewick.Store"))
+    explicit StoreTurn(std::chrono::milliseconds wait)
+        : mutex(CreateMutexW(nullptr, FALSE, L"Local\\Brindlecove.Tumblewick.Store"))
     {
-        const DWORD result = mutex ? WaitForSingleObject(mutex, waitMs) : WAIT_FAILED;
+        const DWORD result = mutex ? WaitForSingleObject(mutex, static_cast<DWORD>(wait.count())) : WAIT_FAILED;
         held = result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
+        error = held ? ERROR_SUCCESS : result == WAIT_TIMEOUT ? WAIT_TIMEOUT : GetLastError();
     }
     ~StoreTurn()
     {
@@ -54,32 +55,34 @@ public:
     StoreTurn& operator=(const StoreTurn&) = delete;
 
     bool Held() const { return held; }
+    // Why the turn was not taken.
+    LONG Error() const { return static_cast<LONG>(error); }
 
 private:
     HANDLE mutex;
     bool held = false;
+    DWORD error = ERROR_SUCCESS;
 };
 
-// A key as its parent's path and its own name; nullopt for a malformed path.
+// A key as its parent's path and its own name.
 struct KeyPlace {
+    explicit KeyPlace(const store::KeyPath& key) : parent(Wide(key.Parent())), name(Wide(key.Name())) {}
+
     std::wstring parent; // empty: directly under HKEY_CURRENT_USER
     std::wstring name;
 };
 
-std::optional<KeyPlace> PlaceOf(std::string_view path)
+// The system's words for a registry or wait error.
+store::Failure Reason(LONG error)
 {
-    if (path.empty() || path.front() == '\\' || path.back() == '\\' || path.find("\\\\") != std::string_view::npos ||
-        path.find('\0') != std::string_view::npos) {
-        return std::nullopt;
+    wchar_t text[512] = {};
+    std::wstring_view reason(text, FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                                  static_cast<DWORD>(error), 0, text, std::size(text), nullptr));
+    while (!reason.empty() && (reason.back() == L'\n' || reason.back() == L'\r' || reason.back() == L' ')) {
+        reason.remove_suffix(1);
     }
-    const std::size_t last = path.rfind('\\');
-    if (last == std::string_view::npos) {
-        return KeyPlace{L"", Wide(path)};
-    }
-    return KeyPlace{Wide(path.substr(0, last)), Wide(path.substr(last + 1))};
+    return {reason.empty() ? "error " + std::to_string(error) : Narrow(reason)};
 }
-
-bool ValidName(std::string_view name) { return name.find('\0') == std::string_view::npos; }
 
 RegistryKey OpenParent(const KeyPlace& place, bool create)
 {
@@ -91,70 +94,66 @@ RegistryKey OpenParent(const KeyPlace& place, bool create)
 }
 
 // Deletes the key with everything under it.
-void Drop(HKEY parent, const std::wstring& name) { RegDeleteTreeW(parent, name.c_str()); }
+LONG Drop(HKEY parent, const std::wstring& name) { return RegDeleteTreeW(parent, name.c_str()); }
 
 // Makes in `key` every value the journal holds but its mark.
-bool CopyValues(HKEY journal, HKEY key)
+LONG CopyValues(HKEY journal, HKEY key)
 {
     DWORD nameLength = 0, dataSize = 0;
-    if (RegQueryInfoKeyW(journal, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &nameLength,
-                         &dataSize, nullptr, nullptr) != ERROR_SUCCESS) {
-        return false;
-    }
+    LONG rc = RegQueryInfoKeyW(journal, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &nameLength,
+                               &dataSize, nullptr, nullptr);
     std::wstring name(nameLength + 1, L'\0');
     std::vector<BYTE> data(dataSize + sizeof(wchar_t));
-    for (DWORD i = 0;; ++i) {
+    for (DWORD i = 0; rc == ERROR_SUCCESS; ++i) {
         DWORD nameSize = static_cast<DWORD>(name.size()), size = static_cast<DWORD>(data.size()), type = 0;
-        const LONG rc = RegEnumValueW(journal, i, name.data(), &nameSize, nullptr, &type, data.data(), &size);
-        if (rc == ERROR_NO_MORE_ITEMS) {
-            return true;
-        }
-        if (rc != ERROR_SUCCESS) {
-            return false;
-        }
-        const std::wstring valueName(name.data(), nameSize);
-        if (valueName != kCompleteMark &&
-            RegSetValueExW(key, valueName.c_str(), 0, type, data.data(), size) != ERROR_SUCCESS) {
-            return false;
+        rc = RegEnumValueW(journal, i, name.data(), &nameSize, nullptr, &type, data.data(), &size);
+        const std::wstring valueName(name.data(), rc == ERROR_SUCCESS ? nameSize : 0);
+        if (rc == ERROR_SUCCESS && valueName != kCompleteMark) {
+            rc = RegSetValueExW(key, valueName.c_str(), 0, type, data.data(), size);
         }
     }
+    return rc == ERROR_NO_MORE_ITEMS ? ERROR_SUCCESS : rc;
 }
 
-// Finishes or drops what a save that was killed left under the key's parent.
-void Settle(const KeyPlace& place)
+// Finishes or drops what a save that was killed left under the key's parent:
+// an error when a journal is left.
+LONG Settle(const KeyPlace& place)
 {
     const RegistryKey parent = OpenParent(place, false);
     if (!parent) {
-        return;
+        return ERROR_SUCCESS; // nor is there a journal
     }
     {
         const RegistryKey journal = RegistryKey::Open(parent.Get(), place.name + kJournal, KEY_READ);
         if (!journal) {
-            return;
+            return journal.Missing() ? ERROR_SUCCESS : journal.Error();
         }
         if (journal.Value(kCompleteMark).type == REG_DWORD) {
             const RegistryKey key = RegistryKey::Create(parent.Get(), place.name);
-            if (!key || !CopyValues(journal.Get(), key.Get())) {
-                return; // kept for the next try
+            const LONG rc = key ? CopyValues(journal.Get(), key.Get()) : key.Error();
+            if (rc != ERROR_SUCCESS) {
+                return rc; // kept for the next try
             }
         }
     } // closed before it goes
-    Drop(parent.Get(), place.name + kJournal);
+    return Drop(parent.Get(), place.name + kJournal);
 }
 
 // Each name's value, empty where missing or of a type the game does not
-// store; nullopt when the key could not be read.
-std::optional<StoredValues> ReadValues(const KeyPlace& place, std::span<const std::string> names)
+// store; nullopt when the key could not be read, and `error` says why.
+std::optional<StoredValues> ReadValues(const KeyPlace& place, std::span<const std::string> names, LONG& error)
 {
     StoredValues values(names.size());
     const std::wstring path = place.parent.empty() ? place.name : place.parent + L"\\" + place.name;
     const RegistryKey key = RegistryKey::Open(HKEY_CURRENT_USER, path, KEY_READ);
     if (!key) {
+        error = key.Error();
         return key.Missing() ? std::optional(values) : std::nullopt;
     }
     for (std::size_t i = 0; i < names.size(); ++i) {
         const RegistryKey::Read read = key.Value(Wide(names[i]));
-        if (read.failed) {
+        if (read.error != ERROR_SUCCESS) {
+            error = read.error;
             return std::nullopt;
         }
         if (read.type == REG_DWORD && read.bytes.size() == sizeof(DWORD)) {
@@ -173,115 +172,109 @@ std::optional<StoredValues> ReadValues(const KeyPlace& place, std::span<const st
     return values;
 }
 
-bool SetValue(HKEY key, const StoredWrite& write)
+LONG SetValue(HKEY key, const store::CheckedWrite& write)
 {
     const std::wstring name = Wide(write.name);
     if (write.value.type == StoredValue::Type::Number) {
         const DWORD number = static_cast<DWORD>(write.value.number);
-        return RegSetValueExW(key, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
-                              sizeof number) == ERROR_SUCCESS;
+        return RegSetValueExW(key, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
     }
     const std::wstring text = Wide(write.value.text);
     return RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                          static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+                          static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
 }
 
 // Makes the writes, one key after another, each whole or not at all; the
 // caller holds the turn.
-bool WriteAll(const std::vector<StoredWrite>& writes)
+LONG WriteAll(const std::vector<store::CheckedWrite>& writes)
 {
-    std::vector<std::string> keys;
-    for (const StoredWrite& write : writes) {
-        if (!PlaceOf(write.keyPath) || !ValidName(write.name)) {
-            return false;
-        }
-        if (std::ranges::find(keys, write.keyPath) == keys.end()) {
-            keys.push_back(write.keyPath);
+    std::vector<const store::KeyPath*> keys;
+    for (const store::CheckedWrite& write : writes) {
+        if (std::ranges::none_of(keys, [&](const store::KeyPath* key) { return key->Whole() == write.key.Whole(); })) {
+            keys.push_back(&write.key);
         }
     }
-    for (const std::string& path : keys) {
-        const KeyPlace place = *PlaceOf(path);
+    for (const store::KeyPath* key : keys) {
+        const KeyPlace place(*key);
         Settle(place);
         const RegistryKey parent = OpenParent(place, true);
         if (!parent) {
-            return false;
+            return parent.Error();
         }
-        bool journaled = false;
-        if (const RegistryKey journal = RegistryKey::Create(parent.Get(), place.name + kJournal)) {
-            journaled = std::ranges::all_of(writes, [&](const StoredWrite& write) {
-                return write.keyPath != path || SetValue(journal.Get(), write);
-            });
-            const DWORD whole = 1;
-            journaled = journaled && RegSetValueExW(journal.Get(), kCompleteMark.c_str(), 0, REG_DWORD,
-                                                    reinterpret_cast<const BYTE*>(&whole), sizeof whole) == 0;
+        const RegistryKey journal = RegistryKey::Create(parent.Get(), place.name + kJournal);
+        LONG rc = journal.Error();
+        for (const store::CheckedWrite& write : writes) {
+            if (rc == ERROR_SUCCESS && write.key.Whole() == key->Whole()) {
+                rc = SetValue(journal.Get(), write);
+            }
         }
-        if (!journaled) {
+        const DWORD whole = 1;
+        if (rc == ERROR_SUCCESS) {
+            rc = RegSetValueExW(journal.Get(), kCompleteMark.c_str(), 0, REG_DWORD,
+                                reinterpret_cast<const BYTE*>(&whole), sizeof whole);
+        }
+        if (rc != ERROR_SUCCESS) {
             Drop(parent.Get(), place.name + kJournal);
-            return false;
+            return rc;
         }
-        Settle(place);
-        if (RegistryKey::Exists(parent.Get(), place.name + kJournal)) {
-            return false;
+        if (const LONG settled = Settle(place); settled != ERROR_SUCCESS) {
+            return settled;
         }
     }
-    return true;
+    return ERROR_SUCCESS;
 }
 
 } // namespace
 
-std::optional<StoredValues> ReadStoredValues(std::string_view keyPath, std::span<const std::string> names)
+namespace store {
+
+std::optional<StoredValues> ReadKey(const KeyPath& key, std::span<const std::string> names)
 {
-    const std::optional<KeyPlace> place = PlaceOf(keyPath);
-    if (!place || !std::ranges::all_of(names, ValidName)) {
-        return StoredValues(names.size());
-    }
-    const StoreTurn turn(kReadWaitMs);
+    const StoreTurn turn(kReadWait);
     if (!turn.Held()) {
         return std::nullopt;
     }
-    Settle(*place);
-    return ReadValues(*place, names);
+    const KeyPlace place(key);
+    Settle(place);
+    LONG error = ERROR_SUCCESS;
+    return ReadValues(place, names, error);
 }
 
-bool UpdateStoredValues(std::string_view keyPath, std::span<const std::string> names,
-                        const std::function<std::vector<StoredWrite>(const StoredValues&)>& change)
+std::optional<Failure> UpdateKey(const KeyPath& key, std::span<const std::string> names, const CheckedChange& change)
 {
-    const std::optional<KeyPlace> place = PlaceOf(keyPath);
-    if (!place || !std::ranges::all_of(names, ValidName)) {
-        return false;
+    const StoreTurn turn(kWriteWait);
+    if (!turn.Held()) {
+        return Reason(turn.Error());
     }
-    const StoreTurn turn(kWriteWaitMs);
+    const KeyPlace place(key);
+    Settle(place);
+    LONG error = ERROR_SUCCESS;
+    const std::optional<StoredValues> values = ReadValues(place, names, error);
+    if (!values) {
+        return Reason(error);
+    }
+    const std::optional<std::vector<CheckedWrite>> writes = change(*values);
+    if (!writes) {
+        return Failure{}; // the caller knows why
+    }
+    error = WriteAll(*writes);
+    return error == ERROR_SUCCESS ? std::nullopt : std::optional(Reason(error));
+}
+
+bool DeleteKey(const KeyPath& key)
+{
+    const StoreTurn turn(kWriteWait);
     if (!turn.Held()) {
         return false;
     }
-    Settle(*place);
-    const std::optional<StoredValues> values = ReadValues(*place, names);
-    return values && WriteAll(change(*values));
-}
-
-bool WriteStoredValues(std::span<const StoredWrite> writes)
-{
-    if (writes.empty()) {
-        return true;
-    }
-    const StoreTurn turn(kWriteWaitMs);
-    return turn.Held() && WriteAll(std::vector<StoredWrite>(writes.begin(), writes.end()));
-}
-
-bool DeleteStoredKey(std::string_view keyPath)
-{
-    const std::optional<KeyPlace> place = PlaceOf(keyPath);
-    if (!place) {
-        return false;
-    }
-    const StoreTurn turn(kWriteWaitMs);
-    if (!turn.Held()) {
-        return false;
-    }
-    Settle(*place);
-    const RegistryKey parent = OpenParent(*place, false);
+    const KeyPlace place(key);
+    Settle(place);
+    const RegistryKey parent = OpenParent(place, false);
     // RegDeleteKey refuses a key that still has subkeys, as the game expects.
-    return parent && RegDeleteKeyW(parent.Get(), place->name.c_str()) == ERROR_SUCCESS;
+    return parent && RegDeleteKeyW(parent.Get(), place.name.c_str()) == ERROR_SUCCESS;
 }
 
+std::string Location(const KeyPath& key) { return "HKEY_CURRENT_USER\\" + key.Whole(); }
+
+} // namespace store
 } // namespace tw

@@ -110,6 +110,20 @@ TEST(PerUserStore, AStoreHeldByAnotherProgramIsNotTakenForAMissingOne)
     }
 }
 
+// The game says nothing of it in its windows and starts on its defaults;
+// whoever started it from a terminal reads why once a run. CTest runs every
+// case in a process of its own.
+TEST(PerUserStore, AStoreThatCannotBeWrittenSaysWhyOnce)
+{
+    test::TemporaryStore store;
+    const std::string where = test::MakeStoreUnwritable();
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(Number("Beep"), Unset);
+    EXPECT_FALSE(WriteRegistryDword(User, Key, "Beep", 0) || DeleteRegistryKey(User, Key) ||
+                 WriteRegistryString(User, kHighScoresKey, "Name0", "Ann") || SaveSettings(WindowPlacement{}));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Tumblewick: cannot save settings to " + where + "\n");
+}
+
 // Whatever the store holds (nothing, odd numbers, strings up to a megabyte,
 // names in any case, what else was scribbled into it), the game starts with a
 // playable orientation and the meld length of the stored rule set, and a save

@@ -3,6 +3,7 @@
 #include <memory>
 #include <random>
 #include <span>
+#include <string>
 
 // How the store's contract reaches into the store past the game: each
 // backend's own test file defines these, its way.
@@ -15,5 +16,10 @@ std::shared_ptr<void> HoldStoreAsAnotherProgram();
 // Now and then puts into the store what the game never wrote, under some of
 // `names`, as other programs or a failing disk may.
 void ScribbleOverStore(std::mt19937& random, std::span<const char* const> names);
+
+// Makes the user's store one that cannot be written, as one in a place the
+// user may not write is. Where and why a save to the game's key then fails,
+// as the store names them.
+std::string MakeStoreUnwritable();
 
 } // namespace tw::test

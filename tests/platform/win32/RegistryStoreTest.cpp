@@ -117,6 +117,16 @@ std::shared_ptr<void> test::HoldStoreAsAnotherProgram()
     });
 }
 
+// A volatile company key, under which no key that outlives the session may be made.
+std::string test::MakeStoreUnwritable()
+{
+    HKEY key = nullptr;
+    EXPECT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Brindlecove", 0, nullptr, REG_OPTION_VOLATILE,
+                              KEY_ALL_ACCESS, nullptr, &key, nullptr), 0);
+    RegCloseKey(key);
+    return "HKEY_CURRENT_USER\\Software\\Brindlecove\\Tumblewick: Subkey must be volatile.";
+}
+
 // Gives some of the names, in the game's key, types and sizes the game never
 // writes.
 void test::ScribbleOverStore(std::mt19937& random, std::span<const char* const> names)
