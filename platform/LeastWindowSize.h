@@ -8,9 +8,9 @@ class WindowHandler;
 
 // How small the main window may get, frame and menu bar included, in the
 // pixels its window system sizes windows by: no smaller than the handler's
-// sizing rule lets it get, nor than the least client area with `frame` (what
+// least size, nor than the least client area with `frame` (what
 // the frame and the menu bar add to a client area's width and height) around
 // it, nor than a pixel.
-Size LeastWindowSize(WindowHandler& handler, Size leastClient, Size frame);
+Size LeastWindowSize(const WindowHandler& handler, Size leastClient, Size frame);
 
 } // namespace tw

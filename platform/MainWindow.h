@@ -53,6 +53,9 @@ public:
     // The player drags a border: the handler may change the window
     // rectangle (screen pixels, frame included).
     virtual void OnSizing(int edge, Rect& windowRect) = 0;
+    // The least window, frame included, that the sizing rule lets the
+    // player drag to; windows with no border to drag still keep to it.
+    virtual Size LeastSize() const = 0;
 };
 
 // Sizes that clamping the stored placement needs.

@@ -264,6 +264,11 @@ void GameApp::OnSizing(int edge, Rect& rect)
     }
 }
 
+Size GameApp::LeastSize() const
+{
+    return {kMinimumWidth, kMinimumHeight};
+}
+
 void GameApp::SaveWindowState()
 {
     if (!IsPaused()) {

@@ -58,6 +58,7 @@ public:
     void OnInitMenu() override;
     void OnMenuClosed() override;
     void OnSizing(int edge, Rect& windowRect) override;
+    Size LeastSize() const override;
 
     // BoardHost: what the board needs of the program around it.
     Window& MainWindow() override { return *window; }

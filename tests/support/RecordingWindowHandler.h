@@ -53,6 +53,7 @@ public:
         rect.right = std::max(rect.right, rect.left + minimum.cx);
         rect.bottom = std::max(rect.bottom, rect.top + minimum.cy);
     }
+    Size LeastSize() const override { return minimum; }
 
     void Note(std::string line) { log.push_back(std::move(line)); }
     Log Take() { return std::exchange(log, {}); }
