@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -121,7 +122,10 @@ TEST(PerUserStore, AStoreThatCannotBeWrittenSaysWhyOnce)
     EXPECT_EQ(Number("Beep"), Unset);
     EXPECT_FALSE(WriteRegistryDword(User, Key, "Beep", 0) || DeleteRegistryKey(User, Key) ||
                  WriteRegistryString(User, kHighScoresKey, "Name0", "Ann") || SaveSettings(WindowPlacement{}));
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Tumblewick: cannot save settings to " + where + "\n");
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_THAT(said, testing::StartsWith("Tumblewick: cannot save settings to " + where));
+    EXPECT_THAT(said, testing::EndsWith("\n"));
+    EXPECT_EQ(std::ranges::count(said, '\n'), 1);
 }
 
 // Whatever the store holds (nothing, odd numbers, strings up to a megabyte,

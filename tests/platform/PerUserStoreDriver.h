@@ -19,7 +19,7 @@ void ScribbleOverStore(std::mt19937& random, std::span<const char* const> names)
 
 // Makes the user's store one that cannot be written, as one in a place the
 // user may not write is. Where and why a save to the game's key then fails,
-// as the store names them.
+// as far as the store names them in every language.
 std::string MakeStoreUnwritable();
 
 } // namespace tw::test
