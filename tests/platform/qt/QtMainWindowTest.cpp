@@ -210,7 +210,8 @@ TEST_F(QtMainWindowTest, MenuSessionAndFocusAgreeWithTheScreenInEveryOrder)
 // Shown normal, a window minimised from maximised stands in its normal
 // place by its frame; the minimum counts no frame before the window system
 // has framed the window; and maximising takes effect only later on X11, so a
-// dialog centred on a window just maximised uses the screen's area.
+// dialog centred on a window just maximised uses the screen's area (one not
+// maximised, the dialogs' owner case checks).
 TEST_F(QtMainWindowTest, FrameAndMaximisingAsTheWindowSystemDoesThem)
 {
     window->Show(true);
@@ -221,7 +222,6 @@ TEST_F(QtMainWindowTest, FrameAndMaximisingAsTheWindowSystemDoesThem)
     handler.minimum = {700, 500};
     Make();
     EXPECT_EQ(Widget()->minimumSize(), QSize(700, 500));
-    EXPECT_EQ(SeenFrameGeometry(*Widget()), Widget()->frameGeometry());
     Widget()->setWindowState(Qt::WindowMaximized);
     EXPECT_EQ(SeenFrameGeometry(*Widget()), Widget()->screen()->availableGeometry());
 }
