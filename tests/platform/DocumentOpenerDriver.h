@@ -9,7 +9,4 @@ namespace tw::test {
 // A file that is there but that no program on the desktop opens; its path.
 std::string FileNoProgramOpens();
 
-// What the player is told to do about it.
-extern const std::string kOpenerAdvice;
-
 } // namespace tw::test

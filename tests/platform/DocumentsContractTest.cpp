@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/DesktopOpener.h"
 #include "platform/DocumentOpenerDriver.h"
 #include "platform/Documents.h"
 
@@ -19,9 +20,10 @@ namespace fs = std::filesystem;
 TEST(Documents, AMissingFileOrOneNoProgramOpensIsExplained)
 {
     const fs::path orphan = test::FileNoProgramOpens();
+    const std::string fix{HowToGetADocumentOpener()};
     const struct { std::string target, error; } cases[] = {
         {"AbsentHelp.htm", "The file AbsentHelp.htm was not found in " + fs::current_path().string() + "."},
-        {orphan.string(), "There is no program set up to open " + orphan.filename().string() + "." + test::kOpenerAdvice},
+        {orphan.string(), "There is no program set up to open " + orphan.filename().string() + "." + fix},
     };
     for (const auto& [target, expected] : cases) {
         std::string error;

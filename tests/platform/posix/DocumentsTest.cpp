@@ -10,6 +10,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/DesktopOpener.h"
 #include "platform/DocumentOpenerDriver.h"
 #include "platform/Documents.h"
 
@@ -26,8 +27,6 @@ std::string test::FileNoProgramOpens()
     std::ofstream(file) << "nothing opens this";
     return file.string();
 }
-
-const std::string test::kOpenerAdvice = " Installing a web browser and the xdg-utils package may fix this.";
 
 namespace {
 
@@ -75,8 +74,9 @@ protected:
     // has passed, should the test never get that far).
     const std::string browsing = "for i in $(/usr/bin/seq 600); do [ -d '" + folder.string() + "' ] && /bin/sleep 0.1; done";
     const std::string web = "https://tw.example/";
-    const std::string noProgramForHelp = "There is no program set up to open PresentHelp.htm." + test::kOpenerAdvice;
-    const std::string noProgramForWeb = "There is no program set up to open web pages, so " + web + " could not be opened." + test::kOpenerAdvice;
+    const std::string fix{HowToGetADocumentOpener()};
+    const std::string noProgramForHelp = "There is no program set up to open PresentHelp.htm." + fix;
+    const std::string noProgramForWeb = "There is no program set up to open web pages, so " + web + " could not be opened." + fix;
 };
 
 // An opener that is missing or gives up (xdg-open without a browser says "no

@@ -16,6 +16,4 @@ std::string test::FileNoProgramOpens()
     return orphan.string();
 }
 
-const std::string test::kOpenerAdvice = " Choosing a default web browser in Windows' settings may fix this.";
-
 } // namespace tw
