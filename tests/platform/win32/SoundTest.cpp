@@ -5,10 +5,9 @@
 #include <mmsystem.h>
 
 #include <chrono>
-#include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <fstream>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -20,7 +19,8 @@
 #include "platform/MidiSequencer.h"
 #include "platform/win32/AudioOutputSystems.h"
 #include "platform/win32/SleepCalls.h"
-#include "support/TestOutput.h"
+#include "platform/ToneOutputDriver.h"
+#include "support/MidiSongs.h"
 
 namespace tw {
 
@@ -31,27 +31,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
-using testing::ElementsAre;
-
-// With no device the game keeps its pace; that silence takes a tone's time
-// too, the portable tone test shows.
-TEST(WaveOutTone, BeepTakesItsDurationWithOrWithoutADevice)
-{
-    const struct { const char* what; AudioOutput::SoundSystems systems; int frequency, duration; } cases[] = {
-        {"no device", {{}}, 440, 200},
-        {"the system's device", {}, 440, 200},
-    };
-    for (const auto& [what, systems, frequency, duration] : cases) {
-        AudioOutput output(systems);
-        const auto start = Clock::now();
-        output.Beep(frequency, duration);
-        const auto took = std::chrono::duration_cast<milliseconds>(Clock::now() - start).count();
-        EXPECT_TRUE(took >= duration && took < duration + 40) << what << ": " << took << " ms";
-        if (systems.devices.empty() || std::getenv("PULSE_SERVER")) {
-            EXPECT_EQ(output.IsOpen(), !systems.devices.empty()) << what;
-        }
-    }
-}
 
 std::vector<std::string> calls;
 bool highResolution;
@@ -87,61 +66,28 @@ TEST(Sleep, AsksForAFinerTimerOnlyWhileItWaits)
     SleepCallsInUse() = system;
 }
 
-constexpr int kRecordingRate = 44100;
+} // namespace
 
-struct HeardTone {
-    int frequency, duration, startMs;
-};
-
-// The recording as tones: runs of half periods of one length, in hertz and
-// milliseconds; what lies between two tones (a switch, a fade) is too short
-// to count as one.
-std::vector<HeardTone> Tones(const std::vector<std::int16_t>& samples)
+std::unique_ptr<AudioOutput> test::OutputWithoutADevice()
 {
-    constexpr int kQuiet = 50;
-    std::vector<int> crossings;
-    for (int n = 0, sign = 0; n < std::ssize(samples); ++n) {
-        const int now = samples[n] > kQuiet ? 1 : samples[n] < -kQuiet ? -1 : 0;
-        if (now != 0 && now != sign) {
-            crossings.push_back(n);
-            sign = now;
-        }
-    }
-    std::vector<HeardTone> tones;
-    for (std::size_t first = 0, last = 1; last < crossings.size(); first = last++) {
-        const int half = crossings[last] - crossings[first];
-        while (last + 1 < crossings.size() && std::abs(crossings[last + 1] - crossings[last] - half) * 10 <= half) {
-            ++last;
-        }
-        const int halves = static_cast<int>(last - first), span = crossings[last] - crossings[first];
-        const int frequency = (halves * kRecordingRate + span) / (2 * span);
-        const int duration = (span + span / halves) * 1000 / kRecordingRate;
-        const int startMs = crossings[first] * 1000 / kRecordingRate;
-        if (halves < 8) {
-            continue; // too short to be a tone
-        }
-        // Wine's recording drops up to a few tens of milliseconds now and then.
-        if (HeardTone* before = tones.empty() ? nullptr : &tones.back();
-            before && std::abs(before->frequency - frequency) * 50 < frequency &&
-            startMs - before->startMs - before->duration < 30) {
-            before->duration = startMs + duration - before->startMs;
-        } else {
-            tones.push_back({frequency, duration, startMs});
-        }
-    }
-    return tones;
+    return std::make_unique<AudioOutput>(AudioOutput::SoundSystems{{}});
 }
 
-// What the system's recording device hears from when it starts hearing, for
-// `length` milliseconds in all, while `play` runs: under Wine, with the
-// test's own sound server, what its null sink plays. Nothing without a
-// device to play on or a server to record from.
-std::optional<std::vector<HeardTone>> Heard(const AudioOutput& output, int length, const std::function<void()>& play)
+// The system's device, where the test's own sound server lets the test hear it.
+std::unique_ptr<AudioOutput> test::HeardOutput()
 {
-    std::vector<std::int16_t> samples(static_cast<std::size_t>(length) * kRecordingRate / 1000);
-    WAVEFORMATEX format{WAVE_FORMAT_PCM, 1, kRecordingRate, kRecordingRate * 2, 2, 16, 0};
+    return std::getenv("PULSE_SERVER") ? std::make_unique<AudioOutput>() : nullptr;
+}
+
+// What the system's recording device hears: under Wine, with the test's own
+// sound server, what its null sink plays.
+std::optional<std::vector<std::int16_t>> test::Record(AudioOutput& output, int length, const std::function<void()>& play)
+{
+    const int rate = output.SampleRate();
+    std::vector<std::int16_t> samples(static_cast<std::size_t>(length) * rate / 1000);
+    WAVEFORMATEX format{WAVE_FORMAT_PCM, 1, DWORD(rate), DWORD(rate * 2), 2, 16, 0};
     HWAVEIN handle = nullptr;
-    if (!output.IsOpen() || waveInOpen(&handle, WAVE_MAPPER, &format, 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR) {
+    if (waveInOpen(&handle, WAVE_MAPPER, &format, 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR) {
         return std::nullopt;
     }
     WAVEHDR header{reinterpret_cast<LPSTR>(samples.data()), static_cast<DWORD>(2 * samples.size()), 0, 0, 0, 0, {}, 0};
@@ -167,71 +113,10 @@ std::optional<std::vector<HeardTone>> Heard(const AudioOutput& output, int lengt
     while (!(header.dwFlags & WHDR_DONE)) {
         std::this_thread::sleep_for(milliseconds(10));
     }
-    return Tones(samples);
+    return samples;
 }
 
-void PrintTo(const HeardTone& tone, std::ostream* out)
-{
-    *out << tone.frequency << " Hz " << tone.duration << " ms at " << tone.startMs;
-}
-
-constexpr auto kNoServer = "no sound server to play to and record from (PULSE_SERVER unset, or no pulseaudio)";
-
-// Within a `share`th of its pitch and `slack` milliseconds of its duration.
-MATCHER_P4(ToneNear, frequency, share, duration, slack, "")
-{
-    return std::abs(arg.frequency - frequency) <= frequency / share && std::abs(arg.duration - duration) <= slack;
-}
-
-// A tone replaces the one still playing; after a second of silence the
-// device closes, and wakes for the next tone.
-TEST(WaveOutTone, IsHeardAtItsPitchForItsDurationReplacingTheOneBeforeAndAfterARest)
-{
-    AudioOutput output;
-    const auto heard = Heard(output, 3000, [&] {
-        std::this_thread::sleep_for(milliseconds(100));
-        output.StartTone(440, 1000);
-        EXPECT_FALSE(output.Resting());
-        std::this_thread::sleep_for(milliseconds(100));
-        output.Beep(660, 200);
-        std::this_thread::sleep_for(milliseconds(1500));
-        EXPECT_TRUE(output.Resting());
-        output.Beep(880, 100);
-    });
-    if (!heard) {
-        GTEST_SKIP() << kNoServer;
-    }
-    // Wine's recording drops up to some 30 ms now and then.
-    ASSERT_THAT(*heard,
-                ElementsAre(ToneNear(440, 100, 100, 25), ToneNear(660, 100, 200, 25), ToneNear(880, 100, 100, 25)));
-    // The recording's own timeline loses a little here and there under Wine
-    // (hundreds of milliseconds while nothing plays), so only the first two,
-    // which follow each other, are timed against each other.
-    EXPECT_NEAR((*heard)[1].startMs - (*heard)[0].startMs, 100, 35) << "the second follows straight on";
-}
-
-// Tones asked for one after another, each in the middle of a block, keep
-// their spacing: none is lost to the next one asked for in the same block.
-TEST(WaveOutTone, ARunOfShortTonesKeepsItsSpacing)
-{
-    // A fifth of each other apart, so that no two neighbours sound alike.
-    constexpr int kTones = 10, kEach = 20;
-    const auto frequency = [](int n) { return static_cast<int>(400 * std::pow(1.2, n)); };
-    AudioOutput output;
-    std::vector<testing::Matcher<HeardTone>> expected;
-    const auto heard = Heard(output, 1200, [&] {
-        const auto start = Clock::now();
-        for (int n = 0; n < kTones; ++n) {
-            output.StartTone(frequency(n), kEach);
-            expected.push_back(ToneNear(frequency(n), 50, kEach, 6));
-            std::this_thread::sleep_until(start + milliseconds(kEach * (n + 1)));
-        }
-    });
-    if (!heard) {
-        GTEST_SKIP() << kNoServer;
-    }
-    EXPECT_THAT(*heard, testing::ElementsAreArray(expected));
-}
+namespace {
 
 // CPU time of the whole process, all its threads, over two seconds of doing nothing else.
 double IdleCpuMilliseconds()
@@ -253,9 +138,10 @@ TEST(WaveOutTone, CostsNothingOnceRested)
 {
     const double without = IdleCpuMilliseconds();
     AudioOutput output;
-    if (!output.IsOpen()) {
-        GTEST_SKIP() << "no sound device";
+    if (!std::getenv("PULSE_SERVER")) {
+        GTEST_SKIP() << "no sound server";
     }
+    ASSERT_TRUE(output.IsOpen());
     output.Beep(440, 50);
     // A second of silence, what the device held of it, and its closing.
     std::this_thread::sleep_for(milliseconds(1800));
@@ -263,20 +149,16 @@ TEST(WaveOutTone, CostsNothingOnceRested)
     EXPECT_LE(rested, without + 10.0) << "without a device " << without;
 }
 
-std::string Bytes(std::initializer_list<int> bytes) { return std::string(bytes.begin(), bytes.end()); }
-
-// A standard MIDI file of one quarter-second note, in a track of 12 bytes.
-const std::string kSong = "MThd" + Bytes({0, 0, 0, 6, 0, 0, 0, 1, 0, 96}) + "MTrk" + Bytes({0, 0, 0, 12}) +
-                          Bytes({0, 0x90, 60, 100, 48, 0x80, 60, 0, 0, 0xFF, 0x2F, 0});
+// One quarter-second note.
+const std::string kSong = test::Song({0, 0x90, 60, 100, 48, 0x80, 60, 0});
 
 std::string WriteSong(const std::string& name, const std::optional<std::string>& contents)
 {
-    const auto path = test::TestOutputPath(name);
-    std::filesystem::remove(path);
     if (contents) {
-        std::ofstream(path, std::ios::binary) << *contents;
+        return test::WriteSong(name, *contents);
     }
-    return path.string();
+    std::filesystem::remove(test::TestOutputPath(name));
+    return test::TestOutputPath(name).string();
 }
 
 // What is no song fails to open, as if missing; a song that opens can be
