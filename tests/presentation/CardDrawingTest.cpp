@@ -128,9 +128,15 @@ TEST_F(CardPainting, TheLibraryPutsAFaceOnTheCardRectangleAndNothingOnceUnloaded
     EXPECT_TRUE(table.screen.image.HasSamePixels(face));
 }
 
-TEST_F(CardPainting, TheEmptySlotLightensARingAndOutlinesTheCardOverAnyBackground)
+// Face down shows the back design rather than the face; an invisible card
+// wipes its rectangle with the playfield, as a collapsing stack shows.
+TEST_F(CardPainting, FaceDownShowsTheBackAndTheEmptySlotLightensARingAndOutlinesTheCardOverAnyBackground)
 {
-    ASSERT_EQ(static_cast<ColorRef>(settings.BackgroundColor), kPlayfield);
+    table.painter.Draw(table.dc, 0, 0, 0, FaceUp, 54, true);
+    table.painter.Draw(table.dc, 100, 0, 0, FaceDown, 54, true);
+    EXPECT_GT(CountIn(Rect{5, 5, 65, 90}, [&](int x, int y) { return At(x, y) != At(100 + x, y); }), 1000);
+
+    table.Clear();
     const Bitmap before = table.Snapshot();
     table.painter.Draw(table.dc, 100, 50, 3, EmptySlot, 54, true);
 
@@ -160,15 +166,6 @@ TEST(ScaledOverlays, TheRingFollowsTheResourceAndItsEdgeIsAsFineAsTheScreen)
     const auto split = [&](int x, int y) { return three.GetPixel(3 * x, 3 * y) != three.GetPixel(3 * x + 2, 3 * y + 2); };
     EXPECT_EQ(CountIn(logical, differs), 0);
     EXPECT_GT(CountIn(logical, split), 100);
-}
-
-// Face down shows the back design rather than the face. An invisible card
-// wipes its rectangle with the playfield, as a collapsing stack shows.
-TEST_F(CardPainting, FaceDownShowsTheBackRatherThanTheFace)
-{
-    table.painter.Draw(table.dc, 0, 0, 0, FaceUp, 54, true);
-    table.painter.Draw(table.dc, 100, 0, 0, FaceDown, 54, true);
-    EXPECT_GT(CountIn(Rect{5, 5, 65, 90}, [&](int x, int y) { return At(x, y) != At(100 + x, y); }), 1000);
 }
 
 } // namespace

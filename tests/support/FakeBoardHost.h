@@ -5,7 +5,6 @@
 
 #include "model/Board.h"
 #include "model/BoardHost.h"
-#include "settings/Settings.h"
 #include "support/TestTable.h"
 
 namespace tw::test {
@@ -29,8 +28,7 @@ public:
     // What the window's paint message does: erase, then paint the board.
     void PaintWindow()
     {
-        ClientDC dc(window.ClientArea());
-        dc.FillRect(dc.ClipBox(), static_cast<ColorRef>(settings.BackgroundColor));
+        Clear();
         board->Paint(dc);
     }
 
