@@ -46,6 +46,7 @@ TEST(OptionsDialog, OkStoresTheWorkingCopyAndAsksForANewGameOnlyForRuleChanges)
          [](Settings& s) { s.Beep = s.Music = 0; }},
         {none, {O::BackgroundColorButton, IdOk}, 1, [](Settings& s) { s.BackgroundColor = 0x123456; }},
         {none, {O::StuffCollapsedBox, IdOk}, 1, [](Settings& s) { s.OneDeck = 1; }},
+        {none, {O::LastStackBox, IdOk}, 1, [](Settings& s) { s.LastStack = 0; }},
         {upsideDown, {O::UpsideDownBox, IdOk}, 1, [](Settings& s) { s.UpDown = 1; }}, {upsideDown, {IdOk}, 2, none},
         // No radio button for it, and too far off to work out one's id.
         {[](Settings& s) { s.SwapMode = INT32_MAX; }, {IdOk}, 2, none},
