@@ -2,8 +2,6 @@
 
 #include <QApplication>
 #include <QMainWindow>
-#include <QMenu>
-#include <QMenuBar>
 #include <QProcess>
 #include <QTest>
 #include <QTimer>
@@ -14,12 +12,8 @@
 #include <string>
 #include <tuple>
 
-#include "model/Deck.h"
-#include "platform/Dialog.h"
 #include "platform/MessageLoop.h"
-#include "platform/qt/QtDialog.h"
 #include "platform/qt/QtMainWindow.h"
-#include "settings/OptionsDialog.h"
 #include "settings/Registry.h"
 #include "settings/Settings.h"
 #include "shell/DesktopPlatform.h"
@@ -60,79 +54,23 @@ protected:
         return RunMessageLoop();
     }
 
-    Board& board() { return *run->app.GetBoard(); }
     QMainWindow* Widget() { return MainWindowWidget(*run->app.GetWindow()); }
     QWidget* Client() { return ClientAreaWidget(*run->app.GetWindow()); }
     void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = {}) { QTest::keyClick(Client(), key, modifiers); }
-    QMenu* OpenGameMenu()
-    {
-        QMenu* menu = Widget()->menuBar()->actions().at(0)->menu();
-        Key(Qt::Key_G, Qt::AltModifier);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activePopupWidget() == menu; }));
-        return menu;
-    }
     // What a next run would find kept of this one.
     std::pair<int, QRect> Kept() { return {settings.LastStack, Widget()->geometry()}; }
-
-    // Whether a tick of the drop timer (800 ms) moves the falling card.
-    bool Falls()
-    {
-        const int y = board().GetDeck().GetY();
-        return QTest::qWaitFor([&] { return board().GetDeck().GetY() != y; }, 1200);
-    }
 
     test::TemporaryStore store;
     test::SettingsScope scope;
     std::optional<Run> run;
 };
 
-// What the fakes cannot show: the real title and drop timer while the menu or
-// F3 holds the play. Paused with F3 before the menu opens, closing the menu
-// resumes all the same.
-TEST_F(ProgramOnScreen, TheMenuAndF3PauseThePlay)
+// Closing, and a terminating signal from play or from inside a dialog, which
+// goes first, keep the options and the window's place for the next run; Exit
+// does not.
+TEST_F(ProgramOnScreen, TheOptionsAndPlacementOutliveEveryEndButExit)
 {
     Launch();
-    Key(Qt::Key_F3);
-    const std::string title = Widget()->windowTitle().toStdString(); // before Falls() runs the event loop
-    EXPECT_EQ(std::pair(title, Falls()), std::pair(std::string("Tumblewick - Paused"), false));
-    QMenu* menu = OpenGameMenu();
-    EXPECT_FALSE(Falls());
-    // Esc goes back to the menu bar; a click on the playfield ends the menu
-    // session.
-    QTest::keyClick(menu, Qt::Key_Escape);
-    QTest::mouseClick(Client(), Qt::LeftButton);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return Widget()->windowTitle() == "Tumblewick"; }) && Falls()) << "resumed";
-}
-
-// A changed rule restarts the game at once. Closing, and a terminating signal
-// from play or from inside a dialog, which goes first, keep the options and the
-// window's place for the next run; Exit does not.
-TEST_F(ProgramOnScreen, AChangedRuleRestartsAndTheOptionsAndPlacementOutliveEveryEndButExit)
-{
-    Launch();
-    Key(Qt::Key_Down);
-    ASSERT_GT(board().GetScore(), 0) << "a real key dropped the card";
-    // The options are answered from inside their own event loop. A window the
-    // answer left open, or that nobody expected, is closed by force and fails
-    // the test, so a wrong answer cannot hang it.
-    int polls = 0; // since the answer, 0 until it is given
-    QTimer poll;
-    poll.callOnTimeout([&] {
-        QWidget* open = QApplication::activeModalWidget();
-        if (open && open->isVisible() && polls == 0) {
-            polls = 1;
-            QTest::mouseClick(DialogItemWidget(dynamic_cast<Dialog&>(*open), OptionsDialog::LastStackBox), Qt::LeftButton);
-            QTest::keyClick(open->focusWidget() ? open->focusWidget() : open, Qt::Key_Return);
-        } else if (open && polls > 0 && ++polls > 150) {
-            ADD_FAILURE() << "window left open or not expected: " << open->windowTitle().toStdString();
-            open->close();
-        }
-    });
-    poll.start(20);
-    QTest::keyClick(OpenGameMenu(), Qt::Key_O);
-    poll.stop();
-    EXPECT_EQ(std::tuple(settings.LastStack, board().GetScore()), std::tuple(0, 0)) << "a new game, without a question";
-
     const auto byExit = [this] { Key(Qt::Key_X, Qt::ControlModifier); };
     // Both signals take one path, so each is sent once: from play, and from
     // inside a dialog.

@@ -69,6 +69,16 @@ TEST_F(Program, StartsARunningGameWithTheWelcomeDialogAndMusicAndPausesWithoutTh
     const bool timerRuns = window().TimerRuns(kDropTimer); // before the key, which must change nothing
     EXPECT_EQ(std::pair(timerRuns, app.OnKeyDown(vk::Up)), std::pair(false, false)) << "paused";
     app.OnSetFocus(); // the keys below play again
+    // The menu holds the play too, and closing it resumes even after F3 paused.
+    app.OnInitMenu();
+    const bool heldByMenu = !window().TimerRuns(kDropTimer);
+    app.OnMenuClosed();
+    app.OnCommand(CommandPause);
+    const std::string heldByF3 = window().title;
+    app.OnInitMenu();
+    app.OnMenuClosed();
+    EXPECT_EQ(std::tuple(heldByMenu, heldByF3, window().title, window().TimerRuns(kDropTimer)),
+              std::tuple(true, "Tumblewick - Paused", "Tumblewick", true));
     // Each key with the column after it and whether it swapped the card in hand; none drops.
     for (const auto& [key, column, swaps] : {std::tuple{vk::Numpad4, 2, false}, {vk::Numpad6, 3, false},
                                              {vk::Space, 3, true}, {vk::Down, 3, true}}) {
@@ -159,8 +169,7 @@ TEST_F(Program, TheSmallestClientAreaHoldsTheWholePlayfield)
     }
 }
 
-// That a changed rule starts a new game without a question the on-screen
-// test shows.
+// A changed rule starts a new game at once, without a question.
 TEST_F(Program, OptionsKeepTheGameUnlessTheRulesChangedAndDocumentsThatCannotOpenAreReported)
 {
     Start();
@@ -172,7 +181,8 @@ TEST_F(Program, OptionsKeepTheGameUnlessTheRulesChangedAndDocumentsThatCannotOpe
     platform.optionsResult = 1;
     platform.onOptions = [] { settings.Music = 1; };
     app.OnCommand(CommandOptions);
-    EXPECT_EQ(platform.sequencer.open.size(), 1u) << "one song at a time";
+    EXPECT_EQ(std::tuple(board().GetScore(), window().messages.size(), platform.sequencer.open.size()),
+              std::tuple(0, 0u, 1u)) << "a new game, without a question; one song at a time";
 
     platform.documentError = "No such file or directory";
     app.OnCommand(CommandHelp);
