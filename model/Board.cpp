@@ -107,7 +107,7 @@ void Board::PlaceCard(GameDC& dc)
     }
     sprite.Show(dc);
     if (DistanceToLanding(sprite.GetX(), sprite.GetY(), column) <= 0) {
-        host.GameOver(0);
+        host.GameOver(GameOverReason::NoRoom);
     }
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/GameOverReason.h"
+
 namespace tw {
 
 class CardPainter;
@@ -19,10 +21,9 @@ public:
     virtual void Sleep(int milliseconds) = 0;
 
     virtual bool IsGameOver() const = 0;
-    // Ends the game with a reason: 0 no room, 1 the deck ran out, 2 the rest
-    // of the deck was one meld. Returns when the whole game-over sequence has
-    // run; the board stays alive meanwhile.
-    virtual void GameOver(int reason) = 0;
+    // Ends the game. Returns when the whole game-over sequence has run; the
+    // board stays alive meanwhile.
+    virtual void GameOver(GameOverReason reason) = 0;
 
     // The popup that announces a new level; returns when it has closed.
     virtual void ShowLevelAdvance() = 0;

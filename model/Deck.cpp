@@ -34,12 +34,12 @@ bool Deck::Deal()
     return true;
 }
 
-std::int32_t Deck::EndReason() const
+GameOverReason Deck::EndReason() const
 {
     if (perfectEnd != 0) {
-        return 2;
+        return GameOverReason::EndlessMatch;
     }
-    return reshuffled != 0 ? 1 : 0;
+    return reshuffled != 0 ? GameOverReason::OutOfCards : GameOverReason::NoRoom;
 }
 
 void Deck::Swap()

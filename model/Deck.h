@@ -6,6 +6,7 @@
 
 #include "model/Card.h"
 #include "model/CardSprite.h"
+#include "model/GameOverReason.h"
 
 namespace tw {
 
@@ -36,9 +37,10 @@ public:
     // OneDeck 2 and EndOnShuffle, at every draw that had to shuffle. The very
     // first deal of a game always shuffles; the board ignores its result.
     bool Deal();
-    // 2 when the rest of the pile was one meld too often, else 1 when the
-    // last draw shuffled, else 0.
-    std::int32_t EndReason() const;
+    // EndlessMatch when the rest of the pile was one meld too often, else
+    // OutOfCards when the last draw shuffled, else NoRoom (dealing has not
+    // ended, and nobody asks).
+    GameOverReason EndReason() const;
 
     // Replaces the falling card under SwapMode. Nothing happens with swapping
     // disabled (4) or an unknown mode, without a falling card, or with a pile

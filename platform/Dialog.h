@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "platform/ColorRef.h"
+#include "platform/DialogResult.h"
 #include "platform/Geometry.h"
 
 namespace tw {
@@ -49,15 +50,15 @@ public:
     virtual void KillTimer(int id) = 0;
     // The command reaches OnCommand once the current message is handled.
     virtual void PostCommand(int id) = 0;
-    virtual void EndDialog(int result) = 0;
+    virtual void EndDialog(DialogResult result) = 0;
 
     // Screen rectangles, for placing the dialog over its owner.
     virtual Rect GetWindowRect() const = 0;
     virtual std::optional<Rect> GetOwnerRect() const = 0;
     virtual void MoveTo(int left, int top) = 0;
 
-    // A message box owned by the dialog; returns the DialogResult chosen.
-    virtual int ShowMessage(std::string_view text, std::string_view caption, unsigned style) = 0;
+    // A message box owned by the dialog; returns the button chosen.
+    virtual DialogResult ShowMessage(std::string_view text, std::string_view caption, unsigned style) = 0;
 
     // The colour picker, owned by the dialog, starting at `initial` and
     // showing the custom colours, which the player may change; nullopt when
@@ -80,7 +81,7 @@ public:
 // Builds the dialog from its template and runs it modally over `owner`
 // (null: no owner) until the handler ends it; the owner keeps painting
 // meanwhile and is active again afterwards. Returns the handler's result, or
-// -1 when the dialog could not be made.
-int RunModalDialog(const DialogTemplate& dialogTemplate, DialogHandler& handler, Window* owner);
+// NotShown when the dialog could not be made.
+DialogResult RunModalDialog(const DialogTemplate& dialogTemplate, DialogHandler& handler, Window* owner);
 
 } // namespace tw

@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "platform/DialogResult.h"
 #include "platform/Geometry.h"
 
 namespace tw {
@@ -20,8 +21,8 @@ public:
     virtual ~Window() = default;
 
     // A modal message box owned by this window; an empty caption shows the
-    // program's name. Returns the DialogResult of the button chosen.
-    virtual int ShowMessage(std::string_view text, std::string_view caption, unsigned style) = 0;
+    // program's name. Returns the button chosen.
+    virtual DialogResult ShowMessage(std::string_view text, std::string_view caption, unsigned style) = 0;
 
     // The client area's image; a ClientDC over it draws on the window.
     virtual Surface& ClientArea() = 0;

@@ -43,10 +43,10 @@ bool HighScoreDialog::OnCommand(Dialog& dialog, int id)
     switch (id) {
     case IdOk:
         SaveHighScores(dialog, entryRowOpen ? newEntryRow : -1);
-        dialog.EndDialog(IdOk);
+        dialog.EndDialog(DialogResult::Ok);
         return true;
     case IdCancel:
-        dialog.EndDialog(IdCancel);
+        dialog.EndDialog(DialogResult::Cancel);
         return true;
     case ResetButton:
         Reset(dialog);
@@ -59,7 +59,7 @@ bool HighScoreDialog::OnCommand(Dialog& dialog, int id)
 void HighScoreDialog::Reset(Dialog& dialog)
 {
     if (dialog.ShowMessage("Are you sure you want to erase all high scores?", "Reset Scores", MessageBoxYesNo) !=
-        ResultYes) {
+        DialogResult::Yes) {
         return;
     }
     // Gone at once: Cancel afterwards does not bring the old list back.

@@ -117,7 +117,7 @@ bool OptionsDialog::OnCommand(Dialog& dialog, int id)
     case ForegroundColorButton: PickColour(dialog, foregroundColor); return true;
     case BackgroundColorButton: PickColour(dialog, backgroundColor); return true;
     case IdOk: Confirm(dialog); return true;
-    case IdCancel: dialog.EndDialog(IdCancel); return true;
+    case IdCancel: dialog.EndDialog(DialogResult::Cancel); return true;
     default: return false;
     }
 }
@@ -171,13 +171,13 @@ void OptionsDialog::Confirm(Dialog& dialog)
     settings.Beep = beep;
     settings.Music = music;
     if (!changed) {
-        dialog.EndDialog(2);
+        dialog.EndDialog(DialogResult::Cancel);
         return;
     }
     chosen.Beep = beep;
     chosen.Music = music;
     settings = chosen;
-    dialog.EndDialog(1);
+    dialog.EndDialog(DialogResult::Ok);
 }
 
 } // namespace tw

@@ -8,21 +8,21 @@
 namespace tw {
 namespace {
 
-int Run(int templateId, DialogHandler& handler, Window* owner)
+DialogResult Run(int templateId, DialogHandler& handler, Window* owner)
 {
     const DialogTemplate* dialogTemplate = FindDialogTemplate(templateId);
-    return dialogTemplate ? RunModalDialog(*dialogTemplate, handler, owner) : -1;
+    return dialogTemplate ? RunModalDialog(*dialogTemplate, handler, owner) : DialogResult::NotShown;
 }
 
 } // namespace
 
-int ShowOptionsDialog(Window* owner)
+DialogResult ShowOptionsDialog(Window* owner)
 {
     static OptionsDialog handler;
     return Run(OptionsDialogId, handler, owner);
 }
 
-int ShowHighScoreDialog(Window* owner, bool newEntryMode, std::int32_t newEntryScore)
+DialogResult ShowHighScoreDialog(Window* owner, bool newEntryMode, std::int32_t newEntryScore)
 {
     static HighScoreDialog handler;
     handler.SetPending(newEntryMode, newEntryScore);

@@ -1,7 +1,6 @@
 #include "settings/SettingsStore.h"
 
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,8 +44,9 @@ constexpr PlacementValue kPlacementValues[] = {
     {"Left", &WindowPlacement::left, 0},
     {"Width", &WindowPlacement::width, 640},
     {"Height", &WindowPlacement::height, 460},
-    {"MinMax", &WindowPlacement::minMax, 0},
 };
+// Stored after them, as a number.
+constexpr std::string_view kShowStateName = "MinMax";
 
 std::int32_t Read(std::string_view name, std::int32_t defaultValue)
 {
@@ -71,6 +71,7 @@ void LoadSettings(WindowPlacement& placement)
         for (const PlacementValue& value : kPlacementValues) {
             all.emplace_back(value.name);
         }
+        all.emplace_back(kShowStateName);
         return all;
     }();
     const std::optional<StoredValues> stored = ReadRegistryValues(RegistryRoot::CurrentUser, kTumblewickKey, names);
@@ -102,6 +103,7 @@ void LoadSettings(WindowPlacement& placement)
     for (const PlacementValue& place : kPlacementValues) {
         placement.*place.field = value(index++, place.defaultValue);
     }
+    placement.showState = static_cast<WindowShowState>(value(index++, 0));
     unreadSettings = stored ? std::nullopt : std::optional(settings);
 }
 
@@ -116,8 +118,11 @@ bool SaveSettings(const WindowPlacement& placement)
     }
     // The window opened where the defaults put it, not where the player
     // left it, so where it is now says nothing the store should keep.
-    for (const PlacementValue& value : unreadSettings ? std::span<const PlacementValue>() : kPlacementValues) {
-        save.WriteDword(kTumblewickKey, value.name, placement.*value.field);
+    if (!unreadSettings) {
+        for (const PlacementValue& value : kPlacementValues) {
+            save.WriteDword(kTumblewickKey, value.name, placement.*value.field);
+        }
+        save.WriteDword(kTumblewickKey, kShowStateName, static_cast<std::int32_t>(placement.showState));
     }
     return save.Commit();
 }

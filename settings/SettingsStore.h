@@ -4,6 +4,14 @@
 
 namespace tw {
 
+// How the main window was shown at close. The values are the ones stored
+// (MinMax); a stored value other than these is kept as it is and means a
+// window that was not maximised.
+enum class WindowShowState : std::int32_t {
+    Normal = 0,
+    Maximized = 2,
+};
+
 // The main window's normal (restored) position as it is stored between runs;
 // the application object holds it.
 struct WindowPlacement {
@@ -11,7 +19,7 @@ struct WindowPlacement {
     std::int32_t left = 0;
     std::int32_t width = 0;
     std::int32_t height = 0;
-    std::int32_t minMax = 0; // 2 when the window was maximised at close
+    WindowShowState showState = WindowShowState::Normal;
 };
 
 // Fills the process-wide settings and `placement` from the per-user store,

@@ -33,18 +33,18 @@ void DesktopPlatform::Sleep(int milliseconds) { tw::Sleep(milliseconds); }
 
 std::int64_t DesktopPlatform::SecondsSinceEpoch() const { return static_cast<std::int64_t>(std::time(nullptr)); }
 
-int DesktopPlatform::ShowWelcomeDialog(Window* owner) { return tw::ShowWelcomeDialog(owner); }
+DialogResult DesktopPlatform::ShowWelcomeDialog(Window* owner) { return tw::ShowWelcomeDialog(owner); }
 
-int DesktopPlatform::ShowAboutDialog(Window* owner) { return tw::ShowAboutDialog(owner); }
+DialogResult DesktopPlatform::ShowAboutDialog(Window* owner) { return tw::ShowAboutDialog(owner); }
 
-int DesktopPlatform::ShowOptionsDialog(Window* owner) { return tw::ShowOptionsDialog(owner); }
+DialogResult DesktopPlatform::ShowOptionsDialog(Window* owner) { return tw::ShowOptionsDialog(owner); }
 
-int DesktopPlatform::ShowHighScoreDialog(Window* owner, bool newEntryMode, std::int32_t newEntryScore)
+DialogResult DesktopPlatform::ShowHighScoreDialog(Window* owner, bool newEntryMode, std::int32_t newEntryScore)
 {
     return tw::ShowHighScoreDialog(owner, newEntryMode, newEntryScore);
 }
 
-int DesktopPlatform::ShowLevelAdvanceDialog(Window* owner) { return tw::ShowLevelAdvanceDialog(owner, soundEffects); }
+DialogResult DesktopPlatform::ShowLevelAdvanceDialog(Window* owner) { return tw::ShowLevelAdvanceDialog(owner, soundEffects); }
 
 bool DesktopPlatform::OpenDocument(std::string_view target, std::string& error)
 {

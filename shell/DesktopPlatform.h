@@ -25,11 +25,11 @@ public:
     void Sleep(int milliseconds) override;
     std::int64_t SecondsSinceEpoch() const override;
 
-    int ShowWelcomeDialog(Window* owner) override;
-    int ShowAboutDialog(Window* owner) override;
-    int ShowOptionsDialog(Window* owner) override;
-    int ShowHighScoreDialog(Window* owner, bool newEntryMode, std::int32_t newEntryScore) override;
-    int ShowLevelAdvanceDialog(Window* owner) override;
+    DialogResult ShowWelcomeDialog(Window* owner) override;
+    DialogResult ShowAboutDialog(Window* owner) override;
+    DialogResult ShowOptionsDialog(Window* owner) override;
+    DialogResult ShowHighScoreDialog(Window* owner, bool newEntryMode, std::int32_t newEntryScore) override;
+    DialogResult ShowLevelAdvanceDialog(Window* owner) override;
 
     bool OpenDocument(std::string_view target, std::string& error) override;
     void ShowError(std::string_view text) override;

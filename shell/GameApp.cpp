@@ -47,13 +47,6 @@ constexpr const char* kHighScore = "Congratulations!  You got a high score!";
 constexpr const char* kPlayAgain = "Do you want to play again?";
 constexpr const char* kQuitGame = "Are you sure you want to quit the current game?";
 
-enum GameOverReason : int {
-    NoRoom = 0,
-    OutOfCards = 1,
-    EndlessMatch = 2,
-    Abandoned = 4,
-};
-
 constexpr std::int32_t kEndlessMatchBonus = 10000;
 
 bool DraggingLeft(int edge) { return edge == EdgeLeft || edge == EdgeTopLeft || edge == EdgeBottomLeft; }
@@ -89,8 +82,8 @@ bool GameApp::InitInstance()
         platform.ShowError("The main window could not be created.");
         return false;
     }
-    const bool firstBoot = placement.minMax != 2 && IsFirstBoot();
-    window->Show(placement.minMax == 2 || firstBoot);
+    const bool maximized = placement.showState == WindowShowState::Maximized;
+    window->Show(maximized || IsFirstBoot());
 
     platform.InitSoundEffects();
 
@@ -113,7 +106,7 @@ bool GameApp::InitInstance()
         window->SendCommand(CommandIntroduction);
     }
     music.MusicPlayNext();
-    initialised = 1;
+    initialised = true;
     return true;
 }
 
@@ -279,7 +272,7 @@ void GameApp::SaveWindowState()
     placement.left = state.normal.left;
     placement.width = state.normal.Width();
     placement.height = state.normal.Height();
-    placement.minMax = state.maximized ? 2 : 0;
+    placement.showState = state.maximized ? WindowShowState::Maximized : WindowShowState::Normal;
     SaveSettings(placement);
 }
 
@@ -354,9 +347,9 @@ void GameApp::RunOptions()
         SetPaused(true);
     }
     const std::int32_t musicBefore = settings.Music;
-    if (platform.ShowOptionsDialog(window.get()) == 1) {
+    if (platform.ShowOptionsDialog(window.get()) == DialogResult::Ok) {
         // Changed rules abandon the game without a question or a high score.
-        gameOver = 1;
+        gameOver = true;
         NewGame();
     }
     if (settings.Music != musicBefore) {
@@ -390,11 +383,11 @@ void GameApp::SetPaused(bool pause)
 {
     if (pause) {
         ShowTitle(IsGameOver() ? " - Game Over" : " - Paused");
-        paused = 1;
+        paused = true;
         window->KillTimer(kDropTimer);
     } else {
         ShowTitle("");
-        paused = 0;
+        paused = false;
         window->SetTimer(kDropTimer, settings.dropInterval);
     }
 }
@@ -413,27 +406,27 @@ void GameApp::NewGame()
     }
     if (board) {
         if (!IsGameOver() &&
-            window->ShowMessage(kQuitGame, "New Game", MessageBoxYesNo) != ResultYes) {
+            window->ShowMessage(kQuitGame, "New Game", MessageBoxYesNo) != DialogResult::Yes) {
             SetPaused(false);
             return;
         }
         if (!IsGameOver()) {
-            GameOver(Abandoned);
+            GameOver(GameOverReason::Abandoned);
         }
         board.reset();
     }
     board = std::make_unique<Board>(*this);
-    gameOver = 0;
+    gameOver = false;
     window->Redraw();
     SetPaused(false);
-    if (initialised != 0) {
+    if (initialised) {
         music.MusicPlayNext();
     }
 }
 
-void GameApp::GameOver(int reason)
+void GameApp::GameOver(GameOverReason reason)
 {
-    gameOver = 1;
+    gameOver = true;
     SetPaused(true);
     music.StopForGameOver();
     // The card that ended the game may have scored after the status line was
@@ -441,10 +434,10 @@ void GameApp::GameOver(int reason)
     ShowFinalScore();
 
     const std::int32_t lowest = LowestHighScore();
-    bool answered = reason != NoRoom;
-    if (reason == OutOfCards) {
+    bool answered = reason != GameOverReason::NoRoom;
+    if (reason == GameOverReason::OutOfCards) {
         window->ShowMessage(kOutOfCards, "Game Over", MessageBoxOk);
-    } else if (reason == EndlessMatch) {
+    } else if (reason == GameOverReason::EndlessMatch) {
         window->ShowMessage(kEndlessMatch, "Game Over", MessageBoxOk);
         board->AddScore(kEndlessMatchBonus);
         ShowFinalScore();
@@ -458,7 +451,7 @@ void GameApp::GameOver(int reason)
         answered = true;
     }
 
-    if (!answered && window->ShowMessage(kPlayAgain, "Game Over", MessageBoxYesNo) == ResultYes) {
+    if (!answered && window->ShowMessage(kPlayAgain, "Game Over", MessageBoxYesNo) == DialogResult::Yes) {
         // Posted: the board that called us must return before it is replaced.
         window->PostCommand(CommandNew);
     }

@@ -40,9 +40,9 @@ public:
     void NewGame();
     void SetPaused(bool pause);
     void TogglePause();
-    void GameOver(int reason) override;
-    bool IsPaused() const { return paused != 0; }
-    bool IsGameOver() const override { return gameOver != 0; }
+    void GameOver(GameOverReason reason) override;
+    bool IsPaused() const { return paused; }
+    bool IsGameOver() const override { return gameOver; }
 
     // WindowHandler: the main window's messages.
     void OnSetFocus() override;
@@ -87,14 +87,14 @@ private:
     CardLibrary cardLibrary;
     std::int32_t cardWidth = 0;
     std::int32_t cardHeight = 0;
-    WindowPlacement placement{0, 0, 629, 455, 0};
+    WindowPlacement placement{0, 0, 629, 455};
     std::optional<Bitmap> overlayMask;
     std::optional<Bitmap> overlayImage;
     std::int32_t pendingScore = 0;
     std::unique_ptr<Board> board;
-    std::int32_t paused = 1;
-    std::int32_t gameOver = 0;
-    std::int32_t initialised = 0;
+    bool paused = true;
+    bool gameOver = false;
+    bool initialised = false;
     MusicChain music;
 
     std::unique_ptr<Window> window;

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/DialogResult.h"
 #include "platform/MainWindow.h"
 
 namespace tw {
@@ -32,12 +33,13 @@ public:
     virtual void Sleep(int milliseconds) = 0;
     virtual std::int64_t SecondsSinceEpoch() const = 0;
 
-    // The modal dialogs; each returns the id it ended with, or -1.
-    virtual int ShowWelcomeDialog(Window* owner) = 0;
-    virtual int ShowAboutDialog(Window* owner) = 0;
-    virtual int ShowOptionsDialog(Window* owner) = 0;
-    virtual int ShowHighScoreDialog(Window* owner, bool newEntryMode, std::int32_t newEntryScore) = 0;
-    virtual int ShowLevelAdvanceDialog(Window* owner) = 0;
+    // The modal dialogs, as settings/SettingsDialogs.h and shell/SmallDialogs.h
+    // describe them.
+    virtual DialogResult ShowWelcomeDialog(Window* owner) = 0;
+    virtual DialogResult ShowAboutDialog(Window* owner) = 0;
+    virtual DialogResult ShowOptionsDialog(Window* owner) = 0;
+    virtual DialogResult ShowHighScoreDialog(Window* owner, bool newEntryMode, std::int32_t newEntryScore) = 0;
+    virtual DialogResult ShowLevelAdvanceDialog(Window* owner) = 0;
 
     // Opens a file or web page with the desktop's handler for it; on failure
     // `error` says why, in the system's words.

@@ -13,14 +13,14 @@ bool EndOnOkOrCancel(Dialog& dialog, int id)
     if (id != IdOk && id != IdCancel) {
         return false;
     }
-    dialog.EndDialog(id);
+    dialog.EndDialog(id == IdOk ? DialogResult::Ok : DialogResult::Cancel);
     return true;
 }
 
-int Run(int templateId, DialogHandler& handler, Window* owner)
+DialogResult Run(int templateId, DialogHandler& handler, Window* owner)
 {
     const DialogTemplate* dialogTemplate = FindDialogTemplate(templateId);
-    return dialogTemplate ? RunModalDialog(*dialogTemplate, handler, owner) : -1;
+    return dialogTemplate ? RunModalDialog(*dialogTemplate, handler, owner) : DialogResult::NotShown;
 }
 
 } // namespace
@@ -67,24 +67,24 @@ bool LevelAdvanceHandler::OnCommand(Dialog& dialog, int id)
         return false;
     }
     dialog.KillTimer(CloseTimer);
-    dialog.EndDialog(id);
+    dialog.EndDialog(id == IdOk ? DialogResult::Ok : DialogResult::Cancel);
     return true;
 }
 
-int ShowWelcomeDialog(Window* owner)
+DialogResult ShowWelcomeDialog(Window* owner)
 {
     // Made at the first opening and kept until the program ends.
     static WelcomeDialog handler;
     return Run(WelcomeDialogId, handler, owner);
 }
 
-int ShowAboutDialog(Window* owner)
+DialogResult ShowAboutDialog(Window* owner)
 {
     AboutDialogHandler handler;
     return Run(AboutDialogId, handler, owner);
 }
 
-int ShowLevelAdvanceDialog(Window* owner, SoundEffects& sound)
+DialogResult ShowLevelAdvanceDialog(Window* owner, SoundEffects& sound)
 {
     LevelAdvanceHandler handler(sound);
     return Run(LevelAdvanceDialogId, handler, owner);

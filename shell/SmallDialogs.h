@@ -41,10 +41,10 @@ private:
     SoundEffects& sound;
 };
 
-// Each runs its dialog modally over `owner` (null: no owner) and returns the
-// id it ended with, or -1 when the dialog could not be made.
-int ShowWelcomeDialog(Window* owner);
-int ShowAboutDialog(Window* owner);
-int ShowLevelAdvanceDialog(Window* owner, SoundEffects& sound);
+// Each runs its dialog modally over `owner` (null: no owner) and returns Ok
+// or Cancel as it ended, or NotShown when the dialog could not be made.
+DialogResult ShowWelcomeDialog(Window* owner);
+DialogResult ShowAboutDialog(Window* owner);
+DialogResult ShowLevelAdvanceDialog(Window* owner, SoundEffects& sound);
 
 } // namespace tw

@@ -9,7 +9,7 @@
 
 namespace tw {
 
-int ShowMessageBox(QWidget* parent, std::string_view text, std::string_view caption, unsigned style)
+DialogResult ShowMessageBox(QWidget* parent, std::string_view text, std::string_view caption, unsigned style)
 {
     QMessageBox box(parent);
     box.setWindowTitle(caption.empty() ? QApplication::applicationName() : ToQString(caption));
@@ -18,14 +18,14 @@ int ShowMessageBox(QWidget* parent, std::string_view text, std::string_view capt
     if (style & MessageBoxYesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
-        return box.exec() == QMessageBox::Yes ? ResultYes : ResultNo;
+        return box.exec() == QMessageBox::Yes ? DialogResult::Yes : DialogResult::No;
     }
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();
-    return ResultOk;
+    return DialogResult::Ok;
 }
 
-int ShowDesktopMessage(std::string_view text, std::string_view caption, unsigned style)
+DialogResult ShowDesktopMessage(std::string_view text, std::string_view caption, unsigned style)
 {
     return ShowMessageBox(nullptr, text, caption, style);
 }

@@ -62,10 +62,10 @@ QWidget* DialogItemWidget(Dialog& dialog, int id)
     return window ? window->Item(id) : nullptr;
 }
 
-int RunModalDialog(const DialogTemplate& dialogTemplate, DialogHandler& handler, Window* owner)
+DialogResult RunModalDialog(const DialogTemplate& dialogTemplate, DialogHandler& handler, Window* owner)
 {
     if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
-        return -1;
+        return DialogResult::NotShown;
     }
     auto* ownerSource = dynamic_cast<QtWindowOwner*>(owner);
     QWidget* ownerWidget = ownerSource ? ownerSource->OwnerWidget() : nullptr;
@@ -73,11 +73,11 @@ int RunModalDialog(const DialogTemplate& dialogTemplate, DialogHandler& handler,
         ownerWidget = ownerWidget->window();
     }
 
-    int result = -1;
+    DialogResult result = DialogResult::NotShown;
     {
         DialogWindow dialog(dialogTemplate, handler, ownerWidget);
         if (!dialog.Build()) {
-            return -1;
+            return DialogResult::NotShown;
         }
         result = dialog.Run();
     }

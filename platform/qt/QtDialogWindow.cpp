@@ -175,7 +175,7 @@ void DialogWindow::SetTimer(int id, int milliseconds)
     timer->start(std::max(milliseconds, 0));
 }
 
-void DialogWindow::EndDialog(int result)
+void DialogWindow::EndDialog(DialogResult result)
 {
     if (ended) {
         return;
@@ -187,7 +187,7 @@ void DialogWindow::EndDialog(int result)
         timer->stop();
     }
     if (running) {
-        done(result);
+        done(static_cast<int>(result));
     }
 }
 
@@ -269,7 +269,7 @@ void DialogWindow::paintEvent(QPaintEvent* event)
     }
 }
 
-int DialogWindow::Run()
+DialogResult DialogWindow::Run()
 {
     // Where the dialog manager puts a dialog before its handler moves it: at
     // the owner's client origin, or the middle of the screen without one.

@@ -43,7 +43,7 @@ public:
     // False when a control cannot be made, as a missing icon makes the
     // dialog manager fail the whole dialog.
     bool Build();
-    int Run();
+    DialogResult Run();
 
     QWidget* Item(int id) const
     {
@@ -123,7 +123,7 @@ public:
     {
         QMetaObject::invokeMethod(this, [this, id] { Command(id); }, Qt::QueuedConnection);
     }
-    void EndDialog(int result) override;
+    void EndDialog(DialogResult result) override;
 
     Rect GetWindowRect() const override;
     std::optional<Rect> GetOwnerRect() const override
@@ -139,7 +139,7 @@ public:
         move(framePosition);
     }
 
-    int ShowMessage(std::string_view text, std::string_view caption, unsigned style) override
+    DialogResult ShowMessage(std::string_view text, std::string_view caption, unsigned style) override
     {
         return ShowMessageBox(this, text, caption, style);
     }
@@ -199,7 +199,7 @@ private:
     QPoint framePosition;
     bool running = false;
     bool ended = false;
-    int endResult = 0;
+    DialogResult endResult{}; // none of the results until the handler ends the dialog
 };
 
 } // namespace tw

@@ -36,9 +36,9 @@ public:
     ClientSurface& Client() { return *client; }
 
     // Window
-    int ShowMessage(std::string_view text, std::string_view caption, unsigned style) override
+    DialogResult ShowMessage(std::string_view text, std::string_view caption, unsigned style) override
     {
-        const int result = ShowMessageBox(this, text, caption, style);
+        const DialogResult result = ShowMessageBox(this, text, caption, style);
         // As after a dialog: the owner is in front again at once, whether
         // or not the window system hands the activation back.
         if (!destroyed) {

@@ -125,7 +125,7 @@ public:
         timers.erase(id);
     }
     void PostCommand(int id) override { PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
-    void EndDialog(int result) override
+    void EndDialog(DialogResult result) override
     {
         if (ended) {
             return;
@@ -136,7 +136,7 @@ public:
             ::KillTimer(window, static_cast<UINT_PTR>(id));
         }
         timers.clear();
-        ::EndDialog(window, result);
+        ::EndDialog(window, static_cast<INT_PTR>(result));
     }
 
     Rect GetWindowRect() const override { return RectOf(window); }
@@ -150,7 +150,7 @@ public:
         SetWindowPos(window, HWND_TOP, left, top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
     }
 
-    int ShowMessage(std::string_view text, std::string_view caption, unsigned style) override
+    DialogResult ShowMessage(std::string_view text, std::string_view caption, unsigned style) override
     {
         return ShowMessageBox(window, text, caption, style);
     }
@@ -276,7 +276,7 @@ HWND DialogHandle(Dialog& dialog)
     return native ? native->Handle() : nullptr;
 }
 
-int RunModalDialog(const DialogTemplate& dialogTemplate, DialogHandler& handler, Window* owner)
+DialogResult RunModalDialog(const DialogTemplate& dialogTemplate, DialogHandler& handler, Window* owner)
 {
     const std::vector<WORD> words = BuildDialogTemplate(dialogTemplate);
     NativeDialog dialog(handler);
@@ -285,7 +285,7 @@ int RunModalDialog(const DialogTemplate& dialogTemplate, DialogHandler& handler,
     const INT_PTR result =
         DialogBoxIndirectParamW(GetModuleHandleW(nullptr), reinterpret_cast<const DLGTEMPLATE*>(words.data()),
                                 HandleOf(owner), &NativeDialog::Procedure, reinterpret_cast<LPARAM>(&dialog));
-    return static_cast<int>(result);
+    return static_cast<DialogResult>(result);
 }
 
 } // namespace tw

@@ -120,7 +120,7 @@ public:
     HWND Handle() const override { return window; }
 
     // Window
-    int ShowMessage(std::string_view text, std::string_view caption, unsigned style) override
+    DialogResult ShowMessage(std::string_view text, std::string_view caption, unsigned style) override
     {
         return ShowMessageBox(destroyed ? nullptr : window, text, caption, style);
     }

@@ -6,19 +6,19 @@
 
 namespace tw {
 
-int ShowMessageBox(HWND owner, std::string_view text, std::string_view caption, unsigned style)
+DialogResult ShowMessageBox(HWND owner, std::string_view text, std::string_view caption, unsigned style)
 {
     // Without a caption the system would title the box "Error".
     const std::wstring title = Wide(caption.empty() ? std::string_view("Tumblewick") : caption);
     const int answer = MessageBoxW(owner, Wide(text).c_str(), title.c_str(), style);
     if (answer == 0) {
         // A box that could not be shown confirmed nothing.
-        return (style & MessageBoxYesNo) ? ResultNo : ResultOk;
+        return (style & MessageBoxYesNo) ? DialogResult::No : DialogResult::Ok;
     }
-    return answer;
+    return static_cast<DialogResult>(answer);
 }
 
-int ShowDesktopMessage(std::string_view text, std::string_view caption, unsigned style)
+DialogResult ShowDesktopMessage(std::string_view text, std::string_view caption, unsigned style)
 {
     return ShowMessageBox(nullptr, text, caption, style);
 }

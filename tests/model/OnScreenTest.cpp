@@ -314,10 +314,10 @@ TEST_F(Game, EndsWhenANewCardHasNoRoomTheDeckRunsOutOrTheRestKeepsFormingOneMeld
         board().AdvanceLevel();
     };
     for (const auto& [oneDeck, endOnShuffle, cards, landings, reason, score, level] :
-         std::vector<std::tuple<int, int, std::vector<std::string_view>, int, int, int, int>>{
-             {1, 0, kNoMelds, 12, 0, 12, 0},
-             {2, 1, {"2C", "9D"}, 2, 1, 2, 0},
-             {2, 1, {"KC", "KD", "KH"}, 93, 2, 93 + 17 * 30 + 14 * 37, 1}}) {
+         std::vector<std::tuple<int, int, std::vector<std::string_view>, int, GameOverReason, int, int>>{
+             {1, 0, kNoMelds, 12, GameOverReason::NoRoom, 12, 0},
+             {2, 1, {"2C", "9D"}, 2, GameOverReason::OutOfCards, 2, 0},
+             {2, 1, {"KC", "KD", "KH"}, 93, GameOverReason::EndlessMatch, 93 + 17 * 30 + 14 * 37, 1}}) {
         std::tie(settings.OneDeck, settings.EndOnShuffle) = std::tuple(oneDeck, endOnShuffle);
         Start(test::DeckOf(cards));
         int dropped = 0;
@@ -327,7 +327,7 @@ TEST_F(Game, EndsWhenANewCardHasNoRoomTheDeckRunsOutOrTheRestKeepsFormingOneMeld
         }
         EXPECT_EQ(std::tuple(dropped, host.gameOverReasons, board().GetScore(), board().GetLevel(), board().GetCardsThisLevel()),
                   std::tuple(landings, std::vector{reason}, score, level, landings % 52));
-        EXPECT_TRUE(reason != 1 || board().GetDeck().RemainingCount() == -1) << "the status line reads 0";
+        EXPECT_TRUE(reason != GameOverReason::OutOfCards || board().GetDeck().RemainingCount() == -1) << "the status line reads 0";
         host.gameOverReasons.clear();
     }
 }

@@ -160,7 +160,7 @@ TEST(DeckDealing, OneSeedDealsTheSameCardsAndEachPileShuffleIsReported)
         Deck deck;
         for (std::size_t i = 0; i < 104; ++i) {
             const bool shuffles = oneDeck != 0 && i % 52 == 0;
-            EXPECT_EQ((std::pair{deck.Deal(), deck.EndReason()}), std::pair(!shuffles || oneDeck != 2, shuffles ? 1 : 0));
+            EXPECT_EQ((std::pair{deck.Deal(), deck.EndReason()}), std::pair(!shuffles || oneDeck != 2, shuffles ? GameOverReason::OutOfCards : GameOverReason::NoRoom));
             EXPECT_TRUE(i >= 5 || Falling(deck) == firstFive[i]) << i;
         }
     }
@@ -178,7 +178,7 @@ TEST(DeckDealing, ARestThatIsOneMeldIsDealtFirstAboveAFreshDeck)
         const auto deck = test::DeckOf(rest);
         Codes expected = Pile(*deck);
         EXPECT_TRUE(deck->Deal());
-        EXPECT_EQ(std::pair(Falling(*deck), deck->EndReason()), std::pair(expected.back(), shuffles ? 1 : 0));
+        EXPECT_EQ(std::pair(Falling(*deck), deck->EndReason()), std::pair(expected.back(), shuffles ? GameOverReason::OutOfCards : GameOverReason::NoRoom));
         expected.pop_back();
         const Codes after = Pile(*deck);
         ASSERT_EQ(after.size(), (shuffles ? 52 : 0) + expected.size());

@@ -19,9 +19,9 @@ using test::Key;
 using test::RecordingDialogHandler;
 
 // What the steps end a dialog with when they leave it open.
-constexpr int kLeftOpen = 5;
+constexpr DialogResult kLeftOpen = DialogResult::No;
 
-int RunDialog(int templateId, RecordingDialogHandler& handler, std::vector<test::Step> steps, Window* owner = nullptr)
+DialogResult RunDialog(int templateId, RecordingDialogHandler& handler, std::vector<test::Step> steps, Window* owner = nullptr)
 {
     steps.push_back([&handler] { handler.dialog->EndDialog(kLeftOpen); });
     return test::RunScripted([&] { return RunModalDialog(*FindDialogTemplate(templateId), handler, owner); },
@@ -71,9 +71,9 @@ TEST(DialogContract, TemplatesBuildEveryControlAtItsDialogUnitsWithItsTextWhole)
                           std::pair(std::string(control.id == -1 ? "" : control.text),
                                     (control.style & ReadOnly) != 0));
             }
-            dialog.EndDialog(7);
+            dialog.EndDialog(DialogResult::Yes);
         };
-        EXPECT_EQ(RunModalDialog(dialogTemplate, handler, nullptr), 7);
+        EXPECT_EQ(RunModalDialog(dialogTemplate, handler, nullptr), DialogResult::Yes);
     }
 }
 
@@ -81,22 +81,22 @@ TEST(DialogContract, TemplatesBuildEveryControlAtItsDialogUnitsWithItsTextWhole)
 TEST(DialogContract, EnterEscAndTheCloseBoxBecomeOkAndCancel)
 {
     // Focus -1: where the dialog put it.
-    struct Case { int dialog, focus; test::Step key; Heard heard; int result; bool handlerEnds = true; };
+    struct Case { int dialog, focus; test::Step key; Heard heard; DialogResult result; bool handlerEnds = true; };
     const Case cases[] = {
-        {WelcomeDialogId, -1, test::Press(Key::Enter), {"1"}, IdOk},
-        {WelcomeDialogId, -1, test::Press(Key::Escape), {"2"}, IdCancel},
-        {WelcomeDialogId, -1, test::PressCloseBox(), {"2"}, IdCancel},
-        {OptionsDialogId, 1055, test::Press(Key::KeypadEnter), {"1"}, IdOk},
+        {WelcomeDialogId, -1, test::Press(Key::Enter), {"1"}, DialogResult::Ok},
+        {WelcomeDialogId, -1, test::Press(Key::Escape), {"2"}, DialogResult::Cancel},
+        {WelcomeDialogId, -1, test::PressCloseBox(), {"2"}, DialogResult::Cancel},
+        {OptionsDialogId, 1055, test::Press(Key::KeypadEnter), {"1"}, DialogResult::Ok},
         {OptionsDialogId, 1038, test::Press(Key::Enter), {"1038"}, kLeftOpen}, // a focused button presses itself
-        {LevelAdvanceDialogId, -1, test::Press(Key::Escape), {"2"}, IdCancel}, // no buttons at all
-        {AboutDialogId, -1, test::Press(Key::Enter), {"1"}, IdOk},             // OK, though not the default button
+        {LevelAdvanceDialogId, -1, test::Press(Key::Escape), {"2"}, DialogResult::Cancel}, // no buttons at all
+        {AboutDialogId, -1, test::Press(Key::Enter), {"1"}, DialogResult::Ok}, // OK, though not the default button
         {HighScoreDialogId, -1, test::Press(Key::Escape), {"2"}, kLeftOpen, false},
         {HighScoreDialogId, -1, test::PressCloseBox(), {"2"}, kLeftOpen, false},
     };
     for (const Case& c : cases) {
         RecordingDialogHandler handler;
         handler.endOnOkCancel = c.handlerEnds;
-        const int result = RunDialog(c.dialog, handler, {[&] { handler.dialog->SetFocus(c.focus); }, c.key});
+        const DialogResult result = RunDialog(c.dialog, handler, {[&] { handler.dialog->SetFocus(c.focus); }, c.key});
         EXPECT_EQ(std::pair(handler.heard, result), std::pair(c.heard, c.result)) << "case " << &c - cases;
     }
 }
@@ -107,7 +107,7 @@ TEST(DialogContract, EnterEscAndTheCloseBoxBecomeOkAndCancel)
 TEST(DialogContract, MnemonicsAndClicksSetButtonsBeforeTheHandlerHears)
 {
     RecordingDialogHandler handler;
-    const int result = RunDialog(OptionsDialogId, handler, {
+    const DialogResult result = RunDialog(OptionsDialogId, handler, {
         test::PressWithAlt('m'), test::PressWithAlt('m'), test::PressWithAlt('d'), test::PressWithAlt('c'),
         test::PressWithAlt('k'), test::Click(1055),
         [&] {
@@ -118,7 +118,7 @@ TEST(DialogContract, MnemonicsAndClicksSetButtonsBeforeTheHandlerHears)
         test::Press(Key::Escape),
     });
     EXPECT_EQ(std::pair(result, handler.heard),
-              std::pair(int{IdCancel}, Heard{"1055+", "1055", "1011+", "1010+", "1038", "1055+", "2"}));
+              std::pair(DialogResult::Cancel, Heard{"1055+", "1055", "1011+", "1010+", "1038", "1055+", "2"}));
 }
 
 // A read-only box takes nothing typed, and a limited one no more UTF-8 bytes
@@ -126,7 +126,7 @@ TEST(DialogContract, MnemonicsAndClicksSetButtonsBeforeTheHandlerHears)
 TEST(DialogContract, EditBoxesKeepToReadOnlyAndToTheirLimitInBytes)
 {
     RecordingDialogHandler handler;
-    const int result = RunDialog(HighScoreDialogId, handler, {
+    const DialogResult result = RunDialog(HighScoreDialogId, handler, {
         test::Type(1012, "ab"),
         [&] {
             EXPECT_EQ(handler.dialog->GetItemText(1012), "");
@@ -156,14 +156,14 @@ TEST(DialogContract, TimersPostedCommandsAndDialogsThatNeverShow)
         dialog.PostCommand(40);
     };
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(RunModalDialog(*FindDialogTemplate(AboutDialogId), handler, nullptr), IdOk);
+    EXPECT_EQ(RunModalDialog(*FindDialogTemplate(AboutDialogId), handler, nullptr), DialogResult::Ok);
     const auto took = std::chrono::steady_clock::now() - start;
     EXPECT_TRUE(took >= std::chrono::milliseconds(300) && took < std::chrono::milliseconds(1500));
     EXPECT_EQ(handler.heard, (Heard{"40", "tick 4", "41", "1"}));
 
     bool shown = false;
-    handler.onInit = [](Dialog& dialog) { dialog.EndDialog(3); };
-    EXPECT_EQ(RunDialog(WelcomeDialogId, handler, {[&] { shown = true; }}), 3);
+    handler.onInit = [](Dialog& dialog) { dialog.EndDialog(DialogResult::Yes); };
+    EXPECT_EQ(RunDialog(WelcomeDialogId, handler, {[&] { shown = true; }}), DialogResult::Yes);
     EXPECT_FALSE(shown);
 }
 
@@ -181,12 +181,12 @@ TEST(DialogContract, TheOwnerOwnsTheDialogAndIsActiveAgainAfterIt)
     };
     const test::Step firstTabStopHasTheFocus = [&] { EXPECT_EQ(handler.dialog->FocusedItem(), IdOk); };
     EXPECT_EQ(RunDialog(WelcomeDialogId, handler, {firstTabStopHasTheFocus, test::Press(Key::Enter)}, owner.get()),
-              IdOk);
+              DialogResult::Ok);
     EXPECT_TRUE(owner->IsActive());
 
     test::FakeWindow notOfTheBackend;
     handler.onInit = [](Dialog& dialog) { EXPECT_FALSE(dialog.GetOwnerRect()); };
-    EXPECT_EQ(RunDialog(WelcomeDialogId, handler, {test::Press(Key::Enter)}, &notOfTheBackend), IdOk);
+    EXPECT_EQ(RunDialog(WelcomeDialogId, handler, {test::Press(Key::Enter)}, &notOfTheBackend), DialogResult::Ok);
 }
 
 } // namespace

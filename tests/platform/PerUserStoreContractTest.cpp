@@ -86,7 +86,7 @@ TEST(PerUserStore, ValuesKeepTypeLengthAndKeyWhateverTheCaseOfTheirNames)
 // default may replace them.
 TEST(PerUserStore, AStoreHeldByAnotherProgramIsNotTakenForAMissingOne)
 {
-    const WindowPlacement stored = {100, 120, 800, 600, 2}, closed = {5, 5, 700, 500, 0};
+    const WindowPlacement stored = {100, 120, 800, 600, WindowShowState::Maximized}, closed = {5, 5, 700, 500};
     for (const bool held : {false, true}) {
         SCOPED_TRACE(held ? "held by another program" : "missing");
         test::TemporaryStore store;
@@ -101,7 +101,7 @@ TEST(PerUserStore, AStoreHeldByAnotherProgramIsNotTakenForAMissingOne)
         std::thread([&] { LoadSettings(placement); }).join(); // not the holder's thread
         EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(3)) << "the start waited for the store";
         EXPECT_EQ(std::pair(Fields(settings), Fields(placement)),
-                  std::pair(Fields(Settings::Defaults()), Fields(WindowPlacement{0, 0, 640, 460, 0})));
+                  std::pair(Fields(Settings::Defaults()), Fields(WindowPlacement{0, 0, 640, 460})));
         holder.reset();
         settings.Music = 0; // in the Options dialog
         EXPECT_TRUE(SaveSettings(closed));

@@ -43,7 +43,7 @@ TEST(OptionsDialogOnScreen, WithoutADeckStoresOneDeckZeroAndAsksForANewGame)
             EXPECT_EQ(std::pair(dialog.IsItemEnabled(id), dialog.IsChecked(id)), std::pair(false, true)) << id;
         }
     });
-    EXPECT_EQ(ShowOptionsDialog(nullptr), IdOk);
+    EXPECT_EQ(ShowOptionsDialog(nullptr), DialogResult::Ok);
     EXPECT_EQ(std::pair(settings.OneDeck, settings.EndOnShuffle), std::pair(0, 1));
 }
 
@@ -61,7 +61,7 @@ TEST(HighScoreDialogOnScreen, TakesTheTypedNameUpToTheLimitAndStoresItOnEnter)
                                 QString(letter), Qt::NoModifier);
         }
     });
-    EXPECT_EQ(ShowHighScoreDialog(nullptr, true, 5000), IdOk);
+    EXPECT_EQ(ShowHighScoreDialog(nullptr, true, 5000), DialogResult::Ok);
     EXPECT_EQ(test::StoredText(kHighScoresKey, "Name8", 1 << 16), (QString(127, QChar(0xE9)) + "a").toStdString());
 }
 

@@ -41,26 +41,26 @@ TEST(OptionsDialog, OkStoresTheWorkingCopyAndAsksForANewGameOnlyForRuleChanges)
     using Change = std::function<void(Settings&)>;
     const Change none = [](Settings&) {}, upsideDown = [](Settings& s) { s.UpDown = -1; };
     // Loaded settings, clicks (the last closes the dialog), result, what the record then holds.
-    const std::vector<std::tuple<Change, std::vector<int>, int, Change>> cases = {
-        {none, {O::BeepBox, O::MusicBox, O::LastStackBox, O::LastStackBox, IdOk}, 2,
+    const std::vector<std::tuple<Change, std::vector<int>, DialogResult, Change>> cases = {
+        {none, {O::BeepBox, O::MusicBox, O::LastStackBox, O::LastStackBox, IdOk}, DialogResult::Cancel,
          [](Settings& s) { s.Beep = s.Music = 0; }},
-        {none, {O::BackgroundColorButton, IdOk}, 1, [](Settings& s) { s.BackgroundColor = 0x123456; }},
-        {none, {O::StuffCollapsedBox, IdOk}, 1, [](Settings& s) { s.OneDeck = 1; }},
-        {none, {O::LastStackBox, IdOk}, 1, [](Settings& s) { s.LastStack = 0; }},
-        {upsideDown, {O::UpsideDownBox, IdOk}, 1, [](Settings& s) { s.UpDown = 1; }}, {upsideDown, {IdOk}, 2, none},
+        {none, {O::BackgroundColorButton, IdOk}, DialogResult::Ok, [](Settings& s) { s.BackgroundColor = 0x123456; }},
+        {none, {O::StuffCollapsedBox, IdOk}, DialogResult::Ok, [](Settings& s) { s.OneDeck = 1; }},
+        {none, {O::LastStackBox, IdOk}, DialogResult::Ok, [](Settings& s) { s.LastStack = 0; }},
+        {upsideDown, {O::UpsideDownBox, IdOk}, DialogResult::Ok, [](Settings& s) { s.UpDown = 1; }}, {upsideDown, {IdOk}, DialogResult::Cancel, none},
         // No radio button for it, and too far off to work out one's id.
-        {[](Settings& s) { s.SwapMode = INT32_MAX; }, {IdOk}, 2, none},
-        {none, {O::SwapCompanionRadio, IdOk}, 1, [](Settings& s) { s.SwapMode = 2; }},
-        {none, {O::ShowWelcomeBox, IdOk}, 1, [](Settings& s) { s.ShowNagDlg = 0; }},
+        {[](Settings& s) { s.SwapMode = INT32_MAX; }, {IdOk}, DialogResult::Cancel, none},
+        {none, {O::SwapCompanionRadio, IdOk}, DialogResult::Ok, [](Settings& s) { s.SwapMode = 2; }},
+        {none, {O::ShowWelcomeBox, IdOk}, DialogResult::Ok, [](Settings& s) { s.ShowNagDlg = 0; }},
         // Presets leave the preferences as they are.
         {[](Settings& s) { s.Beep = 0, s.LastStack = 0, s.UpDown = -1, s.ForegroundColor = 5; },
-         {O::InfinityButton, IdOk}, 1,
+         {O::InfinityButton, IdOk}, DialogResult::Ok,
          [](Settings& s) { s.OneDeck = 0, s.EndOnShuffle = 0, s.GetFaster = 1, s.ClearStacks = 0, s.SwapMode = 2; }},
-        {none, {O::OneDeckButton, IdOk}, 1, [](Settings& s) { s.EndOnShuffle = 1; }},
-        {none, {O::PuristButton, IdOk}, 1, [](Settings& s) { s.OneDeck = 1, s.SwapMode = 4; }},
-        {none, {O::EasyGoingButton, IdOk}, 1,
+        {none, {O::OneDeckButton, IdOk}, DialogResult::Ok, [](Settings& s) { s.EndOnShuffle = 1; }},
+        {none, {O::PuristButton, IdOk}, DialogResult::Ok, [](Settings& s) { s.OneDeck = 1, s.SwapMode = 4; }},
+        {none, {O::EasyGoingButton, IdOk}, DialogResult::Ok,
          [](Settings& s) { s.OneDeck = 1, s.GetFaster = 0, s.ClearStacks = 1, s.SwapMode = 1; }},
-        {none, {O::PuristButton, O::BeepBox, O::ForegroundColorButton, IdCancel}, 2, none},
+        {none, {O::PuristButton, O::BeepBox, O::ForegroundColorButton, IdCancel}, DialogResult::Cancel, none},
     };
     for (std::size_t i = 0; i < cases.size(); ++i) {
         const auto& [loaded, clicks, result, change] = cases[i];
@@ -160,33 +160,33 @@ TEST(HighScoreDialog, ShowsTheStoredListOpensOneRowForANewScoreAndStoresTheListO
     const std::string longest(kHighScoreTextBuffer - 1, 'w'), tooLong(kHighScoreTextBuffer, '7');
     Rows unreadable = kPlayers;
     unreadable[3] = tooLong + "|96000";
-    // Stored list, new entry, score, answer to Reset (0: no Reset), closing button, the rows open for a name
+    // Stored list, new entry, score, answer to Reset ({}: no Reset), closing button, the rows open for a name
     // (after any Reset), the stored list afterwards (__ is "Ada" with the new score, "" none).
-    const std::vector<std::tuple<Rows, bool, std::int32_t, int, int, std::vector<int>, std::string>> cases = {
-        {{}, false, 5000, 0, IdOk, {}, kDefault}, // the first OK stores the defaults
-        {{}, true, 100, 0, IdOk, {}, kDefault},
-        {kDefaults, true, 42700, 0, IdOk, {4}, "S0 S1 S2 S3 __ S4 S5 S6 S7 S8"}, // a tie goes below
-        {kPlayers, true, 99001, 0, IdOk, {0}, "__ S0 S1 S2 S3 S4 S5 S6 S7 S8"},
-        {kPlayers, false, 99001, 0, IdOk, {}, kStored},
-        {kPlayers, false, 5000, ResultYes, IdCancel, {}, ""},
-        {kPlayers, true, 5000, ResultNo, IdOk, {4}, "S0 S1 S2 S3 __ S4 S5 S6 S7 S8"},
-        {kPlayers, true, 5000, ResultYes, IdOk, {8}, "D0 D1 D2 D3 D4 D5 D6 D7 __ D9"}, // placed again
+    const std::vector<std::tuple<Rows, bool, std::int32_t, std::optional<DialogResult>, int, std::vector<int>, std::string>> cases = {
+        {{}, false, 5000, {}, IdOk, {}, kDefault}, // the first OK stores the defaults
+        {{}, true, 100, {}, IdOk, {}, kDefault},
+        {kDefaults, true, 42700, {}, IdOk, {4}, "S0 S1 S2 S3 __ S4 S5 S6 S7 S8"}, // a tie goes below
+        {kPlayers, true, 99001, {}, IdOk, {0}, "__ S0 S1 S2 S3 S4 S5 S6 S7 S8"},
+        {kPlayers, false, 99001, {}, IdOk, {}, kStored},
+        {kPlayers, false, 5000, DialogResult::Yes, IdCancel, {}, ""},
+        {kPlayers, true, 5000, DialogResult::No, IdOk, {4}, "S0 S1 S2 S3 __ S4 S5 S6 S7 S8"},
+        {kPlayers, true, 5000, DialogResult::Yes, IdOk, {8}, "D0 D1 D2 D3 D4 D5 D6 D7 __ D9"}, // placed again
         // A damaged list gives no row: shown as in view mode, leaving row 8 of the last opening alone.
-        {{"A|100", "B|100"}, true, 60, 0, IdOk, {}, "S0 S1 D2 D3 D4 D5 D6 D7 D8 D9"},
-        {{"A|91000", "B|72900", "C|n/a", "D|9"}, true, 5, 0, IdOk, {2}, "S0 S1 __ S2 S3 D5 D6 D7 D8 D9"}, // n/a: 0
-        {{"A|91000", "B|72900", "C|56800"}, true, 5000, 0, IdOk, {8}, "S0 S1 S2 D3 D4 D5 D6 D7 __ D9"},
-        {{"A|999999"}, true, 95000, 0, IdOk, {0}, "S0 __ D2 D3 D4 D5 D6 D7 D8 D9"}, // shown over it, stored below
-        {{longest + "|1", "B|" + tooLong, "C|3"}, false, 0, 0, IdOk, {}, "S0 S1 S2 D3 D4 D5 D6 D7 D8 D9"},
-        {unreadable, false, 0, 0, IdOk, {}, kStored},
-        {unreadable, true, 96500, 0, IdOk, {0}, "S0 S1 S2 __ S3 S4 S5 S6 S7 S8"},
+        {{"A|100", "B|100"}, true, 60, {}, IdOk, {}, "S0 S1 D2 D3 D4 D5 D6 D7 D8 D9"},
+        {{"A|91000", "B|72900", "C|n/a", "D|9"}, true, 5, {}, IdOk, {2}, "S0 S1 __ S2 S3 D5 D6 D7 D8 D9"}, // n/a: 0
+        {{"A|91000", "B|72900", "C|56800"}, true, 5000, {}, IdOk, {8}, "S0 S1 S2 D3 D4 D5 D6 D7 __ D9"},
+        {{"A|999999"}, true, 95000, {}, IdOk, {0}, "S0 __ D2 D3 D4 D5 D6 D7 D8 D9"}, // shown over it, stored below
+        {{longest + "|1", "B|" + tooLong, "C|3"}, false, 0, {}, IdOk, {}, "S0 S1 S2 D3 D4 D5 D6 D7 D8 D9"},
+        {unreadable, false, 0, {}, IdOk, {}, kStored},
+        {unreadable, true, 96500, {}, IdOk, {0}, "S0 S1 S2 __ S3 S4 S5 S6 S7 S8"},
     };
     HighScoreDialog handler;
     for (const auto& [stored, newEntry, score, reset, close, editableRows, after] : cases) {
-        SCOPED_TRACE(testing::Message() << stored.size() << " stored, " << newEntry << ' ' << score << ' ' << reset);
+        SCOPED_TRACE(testing::Message() << stored.size() << " stored, " << newEntry << ' ' << score << ' ' << testing::PrintToString(reset));
         test::TemporaryStore store;
         Store(stored);
         FakeDialog dialog = Fake(HighScoreDialogId);
-        dialog.answer = reset;
+        dialog.answer = reset.value_or(DialogResult::Ok);
         handler.SetPending(newEntry, score);
         EXPECT_EQ(handler.OnInitDialog(dialog), editableRows.empty()) << "false: the handler set the focus";
         const auto type = [&](const char* name) {
@@ -202,7 +202,7 @@ TEST(HighScoreDialog, ShowsTheStoredListOpensOneRowForANewScoreAndStoresTheListO
         type("lost to Reset");
         EXPECT_FALSE(reset && handler.OnCommand(dialog, HighScoreDialog::ResetButton));
         EXPECT_EQ(type("Ada"), editableRows);
-        EXPECT_TRUE(handler.OnCommand(dialog, close) && dialog.ended == close);
+        EXPECT_TRUE(handler.OnCommand(dialog, close) && dialog.ended == (close == IdOk ? DialogResult::Ok : DialogResult::Cancel));
         EXPECT_EQ(Stored(), after.empty() ? Rows(kHighScoreRowCount, "|") : Expand(stored, after, "Ada|" + std::to_string(score)));
     }
 }

@@ -117,16 +117,16 @@ TEST_F(Program, EveryWayAGameEndsShowsTheFinalScoreAndEntersAHighScoreOrOffersAn
     std::vector<std::uint32_t> behind;
     window().onMessage = [&] { behind = StatusLine(); };
     board().AddScore(5000);
-    window().answer = ResultNo;
+    window().answer = DialogResult::No;
     app.OnCommand(CommandNew);
     EXPECT_EQ(std::tuple(Said(), board().GetScore(), app.IsPaused()),
               std::tuple("New Game: Are you sure you want to quit the current game?", 5000, false)) << "it goes on";
 
-    window().answer = ResultYes;
+    window().answer = DialogResult::Yes;
     app.OnCommand(CommandNew);
     EXPECT_EQ(Said(), "Game Over: Congratulations!  You got a high score!");
 
-    app.GameOver(2);
+    app.GameOver(GameOverReason::EndlessMatch);
     EXPECT_TRUE(window().messages.at(3).text.starts_with("Getting tired of this yet?"));
     EXPECT_EQ(Said(), "Game Over: Congratulations!  You got a high score!");
     EXPECT_EQ(behind, StatusLine(true)) << "an endless match, with its bonus";
@@ -178,7 +178,7 @@ TEST_F(Program, OptionsKeepTheGameUnlessTheRulesChangedAndDocumentsThatCannotOpe
     app.OnCommand(CommandOptions);
     EXPECT_EQ(std::tuple(board().GetScore(), platform.sequencer.open.size()), std::tuple(99999, 0u))
         << "the same game goes on; music turned off stops the song";
-    platform.optionsResult = 1;
+    platform.optionsResult = DialogResult::Ok;
     platform.onOptions = [] { settings.Music = 1; };
     app.OnCommand(CommandOptions);
     EXPECT_EQ(std::tuple(board().GetScore(), window().messages.size(), platform.sequencer.open.size()),
@@ -202,7 +202,7 @@ TEST_F(Program, TheSessionsEndSavesThePlacementAndTheGameGoesOn)
     app.OnEndSession();
     WindowPlacement saved{};
     LoadSettings(saved);
-    EXPECT_EQ(std::tuple(saved.left, saved.width, saved.minMax), std::tuple(40, 800, 2));
+    EXPECT_EQ(std::tuple(saved.left, saved.width, saved.showState), std::tuple(40, 800, WindowShowState::Maximized));
     EXPECT_EQ(std::pair(window().destroyed, window().TimerRuns(kDropTimer)), std::pair(false, true)) << "it goes on";
 }
 

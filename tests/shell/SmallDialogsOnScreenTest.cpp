@@ -24,7 +24,7 @@ TEST(SmallDialogsOnScreen, LevelAdvancePlaysItsTonesAndClosesAfterASecondOrAtOnc
         }
         QElapsedTimer clock;
         clock.start();
-        EXPECT_EQ(ShowLevelAdvanceDialog(nullptr, sound), IdOk);
+        EXPECT_EQ(ShowLevelAdvanceDialog(nullptr, sound), DialogResult::Ok);
         const qint64 elapsed = clock.elapsed();
         EXPECT_TRUE(pressEnter ? elapsed < 900 : elapsed >= 900 && elapsed < 5000) << elapsed << " ms";
         std::vector<test::Tone> rising;

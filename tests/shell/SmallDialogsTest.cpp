@@ -38,7 +38,7 @@ TEST(SmallDialogs, WelcomeAndAboutCentreOnTheOwnerAndEndOnOkOrCancelOnly)
             const std::tuple handled{handler->OnInitDialog(dialog), handler->OnCommand(dialog, 1061),
                                      handler->OnCommand(dialog, id)};
             EXPECT_EQ(std::tuple(handled, dialog.window.left, dialog.window.top, dialog.ended),
-                      std::tuple(std::tuple(true, false, true), expected.x, expected.y, std::optional(id)));
+                      std::tuple(std::tuple(true, false, true), expected.x, expected.y, std::optional(id == IdOk ? DialogResult::Ok : DialogResult::Cancel)));
         }
     }
 }

@@ -50,7 +50,7 @@ using Step = std::function<void()>;
 
 // Runs `runModal`, which opens a modal dialog or box, and while it is up each
 // step in turn, each after what the one before did has been handled.
-int RunScripted(const std::function<int()>& runModal, std::vector<Step> steps);
+DialogResult RunScripted(const std::function<DialogResult()>& runModal, std::vector<Step> steps);
 
 enum class Key { Enter, KeypadEnter, Escape };
 Step Press(Key key);
@@ -81,7 +81,7 @@ struct RecordingDialogHandler : DialogHandler {
     {
         heard.push_back(std::to_string(id) + (open.IsChecked(id) ? "+" : ""));
         if (endOnOkCancel && (id == IdOk || id == IdCancel)) {
-            open.EndDialog(id);
+            open.EndDialog(id == IdOk ? DialogResult::Ok : DialogResult::Cancel);
         }
         return true;
     }

@@ -22,7 +22,7 @@ public:
     SoundEffects& Sound() override { return sound; }
     void Sleep(int milliseconds) override { sleeps.push_back(milliseconds); }
     bool IsGameOver() const override { return !gameOverReasons.empty(); }
-    void GameOver(int reason) override { gameOverReasons.push_back(reason); }
+    void GameOver(GameOverReason reason) override { gameOverReasons.push_back(reason); }
     void ShowLevelAdvance() override { ++levelAdvances; }
 
     // What the window's paint message does: erase, then paint the board.
@@ -41,7 +41,7 @@ public:
     }
 
     std::vector<int> sleeps;
-    std::vector<int> gameOverReasons;
+    std::vector<GameOverReason> gameOverReasons;
     int levelAdvances = 0;
     std::unique_ptr<Board> board;
 };

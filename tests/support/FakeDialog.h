@@ -53,12 +53,12 @@ public:
     void SetTimer(int, int) override {}
     void KillTimer(int) override {}
     void PostCommand(int) override {}
-    void EndDialog(int result) override { ended = ended ? ended : result; }
+    void EndDialog(DialogResult result) override { ended = ended ? ended : result; }
 
     Rect GetWindowRect() const override { return window; }
     std::optional<Rect> GetOwnerRect() const override { return owner; }
     void MoveTo(int left, int top) override { window = Rect::FromSize(left, top, window.Width(), window.Height()); }
-    int ShowMessage(std::string_view, std::string_view, unsigned) override { return answer; }
+    DialogResult ShowMessage(std::string_view, std::string_view, unsigned) override { return answer; }
 
     // The colour the player picks next; nullopt cancels the picker.
     std::optional<ColorRef> ChooseColor(ColorRef, std::array<ColorRef, 16>& customColors) override
@@ -70,10 +70,10 @@ public:
 
     std::map<int, FakeItem> items;
     int focus = -1;
-    std::optional<int> ended;
+    std::optional<DialogResult> ended;
     Rect window = Rect::FromSize(0, 0, 200, 100);
     std::optional<Rect> owner;
-    int answer = ResultOk;
+    DialogResult answer = DialogResult::Ok;
     std::optional<ColorRef> pickedColour;
     std::optional<ColorRef> pickedCustomColour; // what the player makes custom colour 0
     std::vector<std::array<ColorRef, 16>> customColoursSeen; // as each picker opened

@@ -97,19 +97,19 @@ public:
     void Sleep(int) override {}
     std::int64_t SecondsSinceEpoch() const override { return 1000; }
 
-    int ShowWelcomeDialog(Window*) override { return Record("welcome"); }
-    int ShowAboutDialog(Window*) override { return Record("about"); }
-    int ShowOptionsDialog(Window*) override
+    DialogResult ShowWelcomeDialog(Window*) override { return Record("welcome"); }
+    DialogResult ShowAboutDialog(Window*) override { return Record("about"); }
+    DialogResult ShowOptionsDialog(Window*) override
     {
         Record("options");
         onOptions();
         return optionsResult;
     }
-    int ShowHighScoreDialog(Window*, bool newEntryMode, std::int32_t score) override
+    DialogResult ShowHighScoreDialog(Window*, bool newEntryMode, std::int32_t score) override
     {
         return Record((newEntryMode ? "new high score " : "high scores ") + std::to_string(score));
     }
-    int ShowLevelAdvanceDialog(Window*) override { return Record("level advance"); }
+    DialogResult ShowLevelAdvanceDialog(Window*) override { return Record("level advance"); }
 
     bool OpenDocument(std::string_view target, std::string& error) override
     {
@@ -120,10 +120,10 @@ public:
     void PostQuitMessage(int) override {}
 
     // Each dialog with what the window's title said while it was open.
-    int Record(const std::string& dialog)
+    DialogResult Record(const std::string& dialog)
     {
         dialogs.push_back(dialog + " (" + (window ? window->title : "") + ")");
-        return 1;
+        return DialogResult::Ok;
     }
 
     FakeMainWindow* window = nullptr;
@@ -131,7 +131,7 @@ public:
     SoundRecorder sound;
     FakeSequencer sequencer;
     std::vector<std::string> dialogs;
-    int optionsResult = 2;
+    DialogResult optionsResult = DialogResult::Cancel;
     std::function<void()> onOptions = [] {};
     std::vector<std::string> documents;
     std::string documentError;

@@ -24,7 +24,7 @@ class FakeWindow : public Window {
 public:
     explicit FakeWindow(int width = 640, int height = 460, int scale = 1) : surface(width, height, scale) {}
 
-    int ShowMessage(std::string_view text, std::string_view caption, unsigned style) override
+    DialogResult ShowMessage(std::string_view text, std::string_view caption, unsigned style) override
     {
         messages.push_back({std::string(text), std::string(caption), style});
         if (onMessage) { onMessage(); }
@@ -53,7 +53,7 @@ public:
 
     FakeSurface surface;
     std::vector<ShownMessage> messages;
-    int answer = ResultOk;
+    DialogResult answer = DialogResult::Ok;
     std::map<int, int> timers;
     std::function<void(int)> onCommand;
     std::function<void()> onMessage; // while the box is up

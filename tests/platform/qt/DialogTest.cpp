@@ -100,7 +100,7 @@ ShownDialog Inspect(Dialog& dialog, const DialogTemplate& dialogTemplate)
     return shown;
 }
 
-int RunScripted(const std::function<int()>& runModal, std::vector<Step> steps)
+DialogResult RunScripted(const std::function<DialogResult()>& runModal, std::vector<Step> steps)
 {
     // The steps go with this call: a dialog that ends before it shows leaves
     // none behind for a later one.
@@ -157,10 +157,10 @@ namespace {
 TEST(QtDialog, AMissingIconFailsTheWholeDialog)
 {
     RecordingDialogHandler handler;
-    handler.onInit = [](Dialog& dialog) { dialog.EndDialog(0); };
+    handler.onInit = [](Dialog& dialog) { dialog.EndDialog(DialogResult::Ok); };
     const ControlTemplate missingIcon[] = {{ControlKind::Icon, -1, {}, 0, 0, 20, 20, StyleNone, 4242}};
     const DialogTemplate broken{1, "Broken", 100, 50, WithCaption, "MS Sans Serif", 8, missingIcon};
-    EXPECT_EQ(RunModalDialog(broken, handler, nullptr), -1);
+    EXPECT_EQ(RunModalDialog(broken, handler, nullptr), DialogResult::NotShown);
 }
 
 } // namespace

@@ -115,7 +115,7 @@ TEST(SqliteStore, ADamagedFileIsMovedAsideAndOneFailingItsReadsIsKept)
         for (int i = 0; i < 40; ++i) { // several pages' worth
             ASSERT_TRUE(WriteRegistryString(User, kHighScoresKey, "Name" + std::to_string(i), std::string(300, 'x')));
         }
-        const WindowPlacement stored = {100, 120, 800, 600, 2}, closed = {5, 5, 700, 500, 0};
+        const WindowPlacement stored = {100, 120, 800, 600, WindowShowState::Maximized}, closed = {5, 5, 700, 500};
         ASSERT_TRUE(SaveSettings(stored));
         Settings expected = damaged ? Settings::Defaults() : settings;
         expected.Music = 0;
@@ -137,7 +137,7 @@ TEST(SqliteStore, ADamagedFileIsMovedAsideAndOneFailingItsReadsIsKept)
             LoadSettings(placement);
         }).join();
         EXPECT_EQ(std::pair(test::Fields(settings), test::Fields(placement)),
-                  std::pair(test::Fields(Settings::Defaults()), test::Fields(WindowPlacement{0, 0, 640, 460, 0})));
+                  std::pair(test::Fields(Settings::Defaults()), test::Fields(WindowPlacement{0, 0, 640, 460})));
         std::vector<std::uintmax_t> movedAside;
         for (const fs::path& path : fs::directory_iterator(file.parent_path())) {
             if (path.filename().string().starts_with("tumblewick.sqlite.damaged-")) {

@@ -128,7 +128,7 @@ ShownDialog Inspect(Dialog& dialog, const DialogTemplate& dialogTemplate)
     return shown;
 }
 
-int RunScripted(const std::function<int()>& runModal, std::vector<Step> steps)
+DialogResult RunScripted(const std::function<DialogResult()>& runModal, std::vector<Step> steps)
 {
     pending.assign(std::make_move_iterator(steps.begin()), std::make_move_iterator(steps.end()));
     // Stops the steps with the call, ended or not: none is left for a later one.
@@ -184,11 +184,11 @@ TEST(Win32Dialog, MessageBoxesShowTheirTextAndAnswerWithTheButtonChosen)
 {
     const std::unique_ptr<OwnerWindow> owner = MakeOwnerWindow();
     const HWND ownerHandle = HandleOf(owner.get());
-    struct Case { HWND owner; std::string caption; unsigned style; int button; int answer; std::wstring title; };
+    struct Case { HWND owner; std::string caption; unsigned style; int button; DialogResult answer; std::wstring title; };
     const Case cases[] = {
-        {ownerHandle, "New Game", MessageBoxYesNo, IDYES, ResultYes, L"New Game"},
-        {ownerHandle, "", MessageBoxYesNo, IDNO, ResultNo, L"Tumblewick"}, // no caption: the program's name
-        {nullptr, "Game Over", MessageBoxOk | MessageBoxIconInformation, IDOK, ResultOk, L"Game Over"},
+        {ownerHandle, "New Game", MessageBoxYesNo, IDYES, DialogResult::Yes, L"New Game"},
+        {ownerHandle, "", MessageBoxYesNo, IDNO, DialogResult::No, L"Tumblewick"}, // no caption: the program's name
+        {nullptr, "Game Over", MessageBoxOk | MessageBoxIconInformation, IDOK, DialogResult::Ok, L"Game Over"},
     };
     for (const Case& c : cases) {
         const auto show = [&] {
@@ -219,7 +219,7 @@ TEST(Win32Dialog, TheColourPickerGivesTheOptionsTheColourChosen)
     EXPECT_EQ(RunScripted([] { return ShowOptionsDialog(nullptr); },
                           {Click(1060), mix({1, 2, 3}, {10, 20, 30}, IDOK), Click(1061),
                            mix({4, 5, 6}, {70, 80, 90}, IDCANCEL), Click(IdOk)}),
-              IdOk);
+              DialogResult::Ok);
     EXPECT_EQ(std::pair(settings.ForegroundColor, settings.BackgroundColor),
               std::pair(static_cast<std::int32_t>(Rgb(10, 20, 30)), static_cast<std::int32_t>(Rgb(4, 5, 6))));
 }
@@ -243,7 +243,7 @@ TEST(Win32Dialog, TheHighScoreListOpensTheNewRowAndAsksBeforeReset)
         [&] { EXPECT_EQ(TextOf(GetDlgItem(dialog, row)), L"Z"); },
         Click(IdCancel),
     };
-    EXPECT_EQ(RunScripted([] { return ShowHighScoreDialog(nullptr, true, 2000000000); }, steps), IdCancel);
+    EXPECT_EQ(RunScripted([] { return ShowHighScoreDialog(nullptr, true, 2000000000); }, steps), DialogResult::Cancel);
 }
 
 } // namespace

@@ -54,7 +54,7 @@ NameSet Names(const std::wstring& key, std::optional<DWORD> ofType = std::nullop
 TEST(RegistryStore, SettingsAreNumbersUnderTheirNamesAndOtherTypesReadAsMissing)
 {
     test::TemporaryStore store;
-    ASSERT_TRUE(SaveSettings({100, 120, 800, 600, 2}));
+    ASSERT_TRUE(SaveSettings({100, 120, 800, 600, WindowShowState::Maximized}));
     EXPECT_EQ(Names(kGameKey, REG_DWORD),
               (NameSet{L"BackgroundColor", L"Beep", L"ClearStacks", L"CollapseRegime", L"EndOnShuffle", L"FirstBoot",
                        L"ForegroundColor", L"GetFaster", L"Height", L"LastStack", L"Left", L"MinMax", L"Music",
