@@ -2,6 +2,7 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 
@@ -15,6 +16,13 @@ struct ToneRequest {
     int duration = 0;
     std::int64_t requestedNs = 0;
 };
+
+// The clock a request's moment is read on, and its streams' times compared with.
+inline std::int64_t SteadyNanoseconds()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
 
 // Hands tones from one thread to another without locks or allocation: a
 // fixed ring written only by the GUI thread and read only by whoever renders.

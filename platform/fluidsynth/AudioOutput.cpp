@@ -11,8 +11,7 @@
 #include "platform/fluidsynth/PulseAudioStream.h"
 #include "platform/RepeatingTimer.h"
 #include "platform/SharedLibrary.h"
-#include "platform/SquareWave.h"
-#include "platform/ToneQueue.h"
+#include "platform/ToneMixer.h"
 
 namespace tw {
 namespace {
@@ -48,12 +47,6 @@ constexpr std::int64_t kServerRetryNanoseconds = 1'000'000'000;
 // Voices beyond these are the quietest, releasing ones; stealing them was not
 // measurable in the songs' loudness and halves the cost of their densest bars.
 constexpr int kPolyphony = 32;
-
-std::int64_t SteadyNanoseconds()
-{
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
 
 float Peak(int nout, float* out[], int frames)
 {
@@ -161,7 +154,8 @@ struct AudioOutput::Impl {
     // for the usual 48 kHz device anyway.
     int sampleRate = 32000;
 
-    ToneQueue toneRequests;
+    // Pushed to by the GUI thread; otherwise touched only by whoever renders.
+    ToneMixer tones;
     std::atomic<int> holds{0};
     std::atomic<std::uint32_t> silenceRequested{0};
     // Written only by whoever renders.
@@ -172,7 +166,6 @@ struct AudioOutput::Impl {
 
     // Touched only by whoever renders: the device's thread, or a test; reset
     // by the GUI thread only while no device thread runs.
-    SquareWave tone;
     std::int64_t previousBlockStart = 0; // 0: no block yet
     int quietFrames = 0;
     bool synthAsleep = false;
@@ -306,11 +299,8 @@ void AudioOutput::Impl::DropServerStreams()
 {
     musicLane.stream.reset();
     toneLane.stream.reset();
-    tone = SquareWave();
+    tones.Clear();
     previousBlockStart = 0;
-    while (toneRequests.Front()) {
-        toneRequests.Pop();
-    }
 }
 
 // With nothing playing the output: the FluidSynth driver that rested, or a
@@ -392,7 +382,7 @@ bool AudioOutput::Impl::RestedLongEnough(Lane& lane, bool due)
 void AudioOutput::Impl::CheckRest()
 {
     const bool musicRested = RestedLongEnough(musicLane, MusicDue());
-    const bool tonesRested = RestedLongEnough(toneLane, !toneRequests.Empty());
+    const bool tonesRested = RestedLongEnough(toneLane, tones.Queued());
     if (driver) {
         if (musicRested && tonesRested) {
             delete_fluid_audio_driver(driver);
@@ -430,7 +420,7 @@ void AudioOutput::StartTone(int frequency, int duration)
     if (frequency > 0 && duration > 0) {
         // Waking first: a stream made anew starts without stale tones.
         impl->Wake(impl->toneLane);
-        impl->toneRequests.Push({frequency, duration, SteadyNanoseconds()});
+        impl->tones.Push({frequency, duration, SteadyNanoseconds()});
     }
 }
 
@@ -444,22 +434,13 @@ void AudioOutput::Impl::MixTones(int frames, int nout, float* out[], std::int64_
     if (blockStart - previousBlockStart > kRestedNanoseconds) {
         previousBlockStart = 0;
     }
-    int position = 0;
-    while (const ToneRequest* next = toneRequests.Front()) {
-        std::int64_t at = 0;
-        if (previousBlockStart != 0 && next->requestedNs > previousBlockStart) {
-            at = (next->requestedNs - previousBlockStart) * sampleRate / 1'000'000'000;
+    // A tone asked for during this block gets its place in the next one.
+    tones.Mix(out, nout, frames, sampleRate, [this](const ToneRequest& request) -> std::int64_t {
+        if (previousBlockStart == 0 || request.requestedNs <= previousBlockStart) {
+            return 0;
         }
-        if (at >= frames) {
-            break; // asked for during this block: its place is in the next one
-        }
-        const int start = std::max(position, static_cast<int>(at));
-        tone.MixInto(out, nout, position, start);
-        tone = SquareWave(next->frequency, next->duration, sampleRate);
-        toneRequests.Pop();
-        position = start;
-    }
-    tone.MixInto(out, nout, position, frames);
+        return (request.requestedNs - previousBlockStart) * sampleRate / 1'000'000'000;
+    });
     previousBlockStart = blockStart;
 }
 
@@ -507,7 +488,7 @@ int AudioOutput::Impl::RenderTones(void* data, int frames, int, float*[], int no
 {
     auto* self = static_cast<Impl*>(data);
     self->MixTones(frames, nout, out, SteadyNanoseconds());
-    self->toneLane.resting.store(self->tone.Finished() && self->toneRequests.Empty(), std::memory_order_release);
+    self->toneLane.resting.store(!self->tones.Sounding(), std::memory_order_release);
     return FLUID_OK;
 }
 

@@ -12,14 +12,12 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
-#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <thread>
 
-#include "platform/SquareWave.h"
-#include "platform/ToneQueue.h"
+#include "platform/ToneMixer.h"
 #include "platform/win32/AudioOutputSystems.h"
 
 namespace tw {
@@ -36,12 +34,6 @@ constexpr int kBlocks = 4;
 // After this much silence the device is closed until the next tone, so an
 // idle game wakes no thread at all.
 constexpr int kRestFrames = kSampleRate;
-
-std::int64_t SteadyNanoseconds()
-{
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
 
 struct HandleCloser {
     void operator()(HANDLE handle) const { CloseHandle(handle); }
@@ -127,12 +119,12 @@ struct AudioOutput::Impl {
     WaveOutDevice device{wake.get()};
     // The device that opened at the start; none: the output stays closed.
     std::optional<unsigned> deviceId;
-    ToneQueue toneRequests;
+    // Pushed to by the GUI thread; otherwise the renderer's.
+    ToneMixer tones;
     std::atomic<bool> resting{true};
     std::atomic<bool> stopping{false};
 
     // The renderer's own: nothing else touches them while it runs.
-    SquareWave tone;
     // When the device last started, and what it was given since.
     std::int64_t streamStartNs = 0;
     std::int64_t framesRendered = 0;
@@ -171,7 +163,6 @@ struct AudioOutput::Impl {
 
     void Run();
     void Feed();
-    bool Due() const { return !tone.Finished() || !toneRequests.Empty(); }
     void RenderBlock(std::int16_t* samples);
 };
 
@@ -191,16 +182,13 @@ void AudioOutput::Impl::Run()
 void AudioOutput::Impl::Feed()
 {
     if (!device.IsOpen()) {
-        if (!Due()) {
+        if (!tones.Sounding()) {
             return;
         }
         silentFrames = 0;
         if (!device.Open(*deviceId)) {
             // Gone since the start (unplugged, say): the tones are dropped.
-            tone = SquareWave();
-            while (toneRequests.Front()) {
-                toneRequests.Pop();
-            }
+            tones.Clear();
             resting.store(true, std::memory_order_release);
             return;
         }
@@ -214,7 +202,7 @@ void AudioOutput::Impl::Feed()
     if (starved) {
         // A tone that waited for the device to open counts from when it
         // was asked for, and those asked for after it keep their distance.
-        const ToneRequest* waiting = toneRequests.Front();
+        const ToneRequest* waiting = tones.Waiting();
         streamStartNs = waiting ? waiting->requestedNs : SteadyNanoseconds();
         framesRendered = 0;
     }
@@ -222,7 +210,7 @@ void AudioOutput::Impl::Feed()
     for (int block = 0; block < kBlocks; ++block) {
         if (!device.Free(block)) {
             ++held;
-        } else if (silentFrames < kRestFrames || Due()) {
+        } else if (silentFrames < kRestFrames || tones.Sounding()) {
             RenderBlock(device.Samples(block));
             device.Write(block);
             ++held;
@@ -248,20 +236,9 @@ void AudioOutput::Impl::RenderBlock(std::int16_t* samples)
     float* channels[1] = {mix.data()};
     const std::int64_t clock = (SteadyNanoseconds() - streamStartNs) * kSampleRate / 1'000'000'000;
     lead = std::max(lead, framesRendered - clock + kBlockFrames);
-    int position = 0;
-    while (const ToneRequest* next = toneRequests.Front()) {
-        const std::int64_t due =
-            (next->requestedNs - streamStartNs) * kSampleRate / 1'000'000'000 + lead - framesRendered;
-        if (due >= kBlockFrames) {
-            break;
-        }
-        const int start = std::max(position, static_cast<int>(std::max<std::int64_t>(due, 0)));
-        tone.MixInto(channels, 1, position, start);
-        tone = SquareWave(next->frequency, next->duration, kSampleRate);
-        toneRequests.Pop();
-        position = start;
-    }
-    tone.MixInto(channels, 1, position, kBlockFrames);
+    tones.Mix(channels, 1, kBlockFrames, kSampleRate, [this](const ToneRequest& request) {
+        return (request.requestedNs - streamStartNs) * kSampleRate / 1'000'000'000 + lead - framesRendered;
+    });
     framesRendered += kBlockFrames;
 
     bool silent = true;
@@ -270,7 +247,7 @@ void AudioOutput::Impl::RenderBlock(std::int16_t* samples)
         samples[frame] = static_cast<std::int16_t>(std::clamp(mix[frame], -1.0f, 1.0f) * 32767.0f);
     }
     silentFrames = silent ? silentFrames + kBlockFrames : 0;
-    resting.store(!Due(), std::memory_order_release);
+    resting.store(!tones.Sounding(), std::memory_order_release);
 }
 
 AudioOutput::AudioOutput() : AudioOutput(SoundSystems{}) {}
@@ -286,14 +263,14 @@ int AudioOutput::SampleRate() const { return kSampleRate; }
 // A tone asked for since the last block is due as well.
 bool AudioOutput::Resting() const
 {
-    return impl->resting.load(std::memory_order_acquire) && impl->toneRequests.Empty();
+    return impl->resting.load(std::memory_order_acquire) && !impl->tones.Queued();
 }
 
 void AudioOutput::StartTone(int frequency, int duration)
 {
     // Without a device no one would take the tone: it is only waited for.
     if (frequency > 0 && duration > 0 && impl->deviceId) {
-        impl->toneRequests.Push({frequency, duration, SteadyNanoseconds()});
+        impl->tones.Push({frequency, duration, SteadyNanoseconds()});
         SetEvent(impl->wake.get());
     }
 }
