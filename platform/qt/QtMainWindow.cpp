@@ -1,4 +1,4 @@
-#include "platform/qt/QtMainWindow.h"
+#include "platform/qt/QtMainWindowWidgets.h"
 
 #include <QApplication>
 #include <QCloseEvent>

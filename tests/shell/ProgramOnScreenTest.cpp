@@ -18,7 +18,7 @@
 #include "platform/Dialog.h"
 #include "platform/MessageLoop.h"
 #include "platform/qt/QtDialog.h"
-#include "platform/qt/QtMainWindow.h"
+#include "platform/qt/QtMainWindowWidgets.h"
 #include "settings/OptionsDialog.h"
 #include "settings/Registry.h"
 #include "settings/Settings.h"

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "platform/VirtualKeys.h"
-#include "platform/qt/QtMainWindow.h"
+#include "platform/qt/QtMainWindowWidgets.h"
 #include "platform/qt/QtMainWindowHost.h"
 #include "support/MainWindowDriver.h"
 
