@@ -7,7 +7,7 @@
 #include <cmath>
 
 #include "platform/MainWindow.h"
-#include "platform/qt/QtMainWindowHost.h"
+#include "platform/qt/QtMainWindow.h"
 
 namespace tw {
 

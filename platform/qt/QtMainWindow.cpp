@@ -1,4 +1,4 @@
-#include "platform/qt/QtMainWindowWidgets.h"
+#include "platform/qt/QtMainWindow.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -16,7 +16,7 @@
 #include "platform/MainWindow.h"
 #include "platform/qt/QtConvert.h"
 #include "platform/qt/QtKeyMap.h"
-#include "platform/qt/QtMainWindowHost.h"
+#include "platform/qt/QtMainWindowWidgets.h"
 #include "platform/qt/QtResources.h"
 
 namespace tw {

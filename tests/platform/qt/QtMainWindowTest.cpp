@@ -11,8 +11,8 @@
 #include <string>
 
 #include "platform/VirtualKeys.h"
+#include "platform/qt/QtMainWindow.h"
 #include "platform/qt/QtMainWindowWidgets.h"
-#include "platform/qt/QtMainWindowHost.h"
 #include "support/MainWindowDriver.h"
 
 namespace tw::test {
