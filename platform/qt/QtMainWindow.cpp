@@ -22,7 +22,7 @@
 namespace tw {
 
 QtMainWindow::QtMainWindow(const Creation& creation, WindowHandler& handler)
-    : handler(handler), client(new ClientSurface(*this, this))
+    : handler(handler), client(new QtClientSurface(*this, this))
 {
     setObjectName(QStringLiteral("mainWindow"));
     setCentralWidget(client);

@@ -33,7 +33,7 @@ public:
     // The desktop session saves its state or may be ending.
     void EndSession();
     void FrameMayHaveChanged();
-    ClientSurface& Client() { return *client; }
+    QtClientSurface& Client() { return *client; }
 
     // Window
     int ShowMessage(std::string_view text, std::string_view caption, unsigned style) override
@@ -122,7 +122,7 @@ private:
     void ApplyMinimumSize();
 
     WindowHandler& handler;
-    ClientSurface* client;
+    QtClientSurface* client;
     std::vector<QMenu*> menus;
     std::vector<AcceleratorTemplate> accelerators;
     std::map<int, QTimer*> timers;
