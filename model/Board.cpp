@@ -114,7 +114,7 @@ void Board::PlaceCard(GameDC& dc)
 void Board::Tick()
 {
     {
-        ClientDC client(host.MainWindow().ClientArea());
+        ClientDC client(host.GameWindow().ClientArea());
         GameDC dc = MakeGameDC(client);
         deck->Sprite().MoveBy(0, kTickStep * settings.UpDown, &dc);
         for (std::int32_t i = 0; i < kColumns; ++i) {
@@ -151,7 +151,7 @@ void Board::MoveSideways(std::int32_t direction)
         return; // the neighbouring stack reaches past the card
     }
     {
-        ClientDC client(host.MainWindow().ClientArea());
+        ClientDC client(host.GameWindow().ClientArea());
         GameDC dc = MakeGameDC(client);
         sprite.MoveBy(direction * ColumnPitch(), 0, &dc);
         column = target;
@@ -164,7 +164,7 @@ void Board::MoveSideways(std::int32_t direction)
 void Board::Drop()
 {
     {
-        ClientDC client(host.MainWindow().ClientArea());
+        ClientDC client(host.GameWindow().ClientArea());
         GameDC dc = MakeGameDC(client);
         CardSprite& sprite = deck->Sprite();
         const std::int32_t target = stackRow->LandingY(column);
@@ -181,14 +181,14 @@ void Board::Drop()
 void Board::Swap()
 {
     deck->Swap();
-    ClientDC client(host.MainWindow().ClientArea());
+    ClientDC client(host.GameWindow().ClientArea());
     GameDC dc = MakeGameDC(client);
     deck->Sprite().Redraw(dc);
 }
 
 void Board::Land()
 {
-    ClientDC client(host.MainWindow().ClientArea());
+    ClientDC client(host.GameWindow().ClientArea());
     GameDC dc = MakeGameDC(client);
 
     stackRow->PushCard(column, deck->Sprite().TakeCard());
@@ -209,7 +209,7 @@ void Board::Land()
     if (deck->Deal()) {
         if (cardsThisLevel >= kCardsPerLevel) {
             // The level advances before the next card is placed.
-            host.MainWindow().SendCommand(CommandLevelComplete);
+            host.GameWindow().SendCommand(CommandLevelComplete);
         }
         PlaceCard(dc);
         PaintStatus(client, false);
@@ -222,7 +222,7 @@ void Board::Land()
 
 void Board::AdvanceLevel()
 {
-    Window& window = host.MainWindow();
+    Window& window = host.GameWindow();
     window.KillTimer(kDropTimer);
     if (settings.GetFaster != 0) {
         settings.dropInterval = FasterInterval(settings.dropInterval);

@@ -14,7 +14,7 @@ class BoardHost {
 public:
     virtual ~BoardHost() = default;
 
-    virtual Window& MainWindow() = 0;
+    virtual Window& GameWindow() = 0;
     virtual const CardPainter& Cards() const = 0;
     virtual SoundEffects& Sound() = 0;
     // Blocks the GUI thread: the pace of the drop animation.

@@ -42,7 +42,7 @@ Size Board::PlayfieldSize(int cardWidth, int cardHeight, int textHeight)
 
 void Board::Paint(DeviceContext& dc)
 {
-    clientRect = host.MainWindow().GetClientRect();
+    clientRect = host.GameWindow().GetClientRect();
     const RowLayout layout = stackRow->Layout(clientRect);
     startX = layout.startX;
     dealY = layout.dealY;

@@ -84,7 +84,7 @@ std::int32_t Deck::Reinsert(CardCode code)
     // With the cycle swap the top places are the cards the player is about to
     // cycle through, so a returning card stays below them.
     const std::int32_t kept = settings.SwapMode == 3 ? std::min(pileTop, 4) : 0;
-    const std::int32_t r = random(pileTop + 1 - kept);
+    const std::int32_t r = RandomBelow(pileTop + 1 - kept);
     const std::int32_t p = std::max(pileTop - 3, 0);
     // The order matters when r is p or pileTop: the later write wins.
     pile[pileTop] = pile[p];
@@ -116,8 +116,8 @@ CardCode Deck::NextCode()
 {
     if (settings.OneDeck == 0) {
         // Two statements: the rank must be drawn before the suit.
-        const std::int32_t rank = random(13);
-        const std::int32_t suit = random(4);
+        const std::int32_t rank = RandomBelow(13);
+        const std::int32_t suit = RandomBelow(4);
         return MakeCardCode(rank, suit);
     }
     return DrawFromPile();
@@ -174,7 +174,7 @@ void Deck::Shuffle()
     }
     for (int pass = 0; pass < 3; ++pass) {
         for (std::int32_t i = 0; i < FreshCards; ++i) {
-            std::swap(pile[i], pile[random(FreshCards)]);
+            std::swap(pile[i], pile[RandomBelow(FreshCards)]);
         }
     }
     pileTop += FreshCards;

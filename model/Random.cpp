@@ -16,7 +16,7 @@ std::int32_t NextRandom()
     return static_cast<std::int32_t>((state >> 16) & 0x7FFFu);
 }
 
-std::int32_t random(std::int32_t n)
+std::int32_t RandomBelow(std::int32_t n)
 {
     const std::int32_t r = NextRandom();
     if (n <= 0) {

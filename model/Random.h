@@ -20,6 +20,6 @@ std::int32_t NextRandom();
 // 0 to n - 1, scaled from one raw value. The top raw value 32767 would scale
 // to n itself and yields 0 instead. For n <= 0 the result is 0; the raw value
 // is still taken, so every call advances the sequence by exactly one step.
-std::int32_t random(std::int32_t n);
+std::int32_t RandomBelow(std::int32_t n);
 
 } // namespace tw

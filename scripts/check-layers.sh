@@ -26,7 +26,8 @@ rule() { # name, pattern, allowed folder pattern
 # The card module's Linux art and the build-time icon renderer draw with Qt.
 rule Qt 'Q[A-Za-z]*>|Qt[A-Za-z]*/' '^(platform/qt|cards32/linux|tools)/'
 rule SQLite 'sqlite3' '^platform/sqlite/'
-rule 'FluidSynth or PulseAudio' 'fluidsynth|pulse/' '^platform/fluidsynth/'
+rule FluidSynth 'fluidsynth' '^platform/fluidsynth/'
+rule PulseAudio 'pulse/' '^platform/pulseaudio/'
 rule 'a POSIX-only header' 'unistd\.h|fcntl\.h|dlfcn\.h|signal\.h|pthread\.h|poll\.h|dirent\.h|spawn\.h|pwd\.h|sys/|linux/' \
   '^platform/posix/'
 rule 'a Windows header' '[Ww]indows\.h|[a-z0-9]+api\.h|mmsystem\.h|commdlg\.h|shellapi\.h|gdiplus' '^(platform/win32|cards32/win32)/'

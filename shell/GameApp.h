@@ -61,7 +61,7 @@ public:
     Size LeastSize() const override;
 
     // BoardHost: what the board needs of the program around it.
-    Window& MainWindow() override { return *window; }
+    Window& GameWindow() override { return *window; }
     const CardPainter& Cards() const override { return *painter; }
     SoundEffects& Sound() override;
     void Sleep(int milliseconds) override;

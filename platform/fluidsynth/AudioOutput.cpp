@@ -8,7 +8,7 @@
 #include <utility>
 
 #include "platform/fluidsynth/AudioOutputAccess.h"
-#include "platform/fluidsynth/PulseAudioStream.h"
+#include "platform/pulseaudio/PulseAudioStream.h"
 #include "platform/RepeatingTimer.h"
 #include "platform/SharedLibrary.h"
 #include "platform/ToneMixer.h"

@@ -54,11 +54,11 @@ QRect DialogUnitsToPixels(DialogBaseUnits units, int x, int y, int width, int he
     return {Scale(x, units.x, 4), Scale(y, units.y, 8), Scale(width, units.x, 4), Scale(height, units.y, 8)};
 }
 
-QDialog* DialogWidget(Dialog& dialog) { return dynamic_cast<DialogWindow*>(&dialog); }
+QDialog* DialogWidget(Dialog& dialog) { return dynamic_cast<QtDialogWindow*>(&dialog); }
 
 QWidget* DialogItemWidget(Dialog& dialog, int id)
 {
-    const auto* window = dynamic_cast<DialogWindow*>(&dialog);
+    const auto* window = dynamic_cast<QtDialogWindow*>(&dialog);
     return window ? window->Item(id) : nullptr;
 }
 
@@ -75,7 +75,7 @@ DialogResult RunModalDialog(const DialogTemplate& dialogTemplate, DialogHandler&
 
     DialogResult result = DialogResult::NotShown;
     {
-        DialogWindow dialog(dialogTemplate, handler, ownerWidget);
+        QtDialogWindow dialog(dialogTemplate, handler, ownerWidget);
         if (!dialog.Build()) {
             return DialogResult::NotShown;
         }

@@ -7,7 +7,7 @@
 #include <cmath>
 
 #include "platform/MainWindow.h"
-#include "platform/qt/QtMainWindowHost.h"
+#include "platform/qt/QtMainWindow.h"
 
 namespace tw {
 
@@ -32,13 +32,13 @@ ClientGeometry ClientGeometryFor(QSize widget, QSize least)
     return {zoom, size, origin};
 }
 
-bool ClientSurface::ShownExactly() const
+bool QtClientSurface::ShownExactly() const
 {
     const qreal devicePixels = geometry.zoom * devicePixelRatioF();
     return std::abs(devicePixels - image.Scale()) < 1e-9;
 }
 
-QRect ClientSurface::Shown(const Rect& area) const
+QRect QtClientSurface::Shown(const Rect& area) const
 {
     const qreal zoom = geometry.zoom;
     QRect shown(QPoint(static_cast<int>(std::floor(geometry.origin.x() + area.left * zoom)),
@@ -53,7 +53,7 @@ QRect ClientSurface::Shown(const Rect& area) const
     return shown;
 }
 
-void ClientSurface::paintEvent(QPaintEvent* event)
+void QtClientSurface::paintEvent(QPaintEvent* event)
 {
     const QImage view(reinterpret_cast<const uchar*>(image.Data().data()), image.Width() * image.Scale(),
                       image.Height() * image.Scale(), image.Width() * image.Scale() * 4, QImage::Format_RGB32);
@@ -75,7 +75,7 @@ void ClientSurface::paintEvent(QPaintEvent* event)
     painter.drawImage(target, view);
 }
 
-void ClientSurface::Refresh()
+void QtClientSurface::Refresh()
 {
     WindowHandler* handler = owner.Handler();
     if (!handler) {
@@ -91,7 +91,7 @@ void ClientSurface::Refresh()
     repaint();
 }
 
-void ClientSurface::showEvent(QShowEvent*)
+void QtClientSurface::showEvent(QShowEvent*)
 {
     // Where the window system frames the window as it shows it, the size
     // is put right first, so the first picture is painted at the final size.

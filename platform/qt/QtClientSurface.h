@@ -43,9 +43,9 @@ class QtMainWindow;
 
 // The client area: the window's image, shown as it is. The game draws into
 // the image and presents what it changed; exposure only puts the image back.
-class ClientSurface final : public QWidget, public Surface {
+class QtClientSurface final : public QWidget, public Surface {
 public:
-    ClientSurface(QtMainWindow& owner, QWidget* parent) : QWidget(parent), owner(owner)
+    QtClientSurface(QtMainWindow& owner, QWidget* parent) : QWidget(parent), owner(owner)
     {
         setObjectName(QStringLiteral("clientArea"));
         setFocusPolicy(Qt::StrongFocus);

@@ -16,7 +16,7 @@
 
 namespace tw {
 
-bool DialogWindow::Build()
+bool QtDialogWindow::Build()
 {
     const bool thin = dialogTemplate.style & ThinBorder;
     Qt::WindowFlags flags = Qt::Dialog;
@@ -133,7 +133,7 @@ bool DialogWindow::Build()
     return true;
 }
 
-std::string DialogWindow::GetItemText(int id) const
+std::string QtDialogWindow::GetItemText(int id) const
 {
     const QWidget* item = Item(id);
     if (const auto* label = qobject_cast<const QLabel*>(item)) {
@@ -148,7 +148,7 @@ std::string DialogWindow::GetItemText(int id) const
     return {};
 }
 
-void DialogWindow::SetItemText(int id, std::string_view text)
+void QtDialogWindow::SetItemText(int id, std::string_view text)
 {
     QWidget* item = Item(id);
     if (auto* label = qobject_cast<QLabel*>(item)) {
@@ -161,7 +161,7 @@ void DialogWindow::SetItemText(int id, std::string_view text)
     }
 }
 
-void DialogWindow::SetTimer(int id, int milliseconds)
+void QtDialogWindow::SetTimer(int id, int milliseconds)
 {
     QTimer*& timer = timers[id];
     if (!timer) {
@@ -175,7 +175,7 @@ void DialogWindow::SetTimer(int id, int milliseconds)
     timer->start(std::max(milliseconds, 0));
 }
 
-void DialogWindow::EndDialog(DialogResult result)
+void QtDialogWindow::EndDialog(DialogResult result)
 {
     if (ended) {
         return;
@@ -191,7 +191,7 @@ void DialogWindow::EndDialog(DialogResult result)
     }
 }
 
-QMargins DialogWindow::EstimatedFrame() const
+QMargins QtDialogWindow::EstimatedFrame() const
 {
     // Until the window system has framed the dialog its frame is unknown;
     // the owner's caption and borders are the best guess for its own.
@@ -213,7 +213,7 @@ QRect SeenFrameGeometry(const QWidget& window)
     return window.frameGeometry();
 }
 
-Rect DialogWindow::GetWindowRect() const
+Rect QtDialogWindow::GetWindowRect() const
 {
     if (isVisible()) {
         return ToRect(frameGeometry());
@@ -223,7 +223,7 @@ Rect DialogWindow::GetWindowRect() const
     return ToRect(QRect(framePosition, outer));
 }
 
-void DialogWindow::keyPressEvent(QKeyEvent* event)
+void QtDialogWindow::keyPressEvent(QKeyEvent* event)
 {
     // A focused push button takes Enter itself; anywhere else the dialog
     // turns Enter and Esc into OK and Cancel, buttons or none.
@@ -240,7 +240,7 @@ void DialogWindow::keyPressEvent(QKeyEvent* event)
     }
 }
 
-void DialogWindow::PressDefaultButton()
+void QtDialogWindow::PressDefaultButton()
 {
     if (!defaultButton) {
         Command(IdOk);
@@ -249,7 +249,7 @@ void DialogWindow::PressDefaultButton()
     }
 }
 
-void DialogWindow::FocusFirstTabStop()
+void QtDialogWindow::FocusFirstTabStop()
 {
     for (QWidget* widget : tabStops) {
         if (widget->isEnabled()) {
@@ -259,7 +259,7 @@ void DialogWindow::FocusFirstTabStop()
     }
 }
 
-void DialogWindow::paintEvent(QPaintEvent* event)
+void QtDialogWindow::paintEvent(QPaintEvent* event)
 {
     QDialog::paintEvent(event);
     if (dialogTemplate.style & ThinBorder) {
@@ -269,7 +269,7 @@ void DialogWindow::paintEvent(QPaintEvent* event)
     }
 }
 
-DialogResult DialogWindow::Run()
+DialogResult QtDialogWindow::Run()
 {
     // Where the dialog manager puts a dialog before its handler moves it: at
     // the owner's client origin, or the middle of the screen without one.

@@ -33,9 +33,9 @@ namespace tw {
 
 // The Qt dialog that RunModalDialog builds from a template and hands to the
 // handler as its Dialog.
-class DialogWindow final : public QDialog, public Dialog {
+class QtDialogWindow final : public QDialog, public Dialog {
 public:
-    DialogWindow(const DialogTemplate& dialogTemplate, DialogHandler& handler, QWidget* owner)
+    QtDialogWindow(const DialogTemplate& dialogTemplate, DialogHandler& handler, QWidget* owner)
         : QDialog(owner), dialogTemplate(dialogTemplate), handler(handler), owner(owner)
     {
     }

@@ -16,13 +16,13 @@
 #include "platform/MainWindow.h"
 #include "platform/qt/QtConvert.h"
 #include "platform/qt/QtKeyMap.h"
-#include "platform/qt/QtMainWindowHost.h"
+#include "platform/qt/QtMainWindowWidgets.h"
 #include "platform/qt/QtResources.h"
 
 namespace tw {
 
 QtMainWindow::QtMainWindow(const Creation& creation, WindowHandler& handler)
-    : handler(handler), client(new ClientSurface(*this, this))
+    : handler(handler), client(new QtClientSurface(*this, this))
 {
     setObjectName(QStringLiteral("mainWindow"));
     setCentralWidget(client);

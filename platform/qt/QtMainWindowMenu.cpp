@@ -1,4 +1,4 @@
-#include "platform/qt/QtMainWindowHost.h"
+#include "platform/qt/QtMainWindow.h"
 
 #include <QApplication>
 #include <QMenu>

@@ -12,7 +12,7 @@
 #include "platform/win32/MessageBoxes.h"
 #include "platform/win32/NativeWindow.h"
 #include "platform/win32/WideText.h"
-#include "platform/win32/DialogWindow.h" // last: it takes back a macro of the system's
+#include "platform/win32/DialogHandle.h" // last: it takes back a macro of the system's
 
 namespace tw {
 namespace {

@@ -13,11 +13,11 @@
 #include "platform/DeviceContext.h"
 #include "platform/LeastWindowSize.h"
 #include "platform/MenuTemplate.h"
+#include "platform/win32/MainWindowAccelerator.h"
 #include "platform/win32/MessageBoxes.h"
 #include "platform/win32/NativeWindow.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/Win32ClientSurface.h"
-#include "platform/win32/Win32MainWindow.h"
 
 namespace tw {
 namespace {

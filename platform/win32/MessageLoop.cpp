@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "platform/win32/Win32MainWindow.h"
+#include "platform/win32/MainWindowAccelerator.h"
 
 namespace tw {
 namespace {

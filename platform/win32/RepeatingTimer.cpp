@@ -4,7 +4,7 @@
 
 #include <map>
 
-#include "platform/win32/Win32Session.h"
+#include "platform/win32/GuiSessionExists.h"
 
 namespace tw {
 

@@ -337,7 +337,7 @@ constexpr std::uint32_t kInverse = 0xB9B33155u;
 static_assert(214013u * kInverse == 1u);
 std::uint32_t SeedYielding(std::int32_t r) { return ((static_cast<std::uint32_t>(r) << 16) - 2531011u) * kInverse; }
 
-// Whatever n, one call of random(n) takes exactly one step of the sequence.
+// Whatever n, one call of RandomBelow(n) takes exactly one step of the sequence.
 // That a known seed gives the same sequence everywhere the seeded deals show.
 TEST(Random, ScalesEachRawValueInOneStep)
 {
@@ -346,7 +346,7 @@ TEST(Random, ScalesEachRawValueInOneStep)
         SeedRandom(SeedYielding(raw));
         const std::int32_t second = (NextRandom(), NextRandom());
         SeedRandom(SeedYielding(raw));
-        EXPECT_EQ((std::pair{random(n), NextRandom()}), std::pair(expected, second)) << "raw " << raw << ", n " << n;
+        EXPECT_EQ((std::pair{RandomBelow(n), NextRandom()}), std::pair(expected, second)) << "raw " << raw << ", n " << n;
     }
 }
 

@@ -13,7 +13,7 @@
 #include <tuple>
 
 #include "platform/MessageLoop.h"
-#include "platform/qt/QtMainWindow.h"
+#include "platform/qt/QtMainWindowWidgets.h"
 #include "settings/Registry.h"
 #include "settings/Settings.h"
 #include "shell/DesktopPlatform.h"

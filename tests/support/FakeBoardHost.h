@@ -17,7 +17,7 @@ class FakeBoardHost : public BoardHost, public TestTable {
 public:
     explicit FakeBoardHost(int width = 640, int height = 460, int scale = 1) : TestTable(width, height, scale) {}
 
-    Window& MainWindow() override { return window; }
+    Window& GameWindow() override { return window; }
     const CardPainter& Cards() const override { return painter; }
     SoundEffects& Sound() override { return sound; }
     void Sleep(int milliseconds) override { sleeps.push_back(milliseconds); }

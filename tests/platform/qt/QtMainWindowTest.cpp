@@ -12,7 +12,7 @@
 
 #include "platform/VirtualKeys.h"
 #include "platform/qt/QtMainWindow.h"
-#include "platform/qt/QtMainWindowHost.h"
+#include "platform/qt/QtMainWindowWidgets.h"
 #include "support/MainWindowDriver.h"
 
 namespace tw::test {

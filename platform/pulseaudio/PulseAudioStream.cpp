@@ -1,4 +1,4 @@
-#include "platform/fluidsynth/PulseAudioStream.h"
+#include "platform/pulseaudio/PulseAudioStream.h"
 
 #include <pulse/pulseaudio.h>
 
