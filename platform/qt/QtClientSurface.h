@@ -6,38 +6,10 @@
 #include <QSize>
 #include <QWidget>
 
+#include "platform/ClientLayout.h"
 #include "platform/DeviceContext.h"
 
 namespace tw {
-
-// Device pixels per logical pixel of the client area's image: the zoom times
-// the screen's ratio, rounded up to whole pixels so cards stay crisp. Where
-// the product is fractional, the image has a little more pixels than the
-// screen and is smoothed down by less than one. A little slack keeps
-// 2.0000001 at 2. Never above Bitmap::kMaxScale: beyond it the image is
-// smoothed up.
-int ImageScaleFor(qreal devicePixelRatio, qreal zoom);
-
-// Where the game's client area lies in the widget and how large it is shown.
-struct ClientGeometry {
-    // Widget pixels per logical pixel.
-    qreal zoom = 1;
-    // The game's client area in logical pixels.
-    QSize logical;
-    // The top left of the client area in the widget; left of or above the
-    // widget where the area is a fraction of a logical pixel larger.
-    QPoint origin;
-
-    bool operator==(const ClientGeometry&) const = default;
-};
-
-// The playfield (`least`, the smallest client area the game lays out in) is
-// shown as large as the widget holds it, never smaller than it is. The game
-// centres its row across whatever width it is given, so the client area has
-// the widget's width; a widget taller than the zoomed playfield shows it
-// centred between two bands. Below a zoom of one the widget shows the area
-// as it is.
-ClientGeometry ClientGeometryFor(QSize widget, QSize least);
 
 class QtMainWindow;
 
@@ -67,22 +39,22 @@ public:
     }
 
     // The playfield the zoom keeps whole; a larger widget shows it larger.
-    void SetLeast(QSize size) { least = size; }
+    void SetLeast(QSize size) { least = {size.width(), size.height()}; }
 
-    QSize LogicalSize() const { return geometry.logical; }
+    QSize LogicalSize() const { return {layout.logical.cx, layout.logical.cy}; }
 
     // Gives the image the client area's size and the zoomed screen's scale;
     // true when it changed and needs the game's picture again.
     bool FitImage()
     {
-        geometry = ClientGeometryFor(size(), least);
-        const int scale = ImageScaleFor(devicePixelRatioF(), geometry.zoom);
-        const QSize logical = geometry.logical;
-        if (image.Width() == logical.width() && image.Height() == logical.height() && image.Scale() == scale) {
+        // Qt lays out in device-independent pixels.
+        layout = ClientLayoutFor({width(), height()}, least, 1, devicePixelRatioF());
+        if (image.Width() == layout.logical.cx && image.Height() == layout.logical.cy
+            && image.Scale() == layout.imageScale) {
             return false;
         }
         // Move-assigned: drawing contexts hold on to this very object.
-        image = Bitmap(logical.width(), logical.height(), scale);
+        image = Bitmap(layout.logical.cx, layout.logical.cy, layout.imageScale);
         return true;
     }
 
@@ -106,13 +78,11 @@ protected:
 private:
     QtMainWindow& owner;
     Bitmap image{0, 0};
-    // Whether every image pixel is a whole number of screen pixels.
-    bool ShownExactly() const;
     // The widget's pixels that show a logical area of the image.
     QRect Shown(const Rect& area) const;
 
-    QSize least;
-    ClientGeometry geometry;
+    Size least;
+    ClientLayout layout;
     bool batched = false;
     bool showing = false;
 };

@@ -1,6 +1,5 @@
 #include "platform/win32/Win32ClientSurface.h"
 
-#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <type_traits>
@@ -48,25 +47,6 @@ private:
 
 } // namespace
 
-ClientLayout ClientLayoutFor(Size client, Size least, double monitorScale)
-{
-    const auto up = [](double value) { return std::max(1, static_cast<int>(std::ceil(value - 1e-6))); };
-    if (least.cx <= 0 || least.cy <= 0 || client.cx <= 0 || client.cy <= 0) {
-        const Size logical{up(std::max(client.cx, 1) / monitorScale), up(std::max(client.cy, 1) / monitorScale)};
-        return {monitorScale, up(monitorScale), logical, {0, 0}};
-    }
-    const double zoom = std::max(1.0, std::min(client.cx / (least.cx * monitorScale),
-                                               client.cy / (least.cy * monitorScale)));
-    const double scale = zoom * monitorScale;
-    // Rounded up, so the image covers the window's last pixel; the slack
-    // keeps an exact quotient from rounding up by one.
-    const auto logical = [scale](int pixels) { return static_cast<int>(std::ceil(pixels / scale - 1e-9)); };
-    const Size size{logical(client.cx), std::min(least.cy, logical(client.cy))};
-    const Point origin{static_cast<int>(std::lround((client.cx - size.cx * scale) / 2)),
-                       static_cast<int>(std::lround((client.cy - size.cy * scale) / 2))};
-    return {scale, std::min(up(scale), Bitmap::kMaxScale), size, origin};
-}
-
 double Win32ClientSurface::MonitorScale() const
 {
     const UINT dpi = GetDpiForWindow(window);
@@ -77,7 +57,8 @@ bool Win32ClientSurface::Fit()
 {
     RECT client{};
     ::GetClientRect(window, &client);
-    layout = ClientLayoutFor({client.right, client.bottom}, least, MonitorScale());
+    // Win32 lays out in device pixels.
+    layout = ClientLayoutFor({client.right, client.bottom}, least, MonitorScale(), 1);
     if (image.Width() == layout.logical.cx && image.Height() == layout.logical.cy
         && image.Scale() == layout.imageScale) {
         return false;
@@ -89,14 +70,14 @@ bool Win32ClientSurface::Fit()
 
 RECT Win32ClientSurface::Shown(const Rect& area) const
 {
-    const double scale = layout.devicePerLogical;
+    const double scale = layout.pixelsPerLogical;
     RECT shown{static_cast<LONG>(std::floor(layout.origin.x + area.left * scale)),
                static_cast<LONG>(std::floor(layout.origin.y + area.top * scale)),
                static_cast<LONG>(std::ceil(layout.origin.x + area.right * scale)),
                static_cast<LONG>(std::ceil(layout.origin.y + area.bottom * scale))};
     // Smoothed, a screen pixel at the edge of the area mixes in the image's
     // pixels on both sides of it; it is shown again too.
-    if (!layout.Exact()) {
+    if (!layout.exact) {
         InflateRect(&shown, 1, 1);
     }
     return shown;
@@ -132,8 +113,8 @@ void Win32ClientSurface::ShowOn(HDC dc, const RECT& clip) const
     IntersectClipRect(dc, clip.left, clip.top, clip.right, clip.bottom);
     const int width = image.Width() * image.Scale(), height = image.Height() * image.Scale();
     const RECT target{layout.origin.x, layout.origin.y,
-                      layout.origin.x + static_cast<LONG>(std::lround(image.Width() * layout.devicePerLogical)),
-                      layout.origin.y + static_cast<LONG>(std::lround(image.Height() * layout.devicePerLogical))};
+                      layout.origin.x + static_cast<LONG>(std::lround(image.Width() * layout.pixelsPerLogical)),
+                      layout.origin.y + static_cast<LONG>(std::lround(image.Height() * layout.pixelsPerLogical))};
     // The bands beside the playfield take the colour the game erased its
     // client area with: it never draws in its margins, so its corner has it.
     if (!image.Data().empty()) {
@@ -165,7 +146,7 @@ void Win32ClientSurface::ShowOn(HDC dc, const RECT& clip) const
     // and card edges stay even at any zoom. Each screen pixel then mixes
     // image pixels around it, so the whole image is drawn, clipped: a part
     // drawn alone would mix in only its own.
-    SetStretchBltMode(dc, layout.Exact() ? COLORONCOLOR : HALFTONE);
+    SetStretchBltMode(dc, layout.exact ? COLORONCOLOR : HALFTONE);
     SetBrushOrgEx(dc, 0, 0, nullptr);
     StretchDIBits(dc, target.left, target.top, target.right - target.left, target.bottom - target.top, 0, 0, width,
                   height, image.Data().data(), &info, DIB_RGB_COLORS, SRCCOPY);

@@ -2,39 +2,11 @@
 
 #include <windows.h>
 
+#include "platform/ClientLayout.h"
 #include "platform/DeviceContext.h"
 #include "platform/Geometry.h"
 
 namespace tw {
-
-// Where the game's client area lies in the window's client rectangle and how
-// large it is shown, all in the window's (device) pixels.
-struct ClientLayout {
-    // Device pixels per logical pixel on the screen: the zoom times the
-    // monitor's scale, a real number.
-    double devicePerLogical = 1;
-    // Device pixels per logical pixel of the image: the above rounded up to
-    // whole pixels, so cards stay crisp; where it is fractional, the image is
-    // smoothed down by less than one. Never above Bitmap::kMaxScale, where
-    // the image is smoothed up instead.
-    int imageScale = 1;
-    // The game's client area in logical pixels.
-    Size logical;
-    // The top left of the client area in the window; left of or above it
-    // where the area is a fraction of a logical pixel larger.
-    Point origin;
-
-    bool Exact() const { return devicePerLogical == imageScale; }
-    bool operator==(const ClientLayout&) const = default;
-};
-
-// The playfield (`least`, the smallest client area the game lays out in) is
-// shown as large as the window holds it, never smaller than it is, at a
-// monitor scale of `monitorScale` device pixels per logical one. The game
-// centres its row across whatever width it is given, so the client area has
-// the window's width; a window taller than the zoomed playfield shows it
-// centred between two bands.
-ClientLayout ClientLayoutFor(Size client, Size least, double monitorScale);
 
 // The client area of a window: the image the game draws into, put on the
 // window's screen pixels as soon as a part of it changed.

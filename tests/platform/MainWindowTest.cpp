@@ -4,6 +4,7 @@
 #include <string>
 #include <tuple>
 
+#include "platform/ClientLayout.h"
 #include "platform/DeviceContext.h"
 #include "platform/MessageLoop.h"
 #include "platform/VirtualKeys.h"
@@ -157,6 +158,32 @@ TEST_F(MainWindowTest, ShowsWhatTheHandlerErasedPaintedAndDrewAtOnce)
     window->Redraw();
     EXPECT_EQ(handler.Take(), Painted(client.Width() + 40, client.Height() + 30));
     expectShown({{{2, 2}, kBlue}, {{10, 10}, kRed}});
+}
+
+// The playfield zoomed as far as the window holds it, real and never below
+// one, with the monitor's scale on top, and centred; the client area has the
+// window's width, rounded up to whole logical pixels. The image's scale is the
+// device pixels per logical pixel rounded up (with slack) up to the largest
+// scale, and only a whole one is shown exactly. With nothing asked for, or no
+// room, the window shows the area as it is.
+TEST(ClientLayout, ZoomsThePlayfieldToFitAndCentresIt)
+{
+    constexpr Size least{629, 428}, wide{640, 400};
+    const struct { Size window, least; double monitor, ratio; ClientLayout expected; } cases[] = {
+        {{638, 428}, least, 1, 2.0000001, {1, 2, {638, 428}, {}, false}},
+        {{600, 400}, least, 1, 1.25, {1, 2, {600, 400}, {}, false}},
+        {{1258, 1000}, least, 1, 2, {2, 4, least, {0, 72}, true}}, {{0, 0}, least, 1, 1, {1, 1, {1, 1}, {}, true}},
+        {{1284, 856}, least, 1, 1.5, {2, 3, {642, 428}, {}, true}},
+        {{1000, 650}, least, 1, 1, {650.0 / 428, 2, {659, 428}, {}, false}},
+        {{729, 700}, least, 1, 1.25, {729.0 / 629, 2, least, {0, 102}, false}},
+        {{1233, 839}, least, 1, 1.25, {1233.0 / 629, 3, least, {}, false}}, {{640, 400}, wide, 1, 1, {1, 1, wide, {}, true}},
+        {{960, 600}, wide, 1.5, 1, {1.5, 2, wide, {}, false}}, {{300, 200}, {0, 0}, 2, 1.5, {2, 3, {150, 100}, {}, true}},
+        {{8960, 5600}, wide, 1, 1, {14, Bitmap::kMaxScale, wide, {}, false}}, // beyond it, enlarged
+    };
+    for (const auto& [window, smallest, monitor, ratio, expected] : cases) {
+        EXPECT_EQ(ClientLayoutFor(window, smallest, monitor, ratio), expected)
+            << window.cx << "x" << window.cy << " at " << monitor << " and " << ratio;
+    }
 }
 
 // Zoomed, the game still draws in logical pixels: the client rectangle is the

@@ -226,33 +226,6 @@ TEST_F(QtMainWindowTest, FrameAndMaximisingAsTheWindowSystemDoesThem)
     EXPECT_EQ(SeenFrameGeometry(*Widget()), Widget()->screen()->availableGeometry());
 }
 
-// The playfield is shown as large as the widget holds it and centred; the
-// default window, a smaller one, and one with nothing asked for show the
-// client area as it is. Zoomed by a fraction, the client area is rounded up
-// to whole logical pixels, so that the image covers the widget's last pixel.
-TEST(Zoom, ShowsThePlayfieldAsLargeAsTheWidgetHoldsItAndCentred)
-{
-    const QSize least(629, 428);
-    const struct { QSize widget, least; ClientGeometry geometry; } cases[] = {
-        {{638, 428}, least, {1, {638, 428}, {0, 0}}},      {{600, 400}, least, {1, {600, 400}, {0, 0}}},
-        {{1600, 1160}, {0, 0}, {1, {1600, 1160}, {0, 0}}}, {{1258, 1000}, least, {2, {629, 428}, {0, 72}}},
-        {{1284, 856}, least, {2, {642, 428}, {0, 0}}},     {{1000, 650}, least, {650.0 / 428, {659, 428}, {0, 0}}},
-        {{729, 700}, least, {729.0 / 629, {629, 428}, {0, 102}}},
-    };
-    for (const auto& [widget, least, geometry] : cases) {
-        EXPECT_EQ(ClientGeometryFor(widget, least), geometry) << widget.width() << "x" << widget.height();
-    }
-    // The image's pixels per logical pixel: whole, and no more than the
-    // zoomed screen needs rounded up, nor than the largest scale.
-    const struct { qreal ratio, zoom; int scale; } scales[] = {
-        {1, 1, 1}, {2, 2, 4}, {2.0000001, 1, 2}, {1.25, 1, 2}, {1.5, 2, 3}, {1, 1.7, 2}, {1.25, 1.96, 3},
-        {2, 6.5, Bitmap::kMaxScale}, // spread over several screens, the image is enlarged
-    };
-    for (const auto& [ratio, zoom, scale] : scales) {
-        EXPECT_EQ(ImageScaleFor(ratio, zoom), scale) << ratio << " at zoom " << zoom;
-    }
-}
-
 // The device pixel ratio is fixed when the application starts, so the
 // doubled screen runs in a process of its own.
 TEST_F(QtMainWindowTest, DoubledScreenGivesTheImageTwoDevicePixelsPerLogicalPixel)

@@ -12,7 +12,6 @@
 #include "platform/RepeatingTimer.h"
 #include "platform/win32/NativeWindow.h"
 #include "platform/win32/WideText.h"
-#include "platform/win32/Win32ClientSurface.h"
 #include "support/MainWindowDriver.h"
 
 namespace tw::test {
@@ -157,25 +156,6 @@ TEST_F(Win32MainWindowTest, DraggingABorderFollowsTheHandlersSizingRule)
     RECT dragged{0, 0, 300, 200};
     SendMessageW(HandleOf(window), WM_SIZING, WMSZ_BOTTOMRIGHT, reinterpret_cast<LPARAM>(&dragged));
     EXPECT_EQ(std::pair(dragged.right, dragged.bottom), std::pair(629L, 455L));
-}
-
-// The playfield zoomed as far as the client rectangle holds it, never below
-// one, with the monitor's scale on top; the image's scale is the product
-// rounded up, up to the largest scale, and the area is centred.
-TEST(ClientLayout, ZoomsThePlayfieldToFitAndCentresIt)
-{
-    constexpr Size least{640, 400};
-    struct Case { Size client; Size least; double monitor; ClientLayout expected; };
-    const Case cases[] = {
-        {{640, 400}, least, 1, {1, 1, least, {0, 0}}},        {{1280, 900}, least, 1, {2, 2, least, {0, 50}}},
-        {{1000, 400}, least, 1, {1, 1, {1000, 400}, {0, 0}}}, {{500, 300}, least, 1, {1, 1, {500, 300}, {0, 0}}},
-        {{960, 600}, least, 1.5, {1.5, 2, least, {0, 0}}},    {{300, 200}, {0, 0}, 2, {2, 2, {150, 100}, {0, 0}}},
-        {{8960, 5600}, least, 1, {14, Bitmap::kMaxScale, least, {0, 0}}},
-    };
-    for (const Case& each : cases) {
-        EXPECT_EQ(ClientLayoutFor(each.client, each.least, each.monitor), each.expected)
-            << each.client.cx << "x" << each.client.cy << " at " << each.monitor;
-    }
 }
 
 // With no GUI session no loop would deliver the ticks: the timer stays off.
