@@ -1,5 +1,4 @@
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QFile>
@@ -68,15 +67,15 @@ std::optional<std::vector<std::int16_t>> test::Record(AudioOutput& output, int l
 
 namespace {
 
-using ::testing::AllOf, ::testing::ElementsAre, ::testing::FloatNear, ::testing::Ge, ::testing::Le, ::testing::Pointwise;
+using ::testing::AllOf, ::testing::FloatNear, ::testing::Ge, ::testing::Le, ::testing::Pointwise;
 using test::Song, test::WriteSong;
 
 template <class T> using Owned = std::unique_ptr<T, void (*)(T*)>;
 
 // Renders an output that no device plays as a device's thread would, into a
 // stereo pair that starts out holding `base`, and lets the GUI thread's
-// timers run after each block; paced to the clock when the sequencer's
-// polling must see the song's time pass as with a device.
+// timers run after each block; `Seconds` paces it to the clock, so that the
+// sequencer's polling sees the songs' time pass as with a device.
 struct Renderer {
     std::vector<float> Frames(int frames, float base = 0, int block = 64, bool paced = false)
     {
@@ -85,20 +84,17 @@ struct Renderer {
         for (int at = 0; at < frames; at += block) {
             float* out[2] = {left.data() + at, right.data() + at};
             AudioOutputAccess::Render(output, std::min(block, frames - at), 0, nullptr, 2, out);
-            rendered += std::min(block, frames - at);
             std::this_thread::sleep_for(std::chrono::microseconds(paced ? 1'000'000L * block / Rate() : 0));
             QCoreApplication::processEvents();
         }
         return left;
     }
-    void Seconds(double seconds, bool paced = false) { Frames(static_cast<int>(seconds * Rate()), 0, 256, paced); }
+    void Seconds(double seconds) { Frames(static_cast<int>(seconds * Rate()), 0, 256, true); }
     bool RestsAfter(int frames) { return Frames(frames), output.Resting(); }
     int Rate() const { return output.SampleRate(); }
-    double Now() const { return static_cast<double>(rendered) / Rate(); }
 
     AudioOutput output{AudioOutput::SoundSystems{{"no-such-driver"}}};
     std::vector<float> right;
-    long rendered = 0;
 };
 
 // FluidSynth's callback adds the tone to what its buffers hold (the
@@ -159,12 +155,7 @@ struct TestServer {
                                              "--load=module-native-protocol-unix auth-anonymous=1 socket=" + socketPath});
         return server.waitForStarted() && PumpUntil([&] { return QFile::exists(socketPath); }, 10);
     }
-    void Kill()
-    {
-        server.kill();
-        server.waitForFinished();
-        QFile::remove(socketPath);
-    }
+    void Kill() { server.kill(), server.waitForFinished(), QFile::remove(socketPath); }
 
     const QTemporaryDir folder;
     const QString socketPath = folder.filePath("native");
@@ -186,8 +177,8 @@ int StartSong(FluidSequencer& sequencer, const std::string& file, std::function<
 // DONE comes seconds after the last tick, past what the driver plays.
 struct FluidDriver final : test::SequencerDriver {
     MidiSequencer& Sequencer() override { return sequencer; }
-    void Wait() override { render.Seconds(0.2, true); }
-    void PlayOut(int) override { render.Seconds(0.5, true); }
+    void Wait() override { render.Seconds(0.2); }
+    void PlayOut(int) override { render.Seconds(0.5); }
 
     Renderer render;
     FluidSequencer sequencer{render.output, {WriteSong("damaged.sf2", "RIFF\x40\0\0\0sfbkLIST\x30\0\0\0INFOifil\4\0\0\0\2\0\1")}};
@@ -330,13 +321,13 @@ TEST(GeneralMidiSongs, StartWithTheirOwnInstrumentsOnlyAndOfTheGameAreBalancedAn
     const int id = StartSong(sequencer, WriteSong("instruments-song.mid", song),
                              [&](SongEnd end) { ended = end == SongEnd::Played; });
     EXPECT_EQ(sequencer.StatusPort(id), SequencerNoOutput) << "a SoundFont but no device";
-    EXPECT_TRUE(PumpUntil([&] { return render.Seconds(0.05, true), ended; }, 5)) << "the song never played through";
+    EXPECT_TRUE(PumpUntil([&] { return render.Seconds(0.05), ended; }, 5)) << "the song never played through";
     std::string loaded; // channel:bank/program
     for (int channel = 0; channel < kMidiChannels; ++channel) {
-        fluid_preset_t* preset = fluid_synth_get_channel_preset(AudioOutputAccess::Synth(render.output), channel);
-        loaded += preset ? std::to_string(channel) + ":" + std::to_string(fluid_preset_get_banknum(preset)) + "/" +
-                               std::to_string(fluid_preset_get_num(preset)) + " "
-                         : "";
+        if (fluid_preset_t* preset = fluid_synth_get_channel_preset(AudioOutputAccess::Synth(render.output), channel)) {
+            loaded += std::to_string(channel) + ":" + std::to_string(fluid_preset_get_banknum(preset)) + "/" +
+                      std::to_string(fluid_preset_get_num(preset)) + " ";
+        }
     }
     EXPECT_EQ(loaded, "1:0/73 9:128/0 ");
 
