@@ -69,15 +69,11 @@ TEST(ToneOutput, BeepTakesItsDurationWithOrWithoutADevice)
 struct HeardTone {
     int frequency, duration, startMs;
 };
-
-void PrintTo(const HeardTone& tone, std::ostream* out)
-{
-    *out << tone.frequency << " Hz " << tone.duration << " ms at " << tone.startMs;
-}
+void PrintTo(const HeardTone& tone, std::ostream* out) { *out << tone.frequency << " Hz " << tone.duration << " ms at " << tone.startMs; }
 
 // The recording as tones: runs of half periods of one length (give or take a
-// sample), in hertz and milliseconds; what lies between two tones (a switch, a fade) is too short
-// to count as one.
+// sample), in hertz and milliseconds; what lies between two tones (a switch,
+// a fade) is too short to count as one.
 std::vector<HeardTone> Tones(const std::vector<std::int16_t>& samples, int rate)
 {
     constexpr int kQuiet = 50;
@@ -96,12 +92,11 @@ std::vector<HeardTone> Tones(const std::vector<std::int16_t>& samples, int rate)
             ++last;
         }
         const int halves = static_cast<int>(last - first), span = crossings[last] - crossings[first];
-        const int frequency = (halves * rate + span) / (2 * span);
-        const int duration = (span + span / halves) * 1000 / rate;
-        const int startMs = crossings[first] * 1000 / rate;
         if (halves < 8) {
             continue; // too short to be a tone
         }
+        const int frequency = (halves * rate + span) / (2 * span), duration = (span + span / halves) * 1000 / rate;
+        const int startMs = crossings[first] * 1000 / rate;
         // A recording may drop up to a few tens of milliseconds now and then
         // (Wine's does).
         if (HeardTone* before = tones.empty() ? nullptr : &tones.back();

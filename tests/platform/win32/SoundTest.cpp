@@ -65,58 +65,6 @@ TEST(Sleep, AsksForAFinerTimerOnlyWhileItWaits)
     SleepCallsInUse() = system;
 }
 
-} // namespace
-
-std::unique_ptr<AudioOutput> test::OutputWithoutADevice()
-{
-    return std::make_unique<AudioOutput>(AudioOutput::SoundSystems{{}});
-}
-
-// The system's device, where the test's own sound server lets the test hear it.
-std::unique_ptr<AudioOutput> test::HeardOutput()
-{
-    return std::getenv("PULSE_SERVER") ? std::make_unique<AudioOutput>() : nullptr;
-}
-
-// What the system's recording device hears: under Wine, with the test's own
-// sound server, what its null sink plays.
-std::optional<std::vector<std::int16_t>> test::Record(AudioOutput& output, int length, const std::function<void()>& play)
-{
-    const int rate = output.SampleRate();
-    std::vector<std::int16_t> samples(static_cast<std::size_t>(length) * rate / 1000);
-    WAVEFORMATEX format{WAVE_FORMAT_PCM, 1, DWORD(rate), DWORD(rate * 2), 2, 16, 0};
-    HWAVEIN handle = nullptr;
-    if (waveInOpen(&handle, WAVE_MAPPER, &format, 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR) {
-        return std::nullopt;
-    }
-    WAVEHDR header{reinterpret_cast<LPSTR>(samples.data()), static_cast<DWORD>(2 * samples.size()), 0, 0, 0, 0, {}, 0};
-    const auto close = [&header](HWAVEIN device) {
-        waveInReset(device);
-        waveInUnprepareHeader(device, &header, sizeof header);
-        waveInClose(device);
-    };
-    const std::unique_ptr<HWAVEIN__, decltype(close)> closing(handle, close);
-    waveInPrepareHeader(handle, &header, sizeof header);
-    waveInAddBuffer(handle, &header, sizeof header);
-    waveInStart(handle);
-    // The sound server may take a second or more to start sending.
-    MMTIME position{TIME_SAMPLES, {}};
-    for (const auto deadline = Clock::now() + std::chrono::seconds(5);
-         waveInGetPosition(handle, &position, sizeof position) != MMSYSERR_NOERROR || position.u.sample == 0;) {
-        if (Clock::now() > deadline) {
-            return std::nullopt;
-        }
-        std::this_thread::sleep_for(milliseconds(5));
-    }
-    play();
-    while (!(header.dwFlags & WHDR_DONE)) {
-        std::this_thread::sleep_for(milliseconds(10));
-    }
-    return samples;
-}
-
-namespace {
-
 // CPU time of the whole process, all its threads, over two seconds of doing nothing else.
 double IdleCpuMilliseconds()
 {
@@ -207,5 +155,47 @@ TEST(MciSequencer, PlaysCutOffSongsAndReportsTheFirstEndOrFailure)
 } // namespace
 
 std::unique_ptr<test::SequencerDriver> test::SequencerWithoutADevice() { return std::make_unique<MciDriver>(); }
+
+std::unique_ptr<AudioOutput> test::OutputWithoutADevice() { return std::make_unique<AudioOutput>(AudioOutput::SoundSystems{{}}); }
+
+// The system's device, where the test's own sound server lets the test hear it.
+std::unique_ptr<AudioOutput> test::HeardOutput() { return std::getenv("PULSE_SERVER") ? std::make_unique<AudioOutput>() : nullptr; }
+
+// What the system's recording device hears: under Wine, with the test's own
+// sound server, what its null sink plays.
+std::optional<std::vector<std::int16_t>> test::Record(AudioOutput& output, int length, const std::function<void()>& play)
+{
+    const int rate = output.SampleRate();
+    std::vector<std::int16_t> samples(static_cast<std::size_t>(length) * rate / 1000);
+    WAVEFORMATEX format{WAVE_FORMAT_PCM, 1, DWORD(rate), DWORD(rate * 2), 2, 16, 0};
+    HWAVEIN handle = nullptr;
+    if (waveInOpen(&handle, WAVE_MAPPER, &format, 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR) {
+        return std::nullopt;
+    }
+    WAVEHDR header{reinterpret_cast<LPSTR>(samples.data()), static_cast<DWORD>(2 * samples.size()), 0, 0, 0, 0, {}, 0};
+    const auto close = [&header](HWAVEIN device) {
+        waveInReset(device);
+        waveInUnprepareHeader(device, &header, sizeof header);
+        waveInClose(device);
+    };
+    const std::unique_ptr<HWAVEIN__, decltype(close)> closing(handle, close);
+    waveInPrepareHeader(handle, &header, sizeof header);
+    waveInAddBuffer(handle, &header, sizeof header);
+    waveInStart(handle);
+    // The sound server may take a second or more to start sending.
+    MMTIME position{TIME_SAMPLES, {}};
+    for (const auto deadline = Clock::now() + std::chrono::seconds(5);
+         waveInGetPosition(handle, &position, sizeof position) != MMSYSERR_NOERROR || position.u.sample == 0;) {
+        if (Clock::now() > deadline) {
+            return std::nullopt;
+        }
+        std::this_thread::sleep_for(milliseconds(5));
+    }
+    play();
+    while (!(header.dwFlags & WHDR_DONE)) {
+        std::this_thread::sleep_for(milliseconds(10));
+    }
+    return samples;
+}
 
 } // namespace tw
