@@ -137,9 +137,9 @@ int StartSong(FluidSequencer& sequencer, const std::string& file, std::function<
 // The song player's contract plays on an output that no device plays, paced
 // to the clock so that the player's polling sees the songs' time pass, with a
 // damaged SoundFont: the songs still run through, silently and without a word
-// from the libraries that read it, as the sound libraries say none when they
-// find no device (as a default output's may not). FluidSynth's own DONE comes
-// seconds after the last tick, past what the driver plays.
+// from the libraries that read it, as the sound libraries say none when a
+// default output finds no device. FluidSynth's own DONE comes seconds after
+// the last tick, past what the driver plays.
 struct FluidDriver final : test::SequencerDriver {
     FluidDriver() { testing::internal::CaptureStderr(), AudioOutput(); }
     ~FluidDriver() override { EXPECT_EQ(testing::internal::GetCapturedStderr(), ""); }
