@@ -50,19 +50,18 @@ TEST(SquareWave, HasThePitchLengthAndFadesAskedFor)
 }
 
 // With or without a device the game keeps its pace: a beep, even a silent
-// one, takes its time and little more.
+// one, takes its time and little more. A loaded machine may hold up a beep
+// now and then, so one that took too long is tried again, up to three times.
 TEST(ToneOutput, BeepTakesItsDurationWithOrWithoutADevice)
 {
-    const std::unique_ptr<AudioOutput> outputs[] = {test::OutputWithoutADevice(), test::HeardOutput()};
-    for (const auto& output : outputs) {
+    for (const auto& output : {test::OutputWithoutADevice(), test::HeardOutput()}) {
         for (const int frequency : {440, 0}) {
-            if (!output) {
-                continue;
+            for (long took = 240, attempt = 0; output && took >= 240; ++attempt) {
+                const auto start = Clock::now();
+                output->Beep(frequency, 200);
+                took = std::chrono::duration_cast<milliseconds>(Clock::now() - start).count();
+                ASSERT_TRUE(took >= 200 && (took < 240 || attempt < 2)) << frequency << " Hz took " << took << " ms";
             }
-            const auto start = Clock::now();
-            output->Beep(frequency, 200);
-            const auto took = std::chrono::duration_cast<milliseconds>(Clock::now() - start).count();
-            EXPECT_TRUE(took >= 200 && took < 240) << frequency << " Hz took " << took << " ms";
         }
     }
 }
@@ -70,15 +69,11 @@ TEST(ToneOutput, BeepTakesItsDurationWithOrWithoutADevice)
 struct HeardTone {
     int frequency, duration, startMs;
 };
-
-void PrintTo(const HeardTone& tone, std::ostream* out)
-{
-    *out << tone.frequency << " Hz " << tone.duration << " ms at " << tone.startMs;
-}
+void PrintTo(const HeardTone& tone, std::ostream* out) { *out << tone.frequency << " Hz " << tone.duration << " ms at " << tone.startMs; }
 
 // The recording as tones: runs of half periods of one length (give or take a
-// sample), in hertz and milliseconds; what lies between two tones (a switch, a fade) is too short
-// to count as one.
+// sample), in hertz and milliseconds; what lies between two tones (a switch,
+// a fade) is too short to count as one.
 std::vector<HeardTone> Tones(const std::vector<std::int16_t>& samples, int rate)
 {
     constexpr int kQuiet = 50;
@@ -97,12 +92,11 @@ std::vector<HeardTone> Tones(const std::vector<std::int16_t>& samples, int rate)
             ++last;
         }
         const int halves = static_cast<int>(last - first), span = crossings[last] - crossings[first];
-        const int frequency = (halves * rate + span) / (2 * span);
-        const int duration = (span + span / halves) * 1000 / rate;
-        const int startMs = crossings[first] * 1000 / rate;
         if (halves < 8) {
             continue; // too short to be a tone
         }
+        const int frequency = (halves * rate + span) / (2 * span), duration = (span + span / halves) * 1000 / rate;
+        const int startMs = crossings[first] * 1000 / rate;
         // A recording may drop up to a few tens of milliseconds now and then
         // (Wine's does).
         if (HeardTone* before = tones.empty() ? nullptr : &tones.back();
@@ -132,22 +126,27 @@ TEST(ToneOutput, IsHeardAtItsPitchForItsDurationReplacingTheOneBeforeAndAfterARe
     // A fifth of each other apart, so that no two neighbours sound alike.
     constexpr int kTones = 10, kEach = 20;
     const auto frequency = [](int n) { return static_cast<int>(400 * std::pow(1.2, n)); };
-    std::vector<testing::Matcher<HeardTone>> expected{ToneNear(440, 100, 100, 25), ToneNear(660, 100, 200, 25)};
+    std::vector<testing::Matcher<HeardTone>> expected;
+    long apart = 0; // from the first tone to the one replacing it, as the test's own thread managed
     const auto output = test::HeardOutput();
     const auto samples = output ? test::Record(*output, 3000, [&] {
         std::this_thread::sleep_for(milliseconds(100));
+        const auto first = Clock::now();
         output->StartTone(440, 1000);
         EXPECT_FALSE(output->Resting()) << "a tone is due";
         std::this_thread::sleep_for(milliseconds(100));
         EXPECT_FALSE(output->Resting()) << "a tone sounds";
+        apart = std::chrono::duration_cast<milliseconds>(Clock::now() - first).count();
         output->Beep(660, 200);
+        expected = {ToneNear(440, 100, apart, 25), ToneNear(660, 100, 200, 25)};
         std::this_thread::sleep_for(milliseconds(1500));
         EXPECT_TRUE(output->Resting());
-        const auto start = Clock::now();
+        // Each a whole tone's length after the last, even where the thread
+        // was held up: a late thread catching up would ask for two at once.
         for (int n = 0; n < kTones; ++n) {
             output->StartTone(frequency(n), kEach);
             expected.push_back(ToneNear(frequency(n), 50, kEach, 9));
-            std::this_thread::sleep_until(start + milliseconds(kEach * (n + 1)));
+            std::this_thread::sleep_for(milliseconds(kEach));
         }
     }) : std::nullopt;
     if (!samples) {
@@ -157,7 +156,7 @@ TEST(ToneOutput, IsHeardAtItsPitchForItsDurationReplacingTheOneBeforeAndAfterARe
     ASSERT_THAT(heard, testing::ElementsAreArray(expected));
     // A recording's own timeline may lose a little while nothing plays (Wine's
     // does), so only the first two, which follow each other, are timed.
-    EXPECT_NEAR(heard[1].startMs - heard[0].startMs, 100, 35) << "the second follows straight on";
+    EXPECT_NEAR(heard[1].startMs - heard[0].startMs, apart, 35) << "the second follows straight on";
 }
 
 } // namespace

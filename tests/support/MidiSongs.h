@@ -21,6 +21,8 @@ inline std::string Track(const std::string& events)
 // 96 ticks a quarter note, half a second at the default tempo.
 inline std::string Song(const std::string& tracks) { return "MThd" + Bytes({0, 0, 0, 6, 0, 1, 0, 1, 0, 96}) + tracks; }
 inline std::string Song(std::initializer_list<int> events) { return Song(Track(Bytes(events))); }
+// One quarter-second note.
+inline const std::string kQuarterNote = Song({0, 0x90, 60, 100, 48, 0x80, 60, 0});
 
 // The song written to a file of the test's output; its path.
 inline std::string WriteSong(const std::string& name, const std::string& song)
