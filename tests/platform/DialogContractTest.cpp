@@ -7,7 +7,7 @@
 
 #include "platform/Dialog.h"
 #include "resources/DialogTemplates.h"
-#include "support/DialogDriver.h"
+#include "platform/DialogDriver.h"
 
 // What the dialogs built from templates do on every backend, run against the
 // backend the test program is built with.

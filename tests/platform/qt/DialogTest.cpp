@@ -12,7 +12,7 @@
 #include "platform/qt/QtDialog.h"
 #include "platform/qt/QtResources.h"
 #include "platform/qt/QtWindowOwner.h"
-#include "support/DialogDriver.h"
+#include "platform/DialogDriver.h"
 
 // How the dialog tests work the Qt dialogs, and what only these do.
 namespace tw::test {

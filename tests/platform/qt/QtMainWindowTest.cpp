@@ -13,7 +13,7 @@
 #include "platform/VirtualKeys.h"
 #include "platform/qt/QtMainWindow.h"
 #include "platform/qt/QtMainWindowWidgets.h"
-#include "support/MainWindowDriver.h"
+#include "platform/MainWindowDriver.h"
 
 namespace tw::test {
 namespace {

@@ -13,7 +13,7 @@
 #include "settings/HighScoreDialog.h"
 #include "settings/Settings.h"
 #include "settings/SettingsDialogs.h"
-#include "support/DialogDriver.h"
+#include "platform/DialogDriver.h"
 
 // How the dialog tests work the Win32 dialogs, and what only these and the
 // system's own boxes do.

@@ -12,7 +12,7 @@
 #include "platform/RepeatingTimer.h"
 #include "platform/win32/NativeWindow.h"
 #include "platform/win32/WideText.h"
-#include "support/MainWindowDriver.h"
+#include "platform/MainWindowDriver.h"
 
 namespace tw::test {
 namespace {

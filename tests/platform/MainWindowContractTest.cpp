@@ -8,7 +8,7 @@
 #include "platform/DeviceContext.h"
 #include "platform/MessageLoop.h"
 #include "platform/VirtualKeys.h"
-#include "support/MainWindowDriver.h"
+#include "platform/MainWindowDriver.h"
 
 // What the main window of every backend does, as the program's handler hears
 // it and the player sees it; each backend's test folder drives it its own way.
