@@ -15,4 +15,11 @@ void AudioOutput::Beep(int frequency, int duration)
     Sleep(duration - static_cast<int>(spent.count()));
 }
 
+void AudioOutput::StartTone(int frequency, int duration)
+{
+    if (frequency > 0 && duration > 0) {
+        QueueTone(frequency, duration);
+    }
+}
+
 } // namespace tw

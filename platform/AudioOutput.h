@@ -47,6 +47,9 @@ public:
     bool Resting() const;
 
 private:
+    // The backend's part of StartTone, for a tone that sounds.
+    void QueueTone(int frequency, int duration);
+
     struct Impl;
     std::unique_ptr<Impl> impl;
 

@@ -39,6 +39,11 @@ std::string GetItemText(Dialog& dialog, int id, int bufferSize)
     return text;
 }
 
+bool FitsEditLimit(std::string_view text, int bytes)
+{
+    return bytes >= 0 && text.size() <= static_cast<std::size_t>(bytes);
+}
+
 void SetItemText(Dialog& dialog, int id, std::string_view text)
 {
     if (dialog.HasItem(id)) {

@@ -17,6 +17,11 @@ void CenterOnParent(Dialog& dialog);
 // not fit whole. Empty for an item the dialog does not have.
 std::string GetItemText(Dialog& dialog, int id, int bufferSize);
 
+// Whether an edit box limited to `bytes` takes `text`. The limit counts
+// UTF-8 bytes, the unit the game stores names in, so a name that fits the
+// box always fits its storage.
+bool FitsEditLimit(std::string_view text, int bytes);
+
 // Missing items are ignored.
 void SetItemText(Dialog& dialog, int id, std::string_view text);
 void SetItemNumber(Dialog& dialog, int id, std::int32_t number);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string_view>
+
 #include "platform/DialogResult.h"
 
 namespace tw {
@@ -11,5 +13,9 @@ enum MessageBoxStyle : unsigned {
     MessageBoxYesNo = 0x4,
     MessageBoxIconInformation = 0x40,
 };
+
+// The title of a message box with this caption: an empty one shows the
+// program's name, where the system would put a word of its own ("Error").
+std::string_view MessageBoxTitle(std::string_view caption);
 
 } // namespace tw

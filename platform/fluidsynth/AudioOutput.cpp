@@ -415,13 +415,11 @@ bool AudioOutput::Resting() const
            impl->toneLane.resting.load(std::memory_order_acquire);
 }
 
-void AudioOutput::StartTone(int frequency, int duration)
+void AudioOutput::QueueTone(int frequency, int duration)
 {
-    if (frequency > 0 && duration > 0) {
-        // Waking first: a stream made anew starts without stale tones.
-        impl->Wake(impl->toneLane);
-        impl->tones.Push({frequency, duration, SteadyNanoseconds()});
-    }
+    // Waking first: a stream made anew starts without stale tones.
+    impl->Wake(impl->toneLane);
+    impl->tones.Push({frequency, duration, SteadyNanoseconds()});
 }
 
 int AudioOutputAccess::Render(AudioOutput& output, int frames, int nfx, float* fx[], int nout, float* out[])

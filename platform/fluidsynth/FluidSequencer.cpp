@@ -6,7 +6,6 @@
 #include <climits>
 #include <fstream>
 #include <iterator>
-#include <map>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -14,6 +13,7 @@
 #include "platform/fluidsynth/AudioOutputAccess.h"
 #include "platform/MidiFile.h"
 #include "platform/RepeatingTimer.h"
+#include "platform/SongTableSequencer.h"
 #include "platform/WorkerThread.h"
 
 namespace tw {
@@ -87,24 +87,31 @@ bool ReadFile(const std::string& file, std::string& data)
 
 enum class SoundFontState { NotTried, Loading, Loaded, Failed };
 
+struct Song {
+    // Read at Open, so that the file need not be there any more at Play
+    // and the audio thread never waits on the disk.
+    std::string data;
+    std::array<int, kMidiChannels> firstPrograms{};
+    SongEndNotice ended;
+    std::shared_ptr<Progress> progress; // null until Play
+    bool started = false; // its player runs and holds the output
+    bool failed = false;  // no player could play it
+};
+
 } // namespace
 
-struct FluidSequencer::Impl {
-    struct Song {
-        // Read at Open, so that the file need not be there any more at Play
-        // and the audio thread never waits on the disk.
-        std::string data;
-        std::array<int, kMidiChannels> firstPrograms{};
-        std::function<void(SongEnd)> ended;
-        std::shared_ptr<Progress> progress; // null until Play
-        bool started = false; // its player runs and holds the output
-        bool failed = false;  // no player could play it
-        bool notified = false;
-    };
-
+struct FluidSequencer::Impl final : SongTableSequencer<Song> {
     Impl(AudioOutput& output, std::vector<std::string> soundFonts)
         : output(output), synth(AudioOutputAccess::Synth(output)), soundFonts(std::move(soundFonts))
     {}
+    ~Impl() override
+    {
+        for (auto& [id, song] : songs) {
+            Retire(*song);
+        }
+    }
+    Impl(const Impl&) = delete;
+    Impl& operator=(const Impl&) = delete;
 
     // Reading even the parts of a General MIDI SoundFont that a song needs
     // takes long enough to be noticed, so it happens on the worker; the
@@ -194,13 +201,13 @@ struct FluidSequencer::Impl {
         song.progress.reset();
     }
 
-    bool Waiting(const Song& song) const { return song.progress && !song.notified; }
+    bool Waiting(const Song& song) const { return song.progress && song.ended.Armed(); }
 
     void UpdateTimer()
     {
         bool needed = false;
         for (const auto& [id, song] : songs) {
-            needed = needed || Waiting(song);
+            needed = needed || Waiting(*song);
         }
         if (!needed) {
             timer.Stop();
@@ -228,8 +235,8 @@ struct FluidSequencer::Impl {
         // Without a device nobody renders, the silence never comes and a
         // song waiting for it never starts; nothing could be heard anyway.
         for (auto& [id, song] : songs) {
-            if (Waiting(song)) {
-                StartWhenReady(song);
+            if (Waiting(*song)) {
+                StartWhenReady(*song);
             }
         }
         // `ended` may close this song and open the next, so look the songs
@@ -239,34 +246,79 @@ struct FluidSequencer::Impl {
             ids.push_back(id);
         }
         for (int id : ids) {
-            auto found = songs.find(id);
-            if (found == songs.end() || !Waiting(found->second)) {
+            Song* found = Find(id);
+            if (!found || !Waiting(*found)) {
                 continue;
             }
-            Song& song = found->second;
+            Song& song = *found;
             const std::optional<SongEnd> end = EndOf(song);
             if (!end) {
                 continue;
             }
-            song.notified = true;
             if (song.started) {
                 // Its last notes ring out with the output still awake.
                 AudioOutputAccess::Release(output);
                 AudioOutputAccess::RetirePlayer(output, song.progress->player, song.progress);
                 song.started = false;
             }
-            if (std::function<void(SongEnd)> ended = std::move(song.ended)) {
-                ended(*end);
-            }
+            song.ended.Tell(*end);
         }
         UpdateTimer();
     }
+
+    int Open(const std::string& file, int& deviceId) override
+    {
+        auto song = std::make_unique<Song>();
+        if (!ReadFile(file, song->data)) {
+            return SequencerFileNotFound;
+        }
+        // A damaged song would end as soon as it began and count as played.
+        const MidiFileSummary summary = SummariseMidiFile(song->data);
+        if (!summary.playable) {
+            return SequencerFileNotFound;
+        }
+        song->firstPrograms = summary.firstPrograms;
+        lastId = lastId == INT_MAX ? 1 : lastId + 1;
+        deviceId = lastId;
+        songs[deviceId] = std::move(song);
+        return SequencerOk;
+    }
+
+    // Without a device the chain should move on at once rather than wait on
+    // songs nobody hears; a sound server that started since is looked for
+    // first, and one being connected counts as there. So does a SoundFont
+    // still loading: its song starts when it is.
+    int StatusPortOf(Song&) override
+    {
+        if (!AudioOutputAccess::Reachable(output)) {
+            return SequencerNoOutput;
+        }
+        StartLoadingSoundFont();
+        return soundFontState.load() == SoundFontState::Failed ? SequencerNoOutput : SequencerOk;
+    }
+
+    int Start(Song& song) override
+    {
+        if (!synth) {
+            return SequencerNoOutput;
+        }
+        Retire(song);
+        song.progress = std::make_shared<Progress>();
+        song.progress->synth = synth;
+        song.progress->programs = song.firstPrograms;
+        song.failed = false;
+        PrepareInstruments(song.progress);
+        UpdateTimer();
+        return SequencerOk;
+    }
+
+    void Closing(Song& song) override { Retire(song); }
+    void Closed(int) override { UpdateTimer(); }
 
     AudioOutput& output;
     fluid_synth_t* synth;
     std::vector<std::string> soundFonts;
     std::atomic<SoundFontState> soundFontState{SoundFontState::NotTried};
-    std::map<int, Song> songs;
     int lastId = 0;
     RepeatingTimer timer{kPollInterval, [this] { Poll(); }};
     WorkerThread worker; // last: it finishes its job before the rest goes
@@ -282,79 +334,15 @@ FluidSequencer::FluidSequencer(AudioOutput& output, std::vector<std::string> sou
 {
 }
 
-FluidSequencer::~FluidSequencer()
-{
-    for (auto& [id, song] : impl->songs) {
-        impl->Retire(song);
-    }
-}
+FluidSequencer::~FluidSequencer() = default;
 
-int FluidSequencer::Open(const std::string& file, int& deviceId)
-{
-    Impl::Song song;
-    if (!ReadFile(file, song.data)) {
-        return SequencerFileNotFound;
-    }
-    // A damaged song would end as soon as it began and count as played.
-    const MidiFileSummary summary = SummariseMidiFile(song.data);
-    if (!summary.playable) {
-        return SequencerFileNotFound;
-    }
-    song.firstPrograms = summary.firstPrograms;
-    impl->lastId = impl->lastId == INT_MAX ? 1 : impl->lastId + 1;
-    deviceId = impl->lastId;
-    impl->songs[deviceId] = std::move(song);
-    return SequencerOk;
-}
-
-int FluidSequencer::StatusPort(int deviceId)
-{
-    if (!impl->songs.contains(deviceId)) {
-        return SequencerBadDevice;
-    }
-    // Without a device the chain should move on at once rather than wait on
-    // songs nobody hears; a sound server that started since is looked for
-    // first, and one being connected counts as there. So does a SoundFont
-    // still loading: its song starts when it is.
-    if (!AudioOutputAccess::Reachable(impl->output)) {
-        return SequencerNoOutput;
-    }
-    impl->StartLoadingSoundFont();
-    return impl->soundFontState.load() == SoundFontState::Failed ? SequencerNoOutput : SequencerOk;
-}
-
+int FluidSequencer::Open(const std::string& file, int& deviceId) { return impl->Open(file, deviceId); }
+int FluidSequencer::StatusPort(int deviceId) { return impl->StatusPort(deviceId); }
 int FluidSequencer::Play(int deviceId, std::function<void(SongEnd)> ended)
 {
-    auto found = impl->songs.find(deviceId);
-    if (found == impl->songs.end()) {
-        return SequencerBadDevice;
-    }
-    if (!impl->synth) {
-        return SequencerNoOutput;
-    }
-    Impl::Song& song = found->second;
-    impl->Retire(song);
-    song.progress = std::make_shared<Progress>();
-    song.progress->synth = impl->synth;
-    song.progress->programs = song.firstPrograms;
-    song.ended = std::move(ended);
-    song.failed = false;
-    song.notified = false;
-    impl->PrepareInstruments(song.progress);
-    impl->UpdateTimer();
-    return SequencerOk;
+    return impl->Play(deviceId, std::move(ended));
 }
-
-void FluidSequencer::Close(int deviceId)
-{
-    auto found = impl->songs.find(deviceId);
-    if (found == impl->songs.end()) {
-        return;
-    }
-    impl->Retire(found->second);
-    impl->songs.erase(found);
-    impl->UpdateTimer();
-}
+void FluidSequencer::Close(int deviceId) { impl->Close(deviceId); }
 
 std::unique_ptr<MidiSequencer> CreateMidiSequencer(AudioOutput& output)
 {

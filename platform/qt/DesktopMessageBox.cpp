@@ -1,6 +1,5 @@
 #include "platform/DesktopMessageBox.h"
 
-#include <QApplication>
 #include <QMessageBox>
 
 #include "platform/MessageBox.h"
@@ -12,7 +11,7 @@ namespace tw {
 DialogResult ShowMessageBox(QWidget* parent, std::string_view text, std::string_view caption, unsigned style)
 {
     QMessageBox box(parent);
-    box.setWindowTitle(caption.empty() ? QApplication::applicationName() : ToQString(caption));
+    box.setWindowTitle(ToQString(MessageBoxTitle(caption)));
     box.setText(ToQString(text));
     box.setIcon((style & MessageBoxIconInformation) ? QMessageBox::Information : QMessageBox::NoIcon);
     if (style & MessageBoxYesNo) {

@@ -5,16 +5,18 @@
 #include <QString>
 #include <QValidator>
 
+#include "platform/DialogHelpers.h"
+#include "platform/qt/QtConvert.h"
+
 namespace tw {
 
-// An edit box's limit counts UTF-8 bytes, the unit the game stores names in,
-// so a name that fits the box always fits its storage.
+// Refuses an edit that would take the box past its limit.
 class Utf8LimitValidator : public QValidator {
 public:
     Utf8LimitValidator(int bytes, QObject* parent) : QValidator(parent), bytes(bytes) {}
     State validate(QString& input, int&) const override
     {
-        return input.toUtf8().size() <= bytes ? Acceptable : Invalid;
+        return FitsEditLimit(ToStdString(input), bytes) ? Acceptable : Invalid;
     }
 
 private:

@@ -266,10 +266,10 @@ bool AudioOutput::Resting() const
     return impl->resting.load(std::memory_order_acquire) && !impl->tones.Queued();
 }
 
-void AudioOutput::StartTone(int frequency, int duration)
+void AudioOutput::QueueTone(int frequency, int duration)
 {
     // Without a device no one would take the tone: it is only waited for.
-    if (frequency > 0 && duration > 0 && impl->deviceId) {
+    if (impl->deviceId) {
         impl->tones.Push({frequency, duration, SteadyNanoseconds()});
         SetEvent(impl->wake.get());
     }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/DialogHelpers.h"
 #include "platform/DialogTemplate.h"
 #include "platform/win32/ColorPicker.h"
 #include "platform/win32/DialogTemplateBuilder.h"
@@ -160,10 +161,9 @@ public:
     }
 
 private:
-    // An edit box's limit counts UTF-8 bytes, the unit the game stores names
-    // in, so a name that fits the box always fits its storage. The system's
-    // own limit counts UTF-16 units, never more than the bytes, so it stops
-    // most typing early and the rest is taken back here.
+    // The system's own limit on an edit box counts UTF-16 units, never more
+    // than the UTF-8 bytes the game's limit counts, so it stops most typing
+    // early and the rest is taken back here.
     struct Limit {
         int bytes = 0;
         std::wstring accepted;
@@ -215,7 +215,7 @@ void NativeDialog::KeepWithinLimit(int id, HWND edit)
     }
     Limit& limit = limited->second;
     const std::wstring typed = WindowText(edit);
-    if (static_cast<int>(Narrow(typed).size()) <= limit.bytes) {
+    if (FitsEditLimit(Narrow(typed), limit.bytes)) {
         limit.accepted = typed;
         return;
     }

@@ -7,11 +7,11 @@
 
 #include <mmsystem.h>
 
-#include <map>
 #include <memory>
 #include <utility>
 #include <vector>
 
+#include "platform/SongTableSequencer.h"
 #include "platform/win32/WideText.h"
 
 namespace tw {
@@ -37,15 +37,14 @@ public:
     OpenSong& operator=(const OpenSong&) = delete;
 
     const MCIDEVICEID id;
-    // Runs once, when the song has played to its end or failed.
-    std::function<void(SongEnd)> ended;
+    SongEndNotice ended;
 };
 
 struct WindowDestroyer {
     void operator()(HWND window) const { DestroyWindow(window); }
 };
 
-class MciSequencer final : public MidiSequencer {
+class MciSequencer final : public SongTableSequencer<OpenSong> {
 public:
     MciSequencer()
     {
@@ -69,6 +68,11 @@ public:
         }
     }
 
+    // The songs close before the window their notifications go to.
+    ~MciSequencer() override { songs.clear(); }
+    MciSequencer(const MciSequencer&) = delete;
+    MciSequencer& operator=(const MciSequencer&) = delete;
+
     int Open(const std::string& file, int& deviceId) override
     {
         const std::wstring element = Wide(file);
@@ -85,40 +89,30 @@ public:
         return SequencerOk;
     }
 
-    int StatusPort(int deviceId) override
+private:
+    int StatusPortOf(OpenSong& song) override
     {
-        const OpenSong* song = Find(deviceId);
-        if (!song) {
-            return SequencerBadDevice;
-        }
         MCI_STATUS_PARMS status{};
         status.dwItem = MCI_SEQ_STATUS_PORT;
-        return ErrorOf(mciSendCommandW(song->id, MCI_STATUS, MCI_STATUS_ITEM, reinterpret_cast<DWORD_PTR>(&status)));
+        return ErrorOf(mciSendCommandW(song.id, MCI_STATUS, MCI_STATUS_ITEM, reinterpret_cast<DWORD_PTR>(&status)));
     }
 
-    int Play(int deviceId, std::function<void(SongEnd)> ended) override
+    int Start(OpenSong& song) override
     {
-        OpenSong* song = Find(deviceId);
-        if (!song) {
-            return SequencerBadDevice;
-        }
         if (!window) {
             return SequencerNoOutput;
         }
         MCI_PLAY_PARMS play{};
         play.dwCallback = reinterpret_cast<DWORD_PTR>(window.get());
         play.dwFrom = 0;
-        const MCIERROR error =
-            mciSendCommandW(song->id, MCI_PLAY, MCI_NOTIFY | MCI_FROM, reinterpret_cast<DWORD_PTR>(&play));
-        song->ended = error ? nullptr : std::move(ended);
-        return ErrorOf(error);
+        return ErrorOf(mciSendCommandW(song.id, MCI_PLAY, MCI_NOTIFY | MCI_FROM, reinterpret_cast<DWORD_PTR>(&play)));
     }
 
     // MCI gives a closed song's id to the next song opened, so what it said
     // of the closed one and the window has not yet taken must go with it.
-    void Close(int deviceId) override
+    void Closed(int deviceId) override
     {
-        if (songs.erase(deviceId) == 0 || !window) {
+        if (!window) {
             return;
         }
         std::vector<MSG> others;
@@ -133,25 +127,16 @@ public:
         }
     }
 
-private:
-    OpenSong* Find(int deviceId)
-    {
-        const auto found = songs.find(deviceId);
-        return found == songs.end() ? nullptr : found->second.get();
-    }
-
-    // A song stopped or played again is notified as aborted or superseded,
-    // and a closed one is forgotten with what was said of it: only its end
-    // or its failure counts, and only the first of them.
+    // A song stopped or played again is notified as aborted or superseded:
+    // only its end or its failure counts.
     void Notified(WPARAM flags, LPARAM deviceId)
     {
-        OpenSong* song = Find(static_cast<int>(deviceId));
-        if ((flags != MCI_NOTIFY_SUCCESSFUL && flags != MCI_NOTIFY_FAILURE) || !song || !song->ended) {
+        if (flags != MCI_NOTIFY_SUCCESSFUL && flags != MCI_NOTIFY_FAILURE) {
             return;
         }
-        // The handler usually closes this song and opens the next.
-        const std::function<void(SongEnd)> ended = std::exchange(song->ended, nullptr);
-        ended(flags == MCI_NOTIFY_SUCCESSFUL ? SongEnd::Played : SongEnd::Failed);
+        if (OpenSong* song = Find(static_cast<int>(deviceId))) {
+            song->ended.Tell(flags == MCI_NOTIFY_SUCCESSFUL ? SongEnd::Played : SongEnd::Failed);
+        }
     }
 
     static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -165,9 +150,7 @@ private:
         return DefWindowProcW(window, message, wParam, lParam);
     }
 
-    // The songs close before the window their notifications go to.
     std::unique_ptr<HWND__, WindowDestroyer> window;
-    std::map<int, std::unique_ptr<OpenSong>> songs;
 };
 
 } // namespace

@@ -8,8 +8,7 @@ namespace tw {
 
 DialogResult ShowMessageBox(HWND owner, std::string_view text, std::string_view caption, unsigned style)
 {
-    // Without a caption the system would title the box "Error".
-    const std::wstring title = Wide(caption.empty() ? std::string_view("Tumblewick") : caption);
+    const std::wstring title = Wide(MessageBoxTitle(caption));
     const int answer = MessageBoxW(owner, Wide(text).c_str(), title.c_str(), style);
     if (answer == 0) {
         // A box that could not be shown confirmed nothing.
