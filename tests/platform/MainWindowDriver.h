@@ -34,7 +34,7 @@ class MainWindowDriver {
 public:
     virtual ~MainWindowDriver() = default;
 
-    virtual MainWindow& Window() = 0;
+    virtual MainWindow& TheWindow() = 0;
     // What is queued now, and whatever comes in the time given.
     virtual void Settle(int milliseconds) = 0;
     // The window comes to the front with the focus, or another window takes both.
@@ -74,7 +74,7 @@ protected:
         driver = MakeMainWindowDriver(
             {"Tumblewick", kNormal, FindMenuTemplate(MainMenuId), ProgramIconId, SmallProgramIconId}, handler);
         ASSERT_TRUE(driver);
-        window = &driver->Window();
+        window = &driver->TheWindow();
     }
     // Shown, in front and with nothing heard yet.
     void ShowActive()

@@ -42,7 +42,7 @@ public:
     QWidget* Client() { return ClientAreaWidget(*window); }
     QMenu* Popup(int index) { return Widget()->menuBar()->actions().at(index)->menu(); }
 
-    MainWindow& Window() override { return *window; }
+    MainWindow& TheWindow() override { return *window; }
     void Settle(int milliseconds) override { QTest::qWait(milliseconds); }
     void Activate(bool ours) override
     {

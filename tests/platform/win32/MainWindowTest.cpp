@@ -25,7 +25,7 @@ public:
     }
     ~Win32MainWindowDriver() override { DestroyWindow(other); }
 
-    MainWindow& Window() override { return *window; }
+    MainWindow& TheWindow() override { return *window; }
     // Runs the program's loop over what is queued now, and for the time given
     // more. A paint waits until nothing else does, the loop's end included.
     void Settle(int milliseconds) override
@@ -175,7 +175,7 @@ std::unique_ptr<MainWindowDriver> MakeMainWindowDriver(const MainWindow::Creatio
                                                        RecordingWindowHandler& handler)
 {
     auto driver = std::make_unique<Win32MainWindowDriver>(creation, handler);
-    return HandleOf(&driver->Window()) ? std::move(driver) : nullptr;
+    return HandleOf(&driver->TheWindow()) ? std::move(driver) : nullptr;
 }
 
 } // namespace tw::test
