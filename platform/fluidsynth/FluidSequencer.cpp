@@ -98,20 +98,18 @@ struct Song {
     bool failed = false;  // no player could play it
 };
 
-} // namespace
-
-struct FluidSequencer::Impl final : SongTableSequencer<Song> {
-    Impl(AudioOutput& output, std::vector<std::string> soundFonts)
+struct FluidSequencer final : SongTableSequencer<Song> {
+    FluidSequencer(AudioOutput& output, std::vector<std::string> soundFonts)
         : output(output), synth(AudioOutputAccess::Synth(output)), soundFonts(std::move(soundFonts))
     {}
-    ~Impl() override
+    ~FluidSequencer() override
     {
         for (auto& [id, song] : songs) {
             Retire(*song);
         }
     }
-    Impl(const Impl&) = delete;
-    Impl& operator=(const Impl&) = delete;
+    FluidSequencer(const FluidSequencer&) = delete;
+    FluidSequencer& operator=(const FluidSequencer&) = delete;
 
     // Reading even the parts of a General MIDI SoundFont that a song needs
     // takes long enough to be noticed, so it happens on the worker; the
@@ -126,7 +124,7 @@ struct FluidSequencer::Impl final : SongTableSequencer<Song> {
         worker.Post([this] {
             for (const std::string& path : soundFonts) {
                 if (fluid_synth_sfload(synth, path.c_str(), 0) != FLUID_FAILED) {
-                    fluid_synth_set_gain(synth, kGain);
+                    fluid_synth_set_gain(synth, kFluidSequencerGain);
                     soundFontState = SoundFontState::Loaded;
                     return;
                 }
@@ -324,29 +322,18 @@ struct FluidSequencer::Impl final : SongTableSequencer<Song> {
     WorkerThread worker; // last: it finishes its job before the rest goes
 };
 
-std::vector<std::string> FluidSequencer::DefaultSoundFonts()
+} // namespace
+
+std::vector<std::string> DefaultSoundFonts()
 {
     return {"/usr/share/sounds/sf2/default-GM.sf2", "/usr/share/sounds/sf2/FluidR3_GM.sf2"};
 }
 
-FluidSequencer::FluidSequencer(AudioOutput& output, std::vector<std::string> soundFonts)
-    : impl(std::make_unique<Impl>(output, std::move(soundFonts)))
+std::unique_ptr<MidiSequencer> CreateFluidSequencer(AudioOutput& output, std::vector<std::string> soundFonts)
 {
+    return std::make_unique<FluidSequencer>(output, std::move(soundFonts));
 }
 
-FluidSequencer::~FluidSequencer() = default;
-
-int FluidSequencer::Open(const std::string& file, int& deviceId) { return impl->Open(file, deviceId); }
-int FluidSequencer::StatusPort(int deviceId) { return impl->StatusPort(deviceId); }
-int FluidSequencer::Play(int deviceId, std::function<void(SongEnd)> ended)
-{
-    return impl->Play(deviceId, std::move(ended));
-}
-void FluidSequencer::Close(int deviceId) { impl->Close(deviceId); }
-
-std::unique_ptr<MidiSequencer> CreateMidiSequencer(AudioOutput& output)
-{
-    return std::make_unique<FluidSequencer>(output);
-}
+std::unique_ptr<MidiSequencer> CreateMidiSequencer(AudioOutput& output) { return CreateFluidSequencer(output); }
 
 } // namespace tw

@@ -12,32 +12,18 @@
 
 namespace tw {
 
-class FluidSequencer : public MidiSequencer {
-public:
-    // FluidSynth's default of 0.2 is meant for many voices at full velocity
-    // and leaves an ordinary General MIDI song far quieter than other
-    // programs. At 0.6 a song with every channel playing chords at full
-    // velocity peaks around 0.4 of full scale (a test checks it), which
-    // leaves room for the sound effects' tone mixed on top.
-    static constexpr float kGain = 0.5f;
+// FluidSynth's default of 0.2 is meant for many voices at full velocity and
+// leaves an ordinary General MIDI song far quieter than other programs. At
+// 0.6 a song with every channel playing chords at full velocity peaks around
+// 0.4 of full scale (a test checks it), which leaves room for the sound
+// effects' tone mixed on top.
+constexpr float kFluidSequencerGain = 0.5f;
 
-    // The system's General MIDI SoundFont, then the one Debian installs it as.
-    static std::vector<std::string> DefaultSoundFonts();
+// The system's General MIDI SoundFont, then the one Debian installs it as.
+std::vector<std::string> DefaultSoundFonts();
 
-    // `soundFonts` are tried in order, once, when a song first needs one.
-    explicit FluidSequencer(AudioOutput& output, std::vector<std::string> soundFonts = DefaultSoundFonts());
-    ~FluidSequencer() override;
-    FluidSequencer(const FluidSequencer&) = delete;
-    FluidSequencer& operator=(const FluidSequencer&) = delete;
-
-    int Open(const std::string& file, int& deviceId) override;
-    int StatusPort(int deviceId) override;
-    int Play(int deviceId, std::function<void(SongEnd)> ended) override;
-    void Close(int deviceId) override;
-
-private:
-    struct Impl;
-    std::unique_ptr<Impl> impl;
-};
+// `soundFonts` are tried in order, once, when a song first needs one.
+std::unique_ptr<MidiSequencer> CreateFluidSequencer(AudioOutput& output,
+                                                    std::vector<std::string> soundFonts = DefaultSoundFonts());
 
 } // namespace tw

@@ -126,7 +126,7 @@ struct TestServer {
 };
 
 // Opens the song and starts it, failing the test if either is refused.
-int StartSong(FluidSequencer& sequencer, const std::string& file, std::function<void(SongEnd)> ended = [](SongEnd) {})
+int StartSong(MidiSequencer& sequencer, const std::string& file, std::function<void(SongEnd)> ended = [](SongEnd) {})
 {
     int id = 0;
     EXPECT_EQ(sequencer.Open(file, id), SequencerOk);
@@ -143,12 +143,12 @@ int StartSong(FluidSequencer& sequencer, const std::string& file, std::function<
 struct FluidDriver final : test::SequencerDriver {
     FluidDriver() { testing::internal::CaptureStderr(), AudioOutput(); }
     ~FluidDriver() override { EXPECT_EQ(testing::internal::GetCapturedStderr(), ""); }
-    MidiSequencer& Sequencer() override { return sequencer; }
+    MidiSequencer& Sequencer() override { return *sequencer; }
     void Wait() override { render.Seconds(0.2); }
     void PlayOut(int) override { render.Seconds(0.5); }
 
     Renderer render;
-    FluidSequencer sequencer{render.output, {WriteSong("damaged.sf2", "RIFF\x40\0\0\0sfbkLIST\x30\0\0\0INFOifil\4\0\0\0\2\0\1")}};
+    const std::unique_ptr<MidiSequencer> sequencer = CreateFluidSequencer(render.output, {WriteSong("damaged.sf2", "RIFF\x40\0\0\0sfbkLIST\x30\0\0\0INFOifil\4\0\0\0\2\0\1")});
 };
 
 // A frozen server, one that takes connections and never answers, holds the
@@ -176,19 +176,19 @@ TEST(SoundServer, CostsOneDeadlineFrozenAndFreesStoppedPlayersWhileMusicPlaysAnd
     const Owned<FILE> pactl(popen(sinks, "r"), [](FILE* file) { pclose(file); });
     int latency = 0; // the device's, where pactl can tell
     EXPECT_TRUE(fscanf(pactl.get(), "configured %d", &latency) != 1 || latency >= 5000) << latency << " µs";
-    FluidSequencer sequencer(output, {});
+    const auto sequencer = CreateFluidSequencer(output, {});
     const std::string file = WriteSong("server-song.mid", Song({0, 0x90, 60, 100, 0x8F, 0, 0x80, 60, 0}));
     int id = 0;
     for (int song = 0; song < 5; ++song) {
-        sequencer.Close(id);
-        id = StartSong(sequencer, file);
+        sequencer->Close(id);
+        id = StartSong(*sequencer, file);
         PumpUntil([] { return false; }, 0.2);
     }
     EXPECT_GE(AudioOutputAccess::RetiredPlayers(output), 1u);
     ASSERT_TRUE(PumpUntil([&] { return !output.Resting(); }, 2)) << "the last song plays";
     EXPECT_TRUE(PumpUntil([&] { return AudioOutputAccess::RetiredPlayers(output) == 0; }, 2));
     EXPECT_FALSE(output.Resting()) << "freed while the song plays, not once the output rests";
-    sequencer.Close(id);
+    sequencer->Close(id);
 
     ASSERT_TRUE(PumpUntil([&] { return output.Resting(); }, 3));
     PumpUntil([] { return false; }, 1.5); // the streams pause
@@ -217,7 +217,7 @@ double PlayAndCheck(const std::string& soundFont, const std::string& file)
     fluid_settings_setnum(settings.get(), "synth.sample-rate", kSampleRate);
     const Owned<fluid_synth_t> synth(AudioOutputAccess::NewSynth(settings.get()), &delete_fluid_synth);
     EXPECT_NE(fluid_synth_sfload(synth.get(), soundFont.c_str(), 1), FLUID_FAILED);
-    fluid_synth_set_gain(synth.get(), FluidSequencer::kGain);
+    fluid_synth_set_gain(synth.get(), kFluidSequencerGain);
     const Owned<fluid_player_t> player(new_fluid_player(synth.get()), &delete_fluid_player);
     fluid_player_add(player.get(), file.c_str());
     fluid_player_play(player.get());
@@ -255,17 +255,17 @@ double PlayAndCheck(const std::string& soundFont, const std::string& file)
 // game sets it up, and keep playing to their end at loudnesses close together.
 TEST(GeneralMidiSongs, StartWithTheirOwnInstrumentsOnlyAndOfTheGameAreBalancedAndKeepPlaying)
 {
-    const std::string soundFont = FluidSequencer::DefaultSoundFonts().front();
+    const std::string soundFont = DefaultSoundFonts().front();
     if (!std::filesystem::exists(soundFont)) {
         GTEST_SKIP() << "no General MIDI SoundFont";
     }
     Renderer render;
-    FluidSequencer sequencer(render.output, {soundFont});
+    const auto sequencer = CreateFluidSequencer(render.output, {soundFont});
     bool ended = false;
     const std::string song = Song({0, 0xC1, 73, 0, 0x91, 60, 100, 0, 0x99, 36, 100, 48, 0x81, 60, 0});
-    const int id = StartSong(sequencer, WriteSong("instruments-song.mid", song),
+    const int id = StartSong(*sequencer, WriteSong("instruments-song.mid", song),
                              [&](SongEnd end) { ended = end == SongEnd::Played; });
-    EXPECT_EQ(sequencer.StatusPort(id), SequencerNoOutput) << "a SoundFont but no device";
+    EXPECT_EQ(sequencer->StatusPort(id), SequencerNoOutput) << "a SoundFont but no device";
     EXPECT_TRUE(PumpUntil([&] { return render.Seconds(0.05), ended; }, 5)) << "the song never played through";
     std::string loaded; // channel:bank/program
     for (int channel = 0; channel < kMidiChannels; ++channel) {
