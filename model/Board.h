@@ -14,6 +14,7 @@ class BoardHost;
 class Deck;
 class DeviceContext;
 class StackRow;
+struct KeptGame;
 
 // The game in play: it deals a card over a column, lets it fall tick by
 // tick, moves, drops and swaps it, lands it, scores and collapses melds,
@@ -36,6 +37,10 @@ public:
     explicit Board(BoardHost& host);
     // A game dealt from a deck prepared by the caller.
     Board(BoardHost& host, std::unique_ptr<Deck> dealer);
+    // A kept game put back as it was: its generator, its drop interval and
+    // its board. The falling card takes its place over its column at the
+    // first paint, wherever the row then lies.
+    Board(BoardHost& host, const KeptGame& kept);
     virtual ~Board();
     Board(const Board&) = delete;
     Board& operator=(const Board&) = delete;
@@ -46,6 +51,10 @@ public:
     void Swap();
     void Tick();
     void AdvanceLevel();
+
+    // The game as it stands, to be put back at the next start. Only a game
+    // that is not over is worth keeping; the caller knows whether it is.
+    KeptGame Keep() const;
 
     std::int32_t DistanceToLanding(std::int32_t x, std::int32_t y, std::int32_t column) const;
     double Multiplier() const;

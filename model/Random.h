@@ -14,6 +14,9 @@ namespace tw {
 // Restarts the sequence at seed.
 void SeedRandom(std::uint32_t seed);
 
+// Where the sequence stands: seeding with it goes on from here.
+std::uint32_t RandomState();
+
 // The next raw value, 0 to 32767.
 std::int32_t NextRandom();
 
