@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "settings/KeptGameStore.h"
 #include "settings/Registry.h"
 #include "settings/Settings.h"
 
@@ -107,7 +108,7 @@ void LoadSettings(WindowPlacement& placement)
     unreadSettings = stored ? std::nullopt : std::optional(settings);
 }
 
-bool SaveSettings(const WindowPlacement& placement)
+bool SaveSettings(const WindowPlacement& placement, std::optional<std::string_view> keptGame)
 {
     RegistryTransaction save(RegistryRoot::CurrentUser);
     save.WriteDword(kTumblewickKey, "FirstBoot", 0);
@@ -123,6 +124,9 @@ bool SaveSettings(const WindowPlacement& placement)
             save.WriteDword(kTumblewickKey, value.name, placement.*value.field);
         }
         save.WriteDword(kTumblewickKey, kShowStateName, static_cast<std::int32_t>(placement.showState));
+    }
+    if (keptGame) {
+        save.WriteString(kKeptGameKey, kKeptGameName, *keptGame);
     }
     return save.Commit();
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string_view>
 
 namespace tw {
 
@@ -34,8 +36,10 @@ void LoadSettings(WindowPlacement& placement);
 // the previous save whole. After a load that could not read the store it
 // writes only the settings changed since, so defaults never replace values
 // that are stored but were not read. True when written; the player is never
-// told.
-bool SaveSettings(const WindowPlacement& placement);
+// told. A kept game's text (settings/KeptGameStore.h) is written in the same
+// save; an empty one leaves nothing to continue, and none at all leaves
+// whatever is kept, perhaps by another copy, as it is.
+bool SaveSettings(const WindowPlacement& placement, std::optional<std::string_view> keptGame = std::nullopt);
 
 // True until the first save.
 bool IsFirstBoot();

@@ -11,15 +11,17 @@
 #include <vector>
 
 #include "settings/HighScoreTable.h"
+#include "settings/KeptGameStore.h"
 #include "settings/Registry.h"
 #include "settings/SettingsStore.h"
 #include "support/FakeDialog.h"
 #include "support/SettingsScope.h"
 
 // Rounds of saves that another process may kill at any moment: save k is k
-// as every setting and every number of the placement, and a high score of
-// kEntered + k under that name too, the settings first as in the game. What
-// the store holds afterwards must be whole saves, never half of one.
+// as every setting and every number of the placement, a kept game made of k,
+// and a high score of kEntered + k under that name too, the settings first as
+// in the game. What the store holds afterwards must be whole saves, never half
+// of one.
 namespace tw::test {
 
 // Every field 0, as at process start.
@@ -55,30 +57,46 @@ inline std::pair<Settings, WindowPlacement> LoadedSettings()
     return {settings, placement};
 }
 
+// As long as a kept game of many cards, so that it spans more than one write.
+inline std::string KeptText(std::int32_t k)
+{
+    std::string text = "kept";
+    while (text.size() < 2000) { text += " " + std::to_string(k); }
+    return text;
+}
+
 inline bool Save(std::int32_t k)
 {
     FakeDialog rows;
     rows.items[kFirstHighScoreNameItem].text = rows.items[kFirstHighScoreScoreItem].text = std::to_string(kEntered + k);
     settings = Filled<Settings>(k);
-    return SaveSettings(Filled<WindowPlacement>(k)) && SaveHighScores(rows, 0);
+    return SaveSettings(Filled<WindowPlacement>(k), KeptText(k)) && SaveHighScores(rows, 0);
 }
 
-// The save that the settings (with the placement) come from, -1 when they
-// hold values of more than one; and the saves whose entries the list holds,
-// best first, -1 for a row that is not one whole entry.
+// The save that the settings (with the placement and the kept game) come
+// from, -1 when they hold values of more than one; and the saves whose
+// entries the list holds, best first, -1 for a row that is not one whole
+// entry.
 inline std::pair<std::int32_t, std::vector<std::int32_t>> SavesHeld()
 {
     const auto [loaded, placement] = LoadedSettings();
     const std::int32_t k = placement.top;
     // Save k loads as k into 17 of the 20 fields: not the orientation (mended), meld length or drop interval.
     const auto fromSaveK = std::ranges::count(Fields(loaded), k) + std::ranges::count(Fields(placement), k);
+    const std::string kept = StoredText(kKeptGameKey, kKeptGameName, 1 << 16).value_or("");
+#ifdef _WIN32
+    // The registry makes each key whole on its own, the settings' first.
+    const bool keptWhole = kept == KeptText(k) || kept == KeptText(k - 1);
+#else
+    const bool keptWhole = kept == KeptText(k);
+#endif
     std::vector<std::int32_t> entries;
     for (int row = 0; row < kHighScoreRowCount; ++row) {
         const auto score = StoredText(kHighScoresKey, "Score" + std::to_string(row), 16);
         const bool whole = score && StoredText(kHighScoresKey, "Name" + std::to_string(row), 16) == score;
         entries.push_back(whole ? ScoreTextToNumber(*score) - kEntered : -1);
     }
-    return {fromSaveK == 17 ? k : -1, entries};
+    return {fromSaveK == 17 && keptWhole ? k : -1, entries};
 }
 
 // The older of the saves that the settings and the list come from; -1 when
