@@ -4,9 +4,11 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
-#include <optional>
 #include <iterator>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -17,11 +19,13 @@
 // The per-user store is the registry under HKEY_CURRENT_USER. The registry
 // writes one value at a time, so a save is first written whole into a
 // journal beside its key ("Key.pending"), marked complete last, and only
-// then made in the key itself. A save killed before the mark leaves a
+// then made in the key itself. A save to several keys has one journal,
+// beside the key they all lie in or under, with the values of the keys below
+// in its subkeys of the same names. A save killed before the mark leaves a
 // journal that is dropped; one killed after it is finished from the journal
-// at the next read or save. A reader, which settles what a killed save left
-// before it reads, so finds the values of one save or of the other, never a
-// mix. The saves of every copy of the game take turns through a named mutex,
+// at the next read or save of any key it holds. A reader, which settles what
+// a killed save left beside its key and beside every key above before it
+// reads, so finds the values of one save or of the other, never a mix. The saves of every copy of the game take turns through a named mutex,
 // which a copy that was killed while holding it gives up.
 //
 // (Renaming a whole new key into place would need no journal, but Wine's
@@ -115,6 +119,24 @@ LONG CopyValues(HKEY journal, HKEY key)
     return rc == ERROR_NO_MORE_ITEMS ? ERROR_SUCCESS : rc;
 }
 
+// Makes in `key`, and in the keys below it, what the journal and its
+// subkeys hold.
+LONG CopyTree(HKEY journal, HKEY key)
+{
+    LONG rc = CopyValues(journal, key);
+    for (DWORD i = 0; rc == ERROR_SUCCESS; ++i) {
+        wchar_t name[256];
+        DWORD size = static_cast<DWORD>(std::size(name));
+        rc = RegEnumKeyExW(journal, i, name, &size, nullptr, nullptr, nullptr, nullptr);
+        if (rc == ERROR_SUCCESS) {
+            const RegistryKey from = RegistryKey::Open(journal, name, KEY_READ);
+            const RegistryKey to = RegistryKey::Create(key, name);
+            rc = !from ? from.Error() : !to ? to.Error() : CopyTree(from.Get(), to.Get());
+        }
+    }
+    return rc == ERROR_NO_MORE_ITEMS ? ERROR_SUCCESS : rc;
+}
+
 // Finishes or drops what a save that was killed left under the key's parent:
 // an error when a journal is left.
 LONG Settle(const KeyPlace& place)
@@ -130,13 +152,25 @@ LONG Settle(const KeyPlace& place)
         }
         if (journal.Value(kCompleteMark).type == REG_DWORD) {
             const RegistryKey key = RegistryKey::Create(parent.Get(), place.name);
-            const LONG rc = key ? CopyValues(journal.Get(), key.Get()) : key.Error();
+            const LONG rc = key ? CopyTree(journal.Get(), key.Get()) : key.Error();
             if (rc != ERROR_SUCCESS) {
                 return rc; // kept for the next try
             }
         }
     } // closed before it goes
     return Drop(parent.Get(), place.name + kJournal);
+}
+
+// Settles the journals beside the key and beside every key above it, any
+// of which may hold a save of it: the first error.
+LONG SettleLineage(const store::KeyPath& key)
+{
+    LONG first = ERROR_SUCCESS;
+    for (const std::string_view path : key.Lineage()) {
+        const LONG rc = Settle(KeyPlace(*store::KeyPath::Parse(path)));
+        first = first == ERROR_SUCCESS ? rc : first;
+    }
+    return first;
 }
 
 // Each name's value, empty where missing or of a type the game does not
@@ -184,28 +218,45 @@ LONG SetValue(HKEY key, const store::CheckedWrite& write)
                           static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
 }
 
-// Makes the writes, one key after another, each whole or not at all; the
-// caller holds the turn.
-LONG WriteAll(const std::vector<store::CheckedWrite>& writes)
+bool SameKey(std::string_view one, std::string_view other)
 {
-    std::vector<const store::KeyPath*> keys;
-    for (const store::CheckedWrite& write : writes) {
-        if (std::ranges::none_of(keys, [&](const store::KeyPath* key) { return key->Whole() == write.key.Whole(); })) {
-            keys.push_back(&write.key);
+    return std::ranges::equal(one, other, [](char a, char b) {
+        return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+    });
+}
+
+// Makes the writes, whole or not at all, through one journal beside the key
+// they all lie in or under; the caller holds the turn.
+LONG WriteJournaled(std::span<const store::CheckedWrite* const> writes)
+{
+    std::vector<std::string_view> shared = writes.front()->key.Lineage();
+    const std::string* settled = nullptr;
+    for (const store::CheckedWrite* write : writes) {
+        if (!settled || *settled != write->key.Whole()) {
+            SettleLineage(write->key);
+            settled = &write->key.Whole();
         }
+        const std::vector<std::string_view> lineage = write->key.Lineage();
+        const auto same = std::ranges::mismatch(shared, lineage, SameKey).in1;
+        shared.erase(same, shared.end());
     }
-    for (const store::KeyPath* key : keys) {
-        const KeyPlace place(*key);
-        Settle(place);
-        const RegistryKey parent = OpenParent(place, true);
-        if (!parent) {
-            return parent.Error();
-        }
+    const std::string_view top = shared.back();
+    const KeyPlace place(*store::KeyPath::Parse(top));
+    const RegistryKey parent = OpenParent(place, true);
+    if (!parent) {
+        return parent.Error();
+    }
+    LONG rc = ERROR_SUCCESS;
+    {
         const RegistryKey journal = RegistryKey::Create(parent.Get(), place.name + kJournal);
-        LONG rc = journal.Error();
-        for (const store::CheckedWrite& write : writes) {
-            if (rc == ERROR_SUCCESS && write.key.Whole() == key->Whole()) {
-                rc = SetValue(journal.Get(), write);
+        rc = journal.Error();
+        for (const store::CheckedWrite* write : writes) {
+            const std::string& whole = write->key.Whole();
+            if (rc == ERROR_SUCCESS && whole.size() == top.size()) {
+                rc = SetValue(journal.Get(), *write);
+            } else if (rc == ERROR_SUCCESS) {
+                const RegistryKey below = RegistryKey::Create(journal.Get(), Wide(whole.substr(top.size() + 1)));
+                rc = below ? SetValue(below.Get(), *write) : below.Error();
             }
         }
         const DWORD whole = 1;
@@ -213,12 +264,32 @@ LONG WriteAll(const std::vector<store::CheckedWrite>& writes)
             rc = RegSetValueExW(journal.Get(), kCompleteMark.c_str(), 0, REG_DWORD,
                                 reinterpret_cast<const BYTE*>(&whole), sizeof whole);
         }
-        if (rc != ERROR_SUCCESS) {
-            Drop(parent.Get(), place.name + kJournal);
-            return rc;
+    } // closed before it goes
+    if (rc != ERROR_SUCCESS) {
+        Drop(parent.Get(), place.name + kJournal);
+        return rc;
+    }
+    return Settle(place);
+}
+
+// Writes under different keys at the top share no key to journal beside, so
+// each top key's are made in turn; the game's all lie under one.
+LONG WriteAll(const std::vector<store::CheckedWrite>& writes)
+{
+    std::vector<std::vector<const store::CheckedWrite*>> byTop;
+    for (const store::CheckedWrite& write : writes) {
+        const auto group = std::ranges::find_if(byTop, [&](const auto& writesUnder) {
+            return SameKey(writesUnder.front()->key.Lineage().front(), write.key.Lineage().front());
+        });
+        if (group == byTop.end()) {
+            byTop.push_back({&write});
+        } else {
+            group->push_back(&write);
         }
-        if (const LONG settled = Settle(place); settled != ERROR_SUCCESS) {
-            return settled;
+    }
+    for (const auto& group : byTop) {
+        if (const LONG rc = WriteJournaled(group); rc != ERROR_SUCCESS) {
+            return rc;
         }
     }
     return ERROR_SUCCESS;
@@ -235,7 +306,7 @@ std::optional<StoredValues> ReadKey(const KeyPath& key, std::span<const std::str
         return std::nullopt;
     }
     const KeyPlace place(key);
-    Settle(place);
+    SettleLineage(key);
     LONG error = ERROR_SUCCESS;
     return ReadValues(place, names, error);
 }
@@ -247,7 +318,7 @@ std::optional<Failure> UpdateKey(const KeyPath& key, std::span<const std::string
         return Reason(turn.Error());
     }
     const KeyPlace place(key);
-    Settle(place);
+    SettleLineage(key);
     LONG error = ERROR_SUCCESS;
     const std::optional<StoredValues> values = ReadValues(place, names, error);
     if (!values) {
@@ -268,7 +339,7 @@ bool DeleteKey(const KeyPath& key)
         return false;
     }
     const KeyPlace place(key);
-    Settle(place);
+    SettleLineage(key);
     const RegistryKey parent = OpenParent(place, false);
     // RegDeleteKey refuses a key that still has subkeys, as the game expects.
     return parent && RegDeleteKeyW(parent.Get(), place.name.c_str()) == ERROR_SUCCESS;

@@ -83,13 +83,7 @@ inline std::pair<std::int32_t, std::vector<std::int32_t>> SavesHeld()
     const std::int32_t k = placement.top;
     // Save k loads as k into 17 of the 20 fields: not the orientation (mended), meld length or drop interval.
     const auto fromSaveK = std::ranges::count(Fields(loaded), k) + std::ranges::count(Fields(placement), k);
-    const std::string kept = StoredText(kKeptGameKey, kKeptGameName, 1 << 16).value_or("");
-#ifdef _WIN32
-    // The registry makes each key whole on its own, the settings' first.
-    const bool keptWhole = kept == KeptText(k) || kept == KeptText(k - 1);
-#else
-    const bool keptWhole = kept == KeptText(k);
-#endif
+    const bool keptWhole = StoredText(kKeptGameKey, kKeptGameName, 1 << 16) == KeptText(k);
     std::vector<std::int32_t> entries;
     for (int row = 0; row < kHighScoreRowCount; ++row) {
         const auto score = StoredText(kHighScoresKey, "Score" + std::to_string(row), 16);

@@ -103,6 +103,22 @@ TEST(RegistryStore, ASaveKilledAtAnyStepIsSettledAtTheNextRead)
     }
 }
 
+// A save of several keys has one journal, which a read of any of them
+// settles: the kept game saved with the settings is whole or not there.
+TEST(RegistryStore, ASaveOfSeveralKeysIsSettledByAReadOfAnyOfThem)
+{
+    for (const bool complete : {false, true}) {
+        test::TemporaryStore store;
+        Put(kGameKey + L".pending\\KeptGame", L"Game", REG_SZ, L"new");
+        if (complete) {
+            PutNumber(kGameKey + L".pending", L"Tumblewick.SaveComplete", 1);
+        }
+        const std::optional<std::string> kept = test::StoredText(kKeptGameKey, kKeptGameName);
+        EXPECT_EQ(kept, complete ? std::optional<std::string>("new") : std::nullopt);
+        EXPECT_EQ(Names(L"Software\\Brindlecove"), complete ? NameSet{L"Tumblewick"} : NameSet{});
+    }
+}
+
 } // namespace
 
 // Takes the turn every copy of the game takes to save; the mutex keeps out
