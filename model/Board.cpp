@@ -6,6 +6,9 @@
 
 #include "model/BoardHost.h"
 #include "model/Deck.h"
+#include "model/KeptGame.h"
+#include "model/Random.h"
+#include "model/Stack.h"
 #include "model/StackRow.h"
 #include "platform/DeviceContext.h"
 #include "platform/Window.h"
@@ -15,7 +18,6 @@
 namespace tw {
 namespace {
 
-constexpr std::int32_t kFirstDropInterval = 800;
 constexpr std::int32_t kColumnGap = 20;
 
 // Scores have no bound in the rules; they stop at the ends of their range
@@ -32,9 +34,11 @@ std::int32_t Sum(std::int32_t a, std::int32_t b)
     return Clamped(static_cast<double>(a) + b);
 }
 
+} // namespace
+
 // Each level with speed-up on takes 200 ms off the drop period down to
 // 200 ms, then a quarter at a time; past 75 ms it starts again at 200.
-std::int32_t FasterInterval(std::int32_t interval)
+std::int32_t Board::FasterInterval(std::int32_t interval)
 {
     if (interval > 200) {
         return interval - 200;
@@ -44,8 +48,6 @@ std::int32_t FasterInterval(std::int32_t interval)
     }
     return 200;
 }
-
-} // namespace
 
 Board::Board(BoardHost& host) : Board(host, std::make_unique<Deck>()) {}
 
@@ -59,7 +61,56 @@ Board::Board(BoardHost& host, std::unique_ptr<Deck> dealer) : host(host), deck(s
     stackRow->CreateStacks();
 }
 
+Board::Board(BoardHost& host, const KeptGame& kept)
+    : host(host), deck(std::make_unique<Deck>(kept.deck, kept.fallingCard)), column(kept.column),
+      score(kept.score), level(kept.level), cardsThisLevel(kept.cardsThisLevel), stackPoints(kept.stackPoints),
+      pointsCountdown(kept.pointsCountdown)
+{
+    settings.dropInterval = kept.dropInterval;
+    SeedRandom(kept.randomState);
+    stackRow = std::make_unique<StackRow>(host.Cards().CardWidth(), host.Cards().CardHeight());
+    stackRow->CreateStacks();
+    for (std::int32_t i = 0; i < kColumns; ++i) {
+        for (const CardCode code : kept.stacks[static_cast<std::size_t>(i)]) {
+            stackRow->PushCard(i, std::make_unique<Card>(code));
+        }
+    }
+    if (kept.placed) {
+        keptFall = kept.fallen;
+    }
+}
+
 Board::~Board() = default;
+
+KeptGame Board::Keep() const
+{
+    KeptGame kept;
+    kept.rules = GameRules::Current();
+    kept.randomState = RandomState();
+    for (std::int32_t i = 0; i < kColumns; ++i) {
+        // The stack links its cards from the top down.
+        const Stack& stack = *stackRow->GetStack(i);
+        auto& cards = kept.stacks[static_cast<std::size_t>(i)];
+        for (const CardNode* node = stack.GetTopNode(); node != stack.GetBaseNode(); node = node->GetNext()) {
+            cards.insert(cards.begin(), node->GetCard()->GetCode());
+        }
+    }
+    kept.deck = deck->Keep();
+    kept.fallingCard = deck->FallingCode();
+    kept.column = column;
+    const CardSprite& sprite = deck->Sprite();
+    kept.placed = keptFall || sprite.GetX() != 0 || sprite.GetY() != 0;
+    if (kept.placed) {
+        kept.fallen = keptFall ? *keptFall : (sprite.GetY() - dealY) * settings.UpDown;
+    }
+    kept.score = score;
+    kept.level = level;
+    kept.cardsThisLevel = cardsThisLevel;
+    kept.dropInterval = settings.dropInterval;
+    kept.stackPoints = stackPoints;
+    kept.pointsCountdown = pointsCountdown;
+    return kept;
+}
 
 GameDC Board::MakeGameDC(DeviceContext& dc) const
 {
@@ -93,7 +144,12 @@ std::int32_t Board::GetStackPoints(std::int32_t atColumn) const
 void Board::PlaceCard(GameDC& dc)
 {
     CardSprite& sprite = deck->Sprite();
-    if (sprite.GetX() != 0 || sprite.GetY() != 0) {
+    if (keptFall) {
+        // A kept card goes back where it was on the playfield, whatever size
+        // the window now has; it had room there.
+        sprite.SetPosition(ColumnX(column), dealY + *keptFall * settings.UpDown);
+        keptFall.reset();
+    } else if (sprite.GetX() != 0 || sprite.GetY() != 0) {
         // Placed before: after a resize it moves over its column's new x.
         sprite.SetPosition(ColumnX(column), sprite.GetY());
     } else {
@@ -235,7 +291,10 @@ void Board::AdvanceLevel()
         PaintStatus(client, false);
     }
     window.SetTimer(kDropTimer, settings.dropInterval);
-    ++level;
+    // Levels have no bound either; the count stops at the end of its range.
+    if (level < std::numeric_limits<std::int32_t>::max()) {
+        ++level;
+    }
     cardsThisLevel = 0;
 }
 

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "model/GameDC.h"
@@ -28,6 +29,10 @@ public:
     static constexpr std::int32_t kTickStep = 12;
     static constexpr std::int32_t kDropStep = 48;
     static constexpr std::int32_t kPointsShownTicks = 7;
+    static constexpr std::int32_t kFirstDropInterval = 800;
+
+    // The drop period of the next level when the game speeds up.
+    static std::int32_t FasterInterval(std::int32_t interval);
 
     // The smallest client area that shows the whole playfield in either
     // orientation, with a margin round it: the status line, a card where it
@@ -104,6 +109,9 @@ private:
     std::int32_t cardsThisLevel = 0;
     std::array<std::int32_t, kColumns> stackPoints{};
     std::array<std::int32_t, kColumns> pointsCountdown{};
+    // How far a kept falling card had fallen, until the first paint puts it
+    // back over its column.
+    std::optional<std::int32_t> keptFall;
 };
 
 } // namespace tw

@@ -22,7 +22,16 @@ constexpr std::int32_t PerfectMatchMaxTop = 12;
 
 } // namespace
 
+Deck::Deck(const KeptDeck& kept, CardCode falling)
+    : pile(kept.pile), pileTop(kept.pileTop), reshuffled(kept.reshuffled), perfectEnd(kept.perfectEnd),
+      perfectCount(kept.perfectCount)
+{
+    sprite.SetCard(std::make_unique<Card>(falling));
+}
+
 Deck::~Deck() = default;
+
+KeptDeck Deck::Keep() const { return {pile, pileTop, reshuffled, perfectEnd, perfectCount}; }
 
 bool Deck::Deal()
 {

@@ -7,6 +7,7 @@
 #include "model/Card.h"
 #include "model/CardSprite.h"
 #include "model/GameOverReason.h"
+#include "model/KeptGame.h"
 
 namespace tw {
 
@@ -28,6 +29,8 @@ public:
     static constexpr std::int32_t EndedPileTop = -2;
 
     Deck() = default;
+    // A kept dealer with its falling card, not yet placed.
+    Deck(const KeptDeck& kept, CardCode falling);
     virtual ~Deck();
 
     Deck(const Deck&) = delete;
@@ -61,6 +64,10 @@ public:
     // The codes left, the next to deal last.
     std::span<const CardCode> PileCodes() const;
 
+    KeptDeck Keep() const;
+    // The code of the card now falling; there always is one once dealt.
+    CardCode FallingCode() const;
+
     std::int32_t GetX() const;
     std::int32_t GetY() const;
     // Moves without drawing.
@@ -78,7 +85,6 @@ private:
     CardCode SwapCycle();
     CardCode TakeCompanionFromPile();
     CardCode CompanionCode() const;
-    CardCode FallingCode() const;
 
     // pile[pileTop] is dealt next, then downward to pile[0]. After a shuffle
     // places 0..51 hold the fresh deck and 52 up the rest carried over.

@@ -9,6 +9,8 @@ std::uint32_t state = 1;
 
 void SeedRandom(std::uint32_t seed) { state = seed; }
 
+std::uint32_t RandomState() { return state; }
+
 std::int32_t NextRandom()
 {
     // Unsigned arithmetic: the wrap-around at 2^32 is the generator.

@@ -12,6 +12,7 @@
 #include "model/Board.h"
 #include "model/CardSprite.h"
 #include "model/Deck.h"
+#include "model/KeptGame.h"
 #include "model/Random.h"
 #include "model/Stack.h"
 #include "model/StackRow.h"
@@ -272,6 +273,7 @@ TEST_F(Game, MovesStopAtTheEdgesAndAtStacksThatReachPastTheCard)
     }
     board().MoveLeft(); // level with the twelve cards: lands at once
     EXPECT_EQ(Count(2), 13);
+    EXPECT_TRUE(ParseKeptGame(KeptGameText(board().Keep()))) << "a game that may be kept";
     board().MoveLeft(); // the stack now reaches past a new card
     EXPECT_EQ(board().GetColumn(), 3);
 }
