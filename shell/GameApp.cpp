@@ -3,6 +3,7 @@
 #include <functional>
 #include <string>
 
+#include "model/KeptGame.h"
 #include "model/Random.h"
 #include "platform/DeviceContext.h"
 #include "platform/MessageBox.h"
@@ -11,6 +12,7 @@
 #include "platform/Window.h"
 #include "resources/MenuTemplates.h"
 #include "settings/HighScoreTable.h"
+#include "settings/KeptGameStore.h"
 #include "settings/Settings.h"
 #include "shell/Commands.h"
 #include "shell/GamePlatform.h"
@@ -105,9 +107,30 @@ bool GameApp::InitInstance()
     if (settings.ShowNagDlg != 0) {
         window->SendCommand(CommandIntroduction);
     }
+    OfferKeptGame();
     music.MusicPlayNext();
     initialised = true;
     return true;
+}
+
+// The game left in progress at the last close goes on when the player wants
+// it and the rules are still those it was played under. Either way it is
+// offered this once only.
+void GameApp::OfferKeptGame()
+{
+    const std::optional<KeptGame> kept = ParseKeptGame(TakeKeptGame());
+    if (!kept || kept->rules != GameRules::Current()) {
+        return;
+    }
+    // The board counts the levels passed; a player calls the first one 1.
+    const std::string question = "Continue the game you left? Score: " + std::to_string(kept->score) +
+                                 ", level " + std::to_string(kept->level + 1) + ".";
+    RunPausedDialog([&] {
+        if (window->ShowMessage(question, ProgramTitle(), MessageBoxYesNo) == DialogResult::Yes) {
+            board = std::make_unique<Board>(*this, *kept);
+            window->Redraw();
+        }
+    });
 }
 
 // A stored placement that would put the window out of reach, or make it
@@ -273,7 +296,18 @@ void GameApp::SaveWindowState()
     placement.width = state.normal.Width();
     placement.height = state.normal.Height();
     placement.showState = state.maximized ? WindowShowState::Maximized : WindowShowState::Normal;
-    SaveSettings(placement);
+    // A game in progress is kept to go on at the next start. One this run
+    // kept at a session's end that was cancelled must not come back once it
+    // has ended since.
+    std::optional<std::string> kept;
+    if (board && !IsGameOver()) {
+        kept = KeptGameText(board->Keep());
+    } else if (keptGame) {
+        kept.emplace();
+    }
+    if (SaveSettings(placement, kept) && kept) {
+        keptGame = !kept->empty();
+    }
 }
 
 void GameApp::CleanUp()

@@ -76,6 +76,7 @@ public:
 
 private:
     void ClampPlacement();
+    void OfferKeptGame();
     void RunPausedDialog(const std::function<void()>& runDialog);
     void RunOptions();
     void OpenDocument(std::string_view target);
@@ -95,6 +96,7 @@ private:
     bool paused = true;
     bool gameOver = false;
     bool initialised = false;
+    bool keptGame = false; // this run kept its game, when the session's end was cancelled
     MusicChain music;
 
     std::unique_ptr<Window> window;

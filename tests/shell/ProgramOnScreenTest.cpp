@@ -14,6 +14,7 @@
 
 #include "platform/MessageLoop.h"
 #include "platform/qt/QtMainWindowWidgets.h"
+#include "settings/KeptGameStore.h"
 #include "settings/Registry.h"
 #include "settings/Settings.h"
 #include "shell/DesktopPlatform.h"
@@ -66,8 +67,8 @@ protected:
 };
 
 // Closing, and a terminating signal from play or from inside a dialog, which
-// goes first, keep the options and the window's place for the next run; Exit
-// does not.
+// goes first, keep the options, the window's place and the game in play for
+// the next run; Exit does not.
 TEST_F(ProgramOnScreen, TheOptionsAndPlacementOutliveEveryEndButExit)
 {
     Launch();
@@ -94,6 +95,7 @@ TEST_F(ProgramOnScreen, TheOptionsAndPlacementOutliveEveryEndButExit)
         ASSERT_TRUE(QTest::qWaitFor([&] { return Widget()->geometry() == placed; }));
         const std::pair ran = Kept();
         EXPECT_EQ(RunUntilTheEnd(end), 0);
+        EXPECT_EQ(TakeKeptGame().empty(), !keeps) << "the game in play";
         Launch();
         EXPECT_TRUE(Kept() == (keeps ? ran : kept));
         kept = Kept();

@@ -5,10 +5,12 @@
 #include <vector>
 
 #include "model/Deck.h"
+#include "model/KeptGame.h"
 #include "model/Stack.h"
 #include "model/StackRow.h"
 #include "platform/DeviceContext.h"
 #include "platform/VirtualKeys.h"
+#include "settings/KeptGameStore.h"
 #include "settings/Registry.h"
 #include "settings/Settings.h"
 #include "settings/SettingsStore.h"
@@ -30,6 +32,13 @@ void Store(const Values& values)
     for (const auto& [name, value] : values) { WriteRegistryDword(RegistryRoot::CurrentUser, kTumblewickKey, name, value); }
 }
 
+std::optional<std::string> StoredText(std::string_view key, std::string_view name)
+{
+    std::string text;
+    return ReadRegistryString(RegistryRoot::CurrentUser, key, name, text, 1 << 16) ? std::optional(text) : std::nullopt;
+}
+std::optional<std::string> KeptText() { return StoredText(kKeptGameKey, kKeptGameName); }
+
 class Program : public ::testing::Test {
 protected:
     // Starts the program on a store that already holds these values.
@@ -47,6 +56,13 @@ protected:
         return {image.Data().begin(), image.Data().begin() + 20 * image.Width()};
     }
     Board& board() { return *app.GetBoard(); }
+    // A game under way: a card landed, one falling, points and a level passed.
+    static KeptGame Play(GameApp& program)
+    {
+        program.OnKeyDown(vk::Down), program.OnTimer(kDropTimer), program.OnCommand(CommandLevelComplete);
+        program.GetBoard()->AddScore(4321);
+        return program.GetBoard()->Keep();
+    }
 
     test::TemporaryStore store;
     test::SettingsScope scope;
@@ -204,6 +220,71 @@ TEST_F(Program, TheSessionsEndSavesThePlacementAndTheGameGoesOn)
     LoadSettings(saved);
     EXPECT_EQ(std::tuple(saved.left, saved.width, saved.showState), std::tuple(40, 800, WindowShowState::Maximized));
     EXPECT_EQ(std::pair(window().destroyed, window().TimerRuns(kDropTimer)), std::pair(false, true)) << "it goes on";
+}
+
+// Closing and the session's end keep a game under way with the settings
+// (the session's end may yet be cancelled, and the game goes on). A game
+// that is over keeps nothing, even one kept at a cancelled session's end;
+// nor does Exit.
+TEST_F(Program, AGameUnderWayIsKeptWithTheSettingsButNotOneThatIsOverOrLeftByExit)
+{
+    using Steps = std::vector<std::function<void(GameApp&)>>;
+    const auto close = [](GameApp& program) { program.OnClose(); };
+    const auto end = [](GameApp& program) { program.OnEndSession(); };
+    const auto over = [](GameApp& program) { program.GameOver(GameOverReason::NoRoom); };
+    const auto exit = [](GameApp& program) { program.OnCommand(CommandExit); };
+    for (const auto& [steps, kept, saved] : {std::tuple{Steps{close}, true, true}, {Steps{end}, true, true},
+                                             {Steps{over, close}, false, true}, {Steps{end, over, close}, false, true},
+                                             {Steps{exit}, false, false}}) {
+        test::TemporaryStore own;
+        test::FakeGamePlatform fresh;
+        GameApp program(fresh);
+        ASSERT_TRUE(program.InitInstance());
+        const KeptGame playing = Play(program);
+        for (const auto& step : steps) { step(program); }
+        EXPECT_EQ(std::pair(ParseKeptGame(KeptText().value_or("")), IsFirstBoot()),
+                  std::pair(kept ? std::optional(playing) : std::nullopt, !saved)) << steps.size() << kept;
+    }
+}
+
+// The next start asks, after the welcome and inside a pause, whether to go on
+// with the kept game: Yes puts back the same board, No keeps the new game.
+// Either way it is taken out, so it is asked once; a kept game that is
+// damaged or of other rules is dropped without a question. Nothing else stored changes, and the music starts as ever.
+TEST_F(Program, TheNextStartOffersTheKeptGameOnceAfterTheWelcomeAndDropsOneThatDoesNotFit)
+{
+    Start({{"ShowNagDlg", 0}, {"SwapMode", 2}});
+    WriteRegistryString(RegistryRoot::CurrentUser, kHighScoresKey, "Name0", "Ada");
+    const KeptGame left = Play(app);
+    app.OnClose();
+    const std::string whole = KeptText().value_or(""), asked = "Tumblewick: Continue the game you left? Score: " +
+        std::to_string(left.score) + ", level 2. (Tumblewick - Paused, after welcome (Tumblewick - Paused))";
+    std::string damaged = whole;
+    damaged[whole.size() / 2] ^= 1;
+    KeptGame otherRules = left;
+    otherRules.rules.SwapMode = 1;
+    const std::optional<std::string> asLeft; // what the last run left
+    for (const auto& [text, answer, question, same] :
+         {std::tuple{asLeft, DialogResult::Yes, asked, true}, {asLeft, DialogResult::Yes, "", false},
+          {whole, DialogResult::No, asked, false}, {damaged, DialogResult::Yes, "", false},
+          {KeptGameText(otherRules), DialogResult::Yes, "", false}}) {
+        if (text) { WriteRegistryString(RegistryRoot::CurrentUser, kKeptGameKey, kKeptGameName, *text); }
+        test::FakeGamePlatform next;
+        GameApp again(next);
+        std::string said;
+        next.answer = answer;
+        next.onMessage = [&] {
+            const test::ShownMessage& box = next.window->messages.back();
+            said = box.caption + ": " + box.text + " (" + next.window->title + ", after " + next.dialogs.back() + ")";
+        };
+        Store({{"ShowNagDlg", 1}});
+        ASSERT_TRUE(again.InitInstance());
+        EXPECT_EQ(said, question);
+        EXPECT_EQ(std::tuple(again.GetBoard()->Keep() == left, next.window->TimerRuns(kDropTimer), next.sequencer.log,
+                             KeptText()), std::tuple(same, true, "song1.mid", std::nullopt));
+        EXPECT_EQ(std::tuple(ReadRegistryDword(RegistryRoot::CurrentUser, kTumblewickKey, "SwapMode", 0), IsFirstBoot(),
+                             StoredText(kHighScoresKey, "Name0")), std::tuple(2, false, "Ada"));
+    }
 }
 
 } // namespace

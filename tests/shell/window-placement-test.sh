@@ -50,10 +50,13 @@ start() {
     [ -n "$window" ] || fail "no framed window within 60 seconds"
     sleep 2
 }
-# Ends the game as a desktop does, which saves as the close box does.
+# Ends the game as a desktop does, which saves as the close box does, the
+# game in play too; that is taken out, so the next start asks nothing.
 end() {
     kill -TERM $game
     wait $game || fail "the game ended with status $? on SIGTERM"
+    [ "$(sqlite3 "$store" "DELETE FROM registry_values WHERE name = 'Game' RETURNING 1")" = 1 ] ||
+        fail "the game in play was not kept on SIGTERM"
 }
 # The framed window as left, top, width and height, and the least size the
 # game asks the window manager for, framed.

@@ -87,6 +87,7 @@ public:
     {
         auto made = std::make_unique<FakeMainWindow>(handler);
         made->placement.normal = creation.normal;
+        made->answer = answer, made->onMessage = onMessage; // for the boxes of the start
         window = made.get();
         return made;
     }
@@ -127,6 +128,8 @@ public:
     }
 
     FakeMainWindow* window = nullptr;
+    DialogResult answer = DialogResult::Ok;
+    std::function<void()> onMessage;
     bool soundEffectsReady = false;
     SoundRecorder sound;
     FakeSequencer sequencer;
