@@ -208,49 +208,40 @@ TEST_F(Program, OptionsKeepTheGameUnlessTheRulesChangedAndDocumentsThatCannotOpe
     EXPECT_FALSE(app.OnCommand(12345));
 }
 
-// What close and Exit keep the on-screen test shows. The end of the desktop
-// session saves too, a maximised window's normal place, and the game goes
-// on: the logout may yet be cancelled.
-TEST_F(Program, TheSessionsEndSavesThePlacementAndTheGameGoesOn)
+// The session's end saves as closing does, a maximised window's normal place
+// and the game under way with the settings, and the game goes on: the logout
+// may yet be cancelled. A game that is over is not kept, even one kept at a
+// cancelled session's end; Exit saves nothing.
+TEST_F(Program, ClosingAndTheSessionsEndSaveThePlacementAndTheGameUnderWay)
 {
-    Start();
-    window().placement = {Rect::FromSize(40, 30, 800, 600), true};
-    app.OnEndSession();
-    WindowPlacement saved{};
-    LoadSettings(saved);
-    EXPECT_EQ(std::tuple(saved.left, saved.width, saved.showState), std::tuple(40, 800, WindowShowState::Maximized));
-    EXPECT_EQ(std::pair(window().destroyed, window().TimerRuns(kDropTimer)), std::pair(false, true)) << "it goes on";
-}
-
-// Closing and the session's end keep a game under way with the settings
-// (the session's end may yet be cancelled, and the game goes on). A game
-// that is over keeps nothing, even one kept at a cancelled session's end;
-// nor does Exit.
-TEST_F(Program, AGameUnderWayIsKeptWithTheSettingsButNotOneThatIsOverOrLeftByExit)
-{
-    using Steps = std::vector<std::function<void(GameApp&)>>;
-    const auto close = [](GameApp& program) { program.OnClose(); };
-    const auto end = [](GameApp& program) { program.OnEndSession(); };
-    const auto over = [](GameApp& program) { program.GameOver(GameOverReason::NoRoom); };
-    const auto exit = [](GameApp& program) { program.OnCommand(CommandExit); };
-    for (const auto& [steps, kept, saved] : {std::tuple{Steps{close}, true, true}, {Steps{end}, true, true},
-                                             {Steps{over, close}, false, true}, {Steps{end, over, close}, false, true},
-                                             {Steps{exit}, false, false}}) {
+    // c: close, e: the session's end, o: the game ends, x: Exit.
+    for (const auto& [steps, kept, saves, runs] : {std::tuple{"c", true, true, false}, {"e", true, true, true},
+                                                   {"oc", false, true, false}, {"eoc", false, true, false},
+                                                   {"x", false, false, true}}) {
         test::TemporaryStore own;
         test::FakeGamePlatform fresh;
         GameApp program(fresh);
         ASSERT_TRUE(program.InitInstance());
+        fresh.window->placement = {Rect::FromSize(40, 30, 800, 600), true};
         const KeptGame playing = Play(program);
-        for (const auto& step : steps) { step(program); }
-        EXPECT_EQ(std::pair(ParseKeptGame(KeptText().value_or("")), IsFirstBoot()),
-                  std::pair(kept ? std::optional(playing) : std::nullopt, !saved)) << steps.size() << kept;
+        for (const char step : std::string_view(steps)) {
+            step == 'c' ? program.OnClose() : step == 'e' ? program.OnEndSession()
+                : step == 'o' ? program.GameOver(GameOverReason::NoRoom) : void(program.OnCommand(CommandExit));
+        }
+        WindowPlacement saved{};
+        LoadSettings(saved);
+        EXPECT_EQ(std::tuple(ParseKeptGame(KeptText().value_or("")), saved.showState == WindowShowState::Maximized,
+                             Rect::FromSize(saved.left, saved.top, saved.width, saved.height), fresh.window->TimerRuns(kDropTimer)),
+                  std::tuple(kept ? std::optional(playing) : std::nullopt, saves,
+                             saves ? Rect::FromSize(40, 30, 800, 600) : Rect::FromSize(0, 0, 640, 460), runs)) << steps;
     }
 }
 
 // The next start asks, after the welcome and inside a pause, whether to go on
 // with the kept game: Yes puts back the same board, No keeps the new game.
 // Either way it is taken out, so it is asked once; a kept game that is
-// damaged or of other rules is dropped without a question. Nothing else stored changes, and the music starts as ever.
+// damaged or of other rules is dropped without a question. Nothing else
+// stored changes, and the music starts as ever.
 TEST_F(Program, TheNextStartOffersTheKeptGameOnceAfterTheWelcomeAndDropsOneThatDoesNotFit)
 {
     Start({{"ShowNagDlg", 0}, {"SwapMode", 2}});
@@ -279,11 +270,10 @@ TEST_F(Program, TheNextStartOffersTheKeptGameOnceAfterTheWelcomeAndDropsOneThatD
         };
         Store({{"ShowNagDlg", 1}});
         ASSERT_TRUE(again.InitInstance());
-        EXPECT_EQ(said, question);
-        EXPECT_EQ(std::tuple(again.GetBoard()->Keep() == left, next.window->TimerRuns(kDropTimer), next.sequencer.log,
-                             KeptText()), std::tuple(same, true, "song1.mid", std::nullopt));
-        EXPECT_EQ(std::tuple(ReadRegistryDword(RegistryRoot::CurrentUser, kTumblewickKey, "SwapMode", 0), IsFirstBoot(),
-                             StoredText(kHighScoresKey, "Name0")), std::tuple(2, false, "Ada"));
+        EXPECT_EQ(std::tuple(said, again.GetBoard()->Keep() == left, next.window->TimerRuns(kDropTimer), next.sequencer.log,
+                             KeptText(), ReadRegistryDword(RegistryRoot::CurrentUser, kTumblewickKey, "SwapMode", 0),
+                             StoredText(kHighScoresKey, "Name0")),
+                  std::tuple(question, same, true, "song1.mid", std::nullopt, 2, "Ada"));
     }
 }
 
