@@ -17,6 +17,7 @@
 #include "shell/Commands.h"
 #include "shell/GameApp.h"
 #include "support/FakeGamePlatform.h"
+#include "support/SaveRounds.h"
 #include "support/SettingsScope.h"
 #include "support/TemporaryStore.h"
 
@@ -32,12 +33,7 @@ void Store(const Values& values)
     for (const auto& [name, value] : values) { WriteRegistryDword(RegistryRoot::CurrentUser, kTumblewickKey, name, value); }
 }
 
-std::optional<std::string> StoredText(std::string_view key, std::string_view name)
-{
-    std::string text;
-    return ReadRegistryString(RegistryRoot::CurrentUser, key, name, text, 1 << 16) ? std::optional(text) : std::nullopt;
-}
-std::optional<std::string> KeptText() { return StoredText(kKeptGameKey, kKeptGameName); }
+std::optional<std::string> KeptText() { return test::StoredText(kKeptGameKey, kKeptGameName, 1 << 16); }
 
 class Program : public ::testing::Test {
 protected:
@@ -239,8 +235,8 @@ TEST_F(Program, ClosingAndTheSessionsEndSaveThePlacementAndTheGameUnderWay)
 
 // The next start asks, after the welcome and inside a pause, whether to go on
 // with the kept game: Yes puts back the same board, No keeps the new game.
-// Either way it is taken out, so it is asked once; a kept game that is
-// damaged or of other rules is dropped without a question. Nothing else
+// Either way it is taken out, so it is asked once; a kept game cut short or
+// of other rules is dropped without a question. Nothing else
 // stored changes, and the music starts as ever.
 TEST_F(Program, TheNextStartOffersTheKeptGameOnceAfterTheWelcomeAndDropsOneThatDoesNotFit)
 {
@@ -250,14 +246,12 @@ TEST_F(Program, TheNextStartOffersTheKeptGameOnceAfterTheWelcomeAndDropsOneThatD
     app.OnClose();
     const std::string whole = KeptText().value_or(""), asked = "Tumblewick: Continue the game you left? Score: " +
         std::to_string(left.score) + ", level 2. (Tumblewick - Paused, after welcome (Tumblewick - Paused))";
-    std::string damaged = whole;
-    damaged[whole.size() / 2] ^= 1;
     KeptGame otherRules = left;
     otherRules.rules.SwapMode = 1;
     const std::optional<std::string> asLeft; // what the last run left
     for (const auto& [text, answer, question, same] :
          {std::tuple{asLeft, DialogResult::Yes, asked, true}, {asLeft, DialogResult::Yes, "", false},
-          {whole, DialogResult::No, asked, false}, {damaged, DialogResult::Yes, "", false},
+          {whole, DialogResult::No, asked, false}, {whole.substr(0, whole.size() / 2), DialogResult::Yes, "", false},
           {KeptGameText(otherRules), DialogResult::Yes, "", false}}) {
         if (text) { WriteRegistryString(RegistryRoot::CurrentUser, kKeptGameKey, kKeptGameName, *text); }
         test::FakeGamePlatform next;
@@ -272,7 +266,7 @@ TEST_F(Program, TheNextStartOffersTheKeptGameOnceAfterTheWelcomeAndDropsOneThatD
         ASSERT_TRUE(again.InitInstance());
         EXPECT_EQ(std::tuple(said, again.GetBoard()->Keep() == left, next.window->TimerRuns(kDropTimer), next.sequencer.log,
                              KeptText(), ReadRegistryDword(RegistryRoot::CurrentUser, kTumblewickKey, "SwapMode", 0),
-                             StoredText(kHighScoresKey, "Name0")),
+                             test::StoredText(kHighScoresKey, "Name0")),
                   std::tuple(question, same, true, "song1.mid", std::nullopt, 2, "Ada"));
     }
 }

@@ -57,13 +57,8 @@ inline std::pair<Settings, WindowPlacement> LoadedSettings()
     return {settings, placement};
 }
 
-// As long as a kept game of many cards, so that it spans more than one write.
-inline std::string KeptText(std::int32_t k)
-{
-    std::string text = "kept";
-    while (text.size() < 2000) { text += " " + std::to_string(k); }
-    return text;
-}
+// Longer than any kept game, so that it spans more than one write.
+inline std::string KeptText(std::int32_t k) { return std::string(4000, char('a' + k % 26)) + std::to_string(k); }
 
 inline bool Save(std::int32_t k)
 {
