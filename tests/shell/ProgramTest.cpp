@@ -56,8 +56,7 @@ protected:
     static KeptGame Play(GameApp& program)
     {
         program.OnKeyDown(vk::Down), program.OnTimer(kDropTimer), program.OnCommand(CommandLevelComplete);
-        program.GetBoard()->AddScore(4321);
-        return program.GetBoard()->Keep();
+        return program.GetBoard()->AddScore(4321), program.GetBoard()->Keep();
     }
 
     test::TemporaryStore store;
@@ -204,16 +203,15 @@ TEST_F(Program, OptionsKeepTheGameUnlessTheRulesChangedAndDocumentsThatCannotOpe
     EXPECT_FALSE(app.OnCommand(12345));
 }
 
-// The session's end saves as closing does, a maximised window's normal place
-// and the game under way with the settings, and the game goes on: the logout
-// may yet be cancelled. A game that is over is not kept, even one kept at a
-// cancelled session's end; Exit saves nothing.
+// What Exit keeps the on-screen test shows. The session's end saves as
+// closing does, a maximised window's normal place and the game under way with
+// the settings, and the game goes on: the logout may yet be cancelled. A game
+// that is over is not kept, even one kept at a cancelled session's end.
 TEST_F(Program, ClosingAndTheSessionsEndSaveThePlacementAndTheGameUnderWay)
 {
-    // c: close, e: the session's end, o: the game ends, x: Exit.
-    for (const auto& [steps, kept, saves, runs] : {std::tuple{"c", true, true, false}, {"e", true, true, true},
-                                                   {"oc", false, true, false}, {"eoc", false, true, false},
-                                                   {"x", false, false, true}}) {
+    // c: close, e: the session's end, o: the game ends.
+    for (const auto& [steps, kept, runs] : {std::tuple{"c", true, false}, {"e", true, true}, {"oc", false, false},
+                                            {"eoc", false, false}}) {
         test::TemporaryStore own;
         test::FakeGamePlatform fresh;
         GameApp program(fresh);
@@ -221,23 +219,22 @@ TEST_F(Program, ClosingAndTheSessionsEndSaveThePlacementAndTheGameUnderWay)
         fresh.window->placement = {Rect::FromSize(40, 30, 800, 600), true};
         const KeptGame playing = Play(program);
         for (const char step : std::string_view(steps)) {
-            step == 'c' ? program.OnClose() : step == 'e' ? program.OnEndSession()
-                : step == 'o' ? program.GameOver(GameOverReason::NoRoom) : void(program.OnCommand(CommandExit));
+            step == 'c' ? program.OnClose() : step == 'e' ? program.OnEndSession() : program.GameOver(GameOverReason::NoRoom);
         }
         WindowPlacement saved{};
         LoadSettings(saved);
-        EXPECT_EQ(std::tuple(ParseKeptGame(KeptText().value_or("")), saved.showState == WindowShowState::Maximized,
-                             Rect::FromSize(saved.left, saved.top, saved.width, saved.height), fresh.window->TimerRuns(kDropTimer)),
-                  std::tuple(kept ? std::optional(playing) : std::nullopt, saves,
-                             saves ? Rect::FromSize(40, 30, 800, 600) : Rect::FromSize(0, 0, 640, 460), runs)) << steps;
+        EXPECT_EQ(std::tuple(ParseKeptGame(KeptText().value_or("")), saved.showState, Rect::FromSize(saved.left, saved.top,
+                             saved.width, saved.height), fresh.window->TimerRuns(kDropTimer)),
+                  std::tuple(kept ? std::optional(playing) : std::nullopt, WindowShowState::Maximized,
+                             Rect::FromSize(40, 30, 800, 600), runs)) << steps;
     }
 }
 
 // The next start asks, after the welcome and inside a pause, whether to go on
 // with the kept game: Yes puts back the same board, No keeps the new game.
 // Either way it is taken out, so it is asked once; a kept game cut short or
-// of other rules is dropped without a question. Nothing else
-// stored changes, and the music starts as ever.
+// of other rules is dropped without a question. Nothing else stored
+// changes, and the music starts as ever.
 TEST_F(Program, TheNextStartOffersTheKeptGameOnceAfterTheWelcomeAndDropsOneThatDoesNotFit)
 {
     Start({{"ShowNagDlg", 0}, {"SwapMode", 2}});
@@ -258,10 +255,8 @@ TEST_F(Program, TheNextStartOffersTheKeptGameOnceAfterTheWelcomeAndDropsOneThatD
         GameApp again(next);
         std::string said;
         next.answer = answer;
-        next.onMessage = [&] {
-            const test::ShownMessage& box = next.window->messages.back();
-            said = box.caption + ": " + box.text + " (" + next.window->title + ", after " + next.dialogs.back() + ")";
-        };
+        next.onMessage = [&] { said = next.window->messages.back().caption + ": " + next.window->messages.back().text +
+                                      " (" + next.window->title + ", after " + next.dialogs.back() + ")"; };
         Store({{"ShowNagDlg", 1}});
         ASSERT_TRUE(again.InitInstance());
         EXPECT_EQ(std::tuple(said, again.GetBoard()->Keep() == left, next.window->TimerRuns(kDropTimer), next.sequencer.log,
