@@ -25,8 +25,9 @@
 // journal that is dropped; one killed after it is finished from the journal
 // at the next read or save of any key it holds. A reader, which settles what
 // a killed save left beside its key and beside every key above before it
-// reads, so finds the values of one save or of the other, never a mix. The saves of every copy of the game take turns through a named mutex,
-// which a copy that was killed while holding it gives up.
+// reads, so finds the values of one save or of the other, never a mix. The
+// saves of every copy of the game take turns through a named mutex, which a
+// copy that was killed while holding it gives up.
 //
 // (Renaming a whole new key into place would need no journal, but Wine's
 // RegRenameKey loses track of renamed keys.)
@@ -218,6 +219,7 @@ LONG SetValue(HKEY key, const store::CheckedWrite& write)
                           static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
 }
 
+// Key paths compare without regard to ASCII case, as the registry's do.
 bool SameKey(std::string_view one, std::string_view other)
 {
     return std::ranges::equal(one, other, [](char a, char b) {

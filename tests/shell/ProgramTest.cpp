@@ -259,10 +259,10 @@ TEST_F(Program, TheNextStartOffersTheKeptGameOnceAfterTheWelcomeAndDropsOneThatD
                                       " (" + next.window->title + ", after " + next.dialogs.back() + ")"; };
         Store({{"ShowNagDlg", 1}});
         ASSERT_TRUE(again.InitInstance());
-        EXPECT_EQ(std::tuple(said, again.GetBoard()->Keep() == left, next.window->TimerRuns(kDropTimer), next.sequencer.log,
+        EXPECT_EQ(std::tuple(said, again.GetBoard()->Keep() == left, next.window->timers[kDropTimer], next.sequencer.log,
                              KeptText(), ReadRegistryDword(RegistryRoot::CurrentUser, kTumblewickKey, "SwapMode", 0),
                              test::StoredText(kHighScoresKey, "Name0")),
-                  std::tuple(question, same, true, "song1.mid", std::nullopt, 2, "Ada"));
+                  std::tuple(question, same, same ? left.dropInterval : 800, "song1.mid", std::nullopt, 2, "Ada"));
     }
 }
 
