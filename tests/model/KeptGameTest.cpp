@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <random>
 #include <sstream>
@@ -249,6 +250,11 @@ TEST(KeptGame, TurnsAwayWhatPlayCannotReach)
     }
     EXPECT_EQ(ParseKeptGame(text), base);
     EXPECT_EQ(KeptGameText(Board(player.host, base).Keep()), text) << "kept again before its first paint";
+    KeptGame last = base; // the level count stops at the end of its range
+    last.level = std::numeric_limits<std::int32_t>::max();
+    Board lastLevel(player.host, last);
+    lastLevel.AdvanceLevel();
+    EXPECT_EQ(lastLevel.GetLevel(), last.level);
 }
 
 }  // namespace
