@@ -4,16 +4,13 @@
 #include <memory>
 #include <utility>
 
+#include "model/KeptGame.h"
 #include "model/Random.h"
 #include "model/Stack.h"
 #include "settings/Settings.h"
 
 namespace tw {
 namespace {
-
-// Dealing with EndOnShuffle on ends the game at this many draws that found
-// the rest of the pile to be one meld.
-constexpr std::int32_t PerfectMatchLimit = 32;
 
 // A rest of the pile is only tested for being one meld while it is this
 // short: three cards are the smallest meld, thirteen the longest run.

@@ -7,9 +7,10 @@
 #include "model/Card.h"
 #include "model/CardSprite.h"
 #include "model/GameOverReason.h"
-#include "model/KeptGame.h"
 
 namespace tw {
+
+struct KeptDeck;
 
 // Decides which card falls next and what a swap turns the falling card into,
 // and holds the falling card itself through its sprite.
@@ -25,6 +26,9 @@ class Deck {
 public:
     static constexpr std::int32_t PileSize = 104;
     static constexpr std::int32_t FreshCards = 52;
+    // Dealing with EndOnShuffle on ends the game at this many draws that
+    // found the rest of the pile to be one meld.
+    static constexpr std::int32_t PerfectMatchLimit = 32;
     // pileTop once dealing has ended the game; the status line then reads 0.
     static constexpr std::int32_t EndedPileTop = -2;
 

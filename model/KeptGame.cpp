@@ -23,12 +23,9 @@ constexpr std::int32_t kVersion = 1;
 // Far longer than any kept game; a longer text is not even split up.
 constexpr std::size_t kLongestText = 4096;
 
-constexpr std::int32_t kCards = 52;
 // A card level with the deal line can still slide sideways onto a stack that
 // reaches it, as its thirteenth card; no card gets past a stack of thirteen.
 constexpr std::int32_t kTallestStack = StackRow::kDealDistance / Stack::CardStep + 1;
-// With the rest of the pile one meld this often, dealing ends the game.
-constexpr std::int32_t kPerfectMatchLimit = 32;
 
 // FNV-1a: one flipped bit anywhere changes it.
 std::uint32_t Check(std::string_view text)
@@ -136,7 +133,7 @@ bool ReadFields(Words& words, KeptGame& game)
            words.Read(game.stackPoints) && words.Read(game.pointsCountdown) && words.AtEnd();
 }
 
-bool IsCard(CardCode code) { return code >= 0 && code < kCards; }
+bool IsCard(CardCode code) { return code >= 0 && code < Deck::FreshCards; }
 
 bool IsFlag(std::int32_t value) { return value == 0 || value == 1; }
 
@@ -203,8 +200,8 @@ bool DeckCanBe(const KeptGame& game)
     // Perfect matches are counted only where they end the game, up to the
     // one that does; that draw shuffled, and so does every later one.
     const bool counted = kind == DeckKind::TakesBack && game.rules.EndOnShuffle != 0;
-    if (d.perfectCount < 0 || d.perfectCount > (counted ? kPerfectMatchLimit : 0) ||
-        d.perfectEnd != (d.perfectCount == kPerfectMatchLimit ? 1 : 0) || (d.perfectEnd != 0 && d.reshuffled == 0)) {
+    if (d.perfectCount < 0 || d.perfectCount > (counted ? Deck::PerfectMatchLimit : 0) ||
+        d.perfectEnd != (d.perfectCount == Deck::PerfectMatchLimit ? 1 : 0) || (d.perfectEnd != 0 && d.reshuffled == 0)) {
         return false;
     }
     // The place above the top holds the card last dealt from it; only a
@@ -216,7 +213,7 @@ bool DeckCanBe(const KeptGame& game)
     }
     if (kind == DeckKind::Pile) {
         // One deck: the falling card and the rest of the pile are all different.
-        std::bitset<kCards> seen;
+        std::bitset<Deck::FreshCards> seen;
         seen.set(static_cast<std::size_t>(game.fallingCard));
         for (std::size_t i = 0; i < above; ++i) {
             const auto code = static_cast<std::size_t>(d.pile[i]);
@@ -284,8 +281,8 @@ bool PlayCanReach(const KeptGame& game)
 
 GameRules GameRules::Current()
 {
-    return {settings.SwapMode,       settings.OneDeck,   settings.EndOnShuffle, settings.LastStack,
-            settings.UpDown,         settings.CollapseRegime, settings.GetFaster, settings.ClearStacks};
+    return {settings.SwapMode, settings.OneDeck,        settings.EndOnShuffle, settings.LastStack,
+            settings.UpDown,   settings.CollapseRegime, settings.GetFaster,    settings.ClearStacks};
 }
 
 std::string KeptGameText(const KeptGame& game)

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <random>
 #include <sstream>
@@ -205,17 +206,19 @@ TEST(KeptGame, TurnsAwayWhatPlayCannotReach)
              {false, [](KeptGame& g) { g.rules.UpDown = 0; }},
              {false, [](KeptGame& g) { g.stacks[1] = {52}; }},
              {false, [](KeptGame& g) { g.deck.pile[103] = -1; }},
-             {false, [](KeptGame& g) { g.fallingCard = 52; }},
+             {false, [](KeptGame& g) { std::tie(g.fallingCard, g.rules.SwapMode, g.rules.OneDeck) = std::tuple(52, 1, 2); }},
              {false, [](KeptGame& g) { g.column = 7; }},
              {false, [](KeptGame& g) { g.column = -1; }},
              {false, [](KeptGame& g) { g.placed = false; }},
              {false, [](KeptGame& g) { g.deck.pile[47] = g.fallingCard; }},
-             {false, [](KeptGame& g) { g.deck.pileTop = 104; }},
-             {false, [](KeptGame& g) { g.deck.pileTop = -2; }},
+             {false, [](KeptGame& g) { std::tie(g.deck.pileTop, g.rules.OneDeck) = std::tuple(104, 2); }},
+             {false, [](KeptGame& g) { std::tie(g.deck.pileTop, g.rules.OneDeck) = std::tuple(-2, 2); }},
              {false, [](KeptGame& g) { g.rules.OneDeck = 0; }},
              {false, [](KeptGame& g) { g.deck.reshuffled = 2; }},
              {false, [](KeptGame& g) { g.rules.OneDeck = 2; g.deck.perfectEnd = g.deck.reshuffled = 1; }},
              {false, [](KeptGame& g) { g.rules.OneDeck = 2; g.deck.perfectCount = 33; }},
+             {false, [](KeptGame& g) { g.rules.OneDeck = 2; g.deck.perfectCount = -1; }},
+             {false, [](KeptGame& g) { std::tie(g.rules.OneDeck, g.deck.perfectCount, g.deck.perfectEnd) = std::tuple(2, 32, 1); }},
              {false, [](KeptGame& g) { g.deck.perfectCount = 5; }},
              {false, [](KeptGame& g) { g.deck.pile[48] = (g.fallingCard + 1) % 52; }},
              {false, [](KeptGame& g) { g.stacks[1] = {48, 49, 50, 0}; }},
@@ -246,6 +249,12 @@ TEST(KeptGame, TurnsAwayWhatPlayCannotReach)
         EXPECT_FALSE(ParseKeptGame(bad)) << bad;
     }
     EXPECT_EQ(ParseKeptGame(text), base);
+    EXPECT_EQ(KeptGameText(Board(player.host, base).Keep()), text) << "kept again before its first paint";
+    KeptGame last = base; // the level count stops at the end of its range
+    last.level = std::numeric_limits<std::int32_t>::max();
+    Board lastLevel(player.host, last);
+    lastLevel.AdvanceLevel();
+    EXPECT_EQ(lastLevel.GetLevel(), last.level);
 }
 
 }  // namespace
