@@ -5,8 +5,9 @@
 # the quiet uninstall command takes it away. Installed into a folder the ANSI
 # code page cannot spell, it starts from that shortcut in its own folder
 # (with its songs and help) and plays from the keyboard; an Options change
-# and a moved window are in the registry once the window is closed, and the
-# uninstaller takes away everything but those settings.
+# and a moved window are in the registry once the window is closed, and so
+# is the game left in the middle, which the next start puts back on the
+# screen as it was; the uninstaller takes away everything but the settings.
 #
 # windows-smoke-test.sh <installer.exe> <scratch dir> [windres]
 #
@@ -124,14 +125,43 @@ within 50 gone '^Options$' || fail "the Options dialog stayed open"
 timeout 20 xdotool windowactivate --sync "$game" mousemove 640 8 click --repeat 2 --delay 100 1 sleep 1 \
     windowmove "$game" 210 170 sleep 1
 picture moved >/dev/null
+# Closed in the middle of that game, paused so that its picture holds still.
+timeout 20 xdotool windowactivate --sync "$game" key F3
+within 50 has_window "^Tumblewick - Paused$" || fail "F3 did not pause the game"
+sleep 1 && import -window "$game" "$scratch/left.png"
 timeout 20 xdotool windowactivate --sync "$game" key alt+F4
-within 100 gone '^Tumblewick$' || fail "the window did not close on Alt+F4"
+within 100 gone '^Tumblewick - Paused$' || fail "the window did not close on Alt+F4"
 wineserver -w
+[ -n "$(value "$key\\KeptGame" Game)" ] || fail "closing the window in the middle of a game kept nothing"
 after=$(value "$key" UpDown) left=$(value "$key" Left) top=$(value "$key" Top)
 [ -n "$after" ] && [ "$after" != "$before" ] || fail "UpDown was '$before' and is '$after' after the Options change"
 [ $((left)) -ge 150 ] && [ $((left)) -le 260 ] && [ $((top)) -ge 110 ] && [ $((top)) -le 220 ] ||
     fail "the window moved to 210,170 and was stored at $((left)),$((top))"
 
+# The next start greets, then offers the game left; Yes puts it back as it
+# was on the screen, and it is offered only once.
+restart() {
+    $wine start /unix "$startMenu/Tumblewick.lnk" >>"$scratch/game.log" 2>&1 &
+    within 600 has_window "Welcome to Tumblewick!" || { picture no-welcome >/dev/null; fail "no welcome on a later start"; }
+    timeout 20 xdotool windowactivate --sync "$(window "Welcome to Tumblewick!")" key Return
+    # While the question is open the game is paused: "Tumblewick" alone is the box.
+    within 100 has_window "^Tumblewick$" || { picture no-question >/dev/null; fail "no question after the welcome"; }
+    [ -z "$(value "$key\\KeptGame" Game)" ] || fail "the kept game is still in the registry while it is offered"
+    timeout 20 xdotool windowactivate --sync "$(window "^Tumblewick$")" key --delay 200 "$1" F3
+    within 50 has_window "^Tumblewick - Paused$" || { picture unanswered >/dev/null; fail "no paused game after answering $1"; }
+    game=$(window "^Tumblewick - Paused$")
+    sleep 1 && import -window "$game" "$scratch/$2.png"
+    timeout 20 xdotool windowactivate --sync "$game" key alt+F4
+    within 100 gone '^Tumblewick - Paused$' || fail "the window did not close on Alt+F4"
+    wineserver -w
+}
+restart y continued
+differ=$(compare -metric AE "$scratch/left.png" "$scratch/continued.png" "$scratch/difference.png" 2>&1) || true
+[ "$differ" = 0 ] || fail "the continued game shows $differ pixels otherwise than the game left ($scratch/difference.png)"
+restart n refused
+differ=$(compare -metric AE "$scratch/left.png" "$scratch/refused.png" /dev/null 2>&1) || true
+[ "$differ" != 0 ] || fail "answering No showed the game left, not a new one"
+
 uninstall
 [ "$(value "$key" UpDown)" = "$after" ] || fail "the uninstaller took the player's settings"
-echo "installed in Program Files and in $folder, played there ($colours colours on screen), saved UpDown $after and the place $((left)),$((top)), uninstalled"
+echo "installed in Program Files and in $folder, played there ($colours colours on screen), saved UpDown $after and the place $((left)),$((top)), continued the game left pixel for pixel, uninstalled"

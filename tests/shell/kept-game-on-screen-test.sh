@@ -1,0 +1,111 @@
+#!/bin/sh
+# A game closed in the middle comes back on the next start, on the screen
+# exactly as it was left, when the player answers Yes; No deals a new one.
+# Either way the question comes once. The built program under a real X
+# server and window manager, played with keys.
+#
+# kept-game-on-screen-test.sh <program> <data dir> <scratch dir>
+set -eu
+program=$(realpath "$1") data=$2 scratch=$3
+
+for tool in Xvfb openbox xdotool import compare sqlite3; do
+    command -v $tool >/dev/null || { echo "$tool is missing (scripts/install-dependencies.sh installs it)"; exit 77; }
+done
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+rm -rf "$scratch"
+mkdir -p "$scratch/home/config" "$scratch/home/runtime"
+chmod 700 "$scratch/home/runtime"
+export HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/home/config" XDG_RUNTIME_DIR="$scratch/home/runtime"
+export PULSE_SERVER=unix:/nonexistent ASAN_OPTIONS=detect_leaks=0 QT_QPA_PLATFORM=xcb
+store="$XDG_CONFIG_HOME/Tumblewick/tumblewick.sqlite"
+
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$scratch/display" >"$scratch/xvfb.log" 2>&1 &
+xserver=$!
+game=""
+trap 'kill -KILL $game $xserver 2>/dev/null || true; wait 2>/dev/null || true' EXIT
+for _ in $(seq 100); do [ -s "$scratch/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(cat "$scratch/display")"
+openbox >"$scratch/openbox.log" 2>&1 &
+
+# Waits up to $1 tenths of a second for the command after it to succeed.
+within() { tenths=$1 && shift && for _ in $(seq "$tenths"); do "$@" && return 0; sleep 0.1; done; return 1; }
+# The game's visible window of that exact title: while the question is
+# open the main window is paused, so "Tumblewick" alone is the box.
+titled() { xdotool search --onlyvisible --pid $game --name "^$1\$" 2>/dev/null | head -1; }
+shows() { [ -n "$(titled "$1")" ]; }
+kept() { sqlite3 "$store" "SELECT count(*) FROM registry_values v JOIN keys k ON k.id = v.key
+    WHERE k.path LIKE '%\\KeptGame' AND v.name = 'Game' AND length(v.text) > 0"; }
+alive() { kill -0 $game 2>/dev/null; }
+start() {
+    (cd "$data" && exec "$program") >>"$scratch/game.log" 2>&1 &
+    game=$!
+}
+# The question of a kept game, answered with the key given.
+answer() {
+    within 600 shows Tumblewick || { import -window root "$scratch/no-question.png"; fail "no question within 60 s"; }
+    [ "$(kept)" = 0 ] || fail "the kept game is still in the store while it is offered"
+    box=$(titled Tumblewick)
+    timeout 20 xdotool windowactivate --sync "$box" key "$1"
+    within 100 eval '! xdotool search --onlyvisible --pid $game 2>/dev/null | grep -qx "$box"' ||
+        { import -window root "$scratch/still-asking.png"; fail "the question stayed open"; }
+}
+main() { titled "Tumblewick( - Paused)?"; }
+# Pauses the game at once and takes its window's picture.
+pause_and_picture() {
+    window=$(main)
+    timeout 20 xdotool windowactivate --sync "$window" key F3
+    within 50 shows "Tumblewick - Paused" || fail "F3 did not pause the game"
+    sleep 1
+    import -window "$window" "$scratch/$1.png"
+}
+close() {
+    timeout 20 xdotool windowactivate --sync "$(main)" key alt+F4
+    within 100 eval '! alive' || fail "the window did not close on Alt+F4"
+    wait $game || true
+}
+
+# A first start, quietly ended by the desktop, leaves a store: from then on
+# no welcome, and a window that is not maximised.
+start
+within 600 eval '[ -n "$(xdotool search --pid $game 2>/dev/null)" ]' || fail "the game showed no window"
+sleep 2
+kill -TERM $game
+wait $game || fail "the game ended with status $? on SIGTERM"
+sqlite3 "$store" "UPDATE registry_values SET number = CASE name WHEN 'Left' THEN 40 WHEN 'Top' THEN 30
+    WHEN 'Width' THEN 700 WHEN 'Height' THEN 560 ELSE 0 END
+    WHERE name IN ('Left', 'Top', 'Width', 'Height', 'ShowNagDlg', 'MinMax', 'Beep', 'Music')"
+[ "$(kept)" = 1 ] || fail "the game ended by SIGTERM was not kept"
+
+# Offered and refused: a new game. Played a little and closed in the middle.
+start
+answer Escape
+window=$(main)
+timeout 20 xdotool windowactivate --sync "$window" sleep 0.5
+for keys in "Left Left Down" "Right space Down" "Right Right Right" "Left Down" "space space"; do
+    xdotool key --delay 120 $keys sleep 0.5
+done
+sleep 2
+pause_and_picture left
+close
+[ "$(kept)" = 1 ] || fail "closing the window in the middle of a game kept nothing"
+
+# Continued: the same screen.
+start
+answer Return
+pause_and_picture continued
+differ=$(compare -metric AE "$scratch/left.png" "$scratch/continued.png" "$scratch/difference.png" 2>&1) || true
+[ "$differ" = 0 ] || fail "the continued game shows $differ pixels otherwise than the game left (see $scratch/difference.png)"
+close
+
+# Refused again: a new game, not the one left.
+start
+answer Escape
+pause_and_picture refused
+differ=$(compare -metric AE "$scratch/left.png" "$scratch/refused.png" /dev/null 2>&1) || true
+[ "$differ" != 0 ] || fail "answering No showed the game left, not a new one"
+close
+echo "the game closed in the middle came back pixel for pixel; refused, a new game started"
