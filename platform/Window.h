@@ -21,7 +21,8 @@ public:
     virtual ~Window() = default;
 
     // A modal message box owned by this window; an empty caption shows the
-    // program's name. Returns the button chosen.
+    // program's name. Returns the button chosen, or Cancel for a Yes/No box
+    // that the program dismissed unanswered because it was told to end.
     virtual DialogResult ShowMessage(std::string_view text, std::string_view caption, unsigned style) = 0;
 
     // The client area's image; a ClientDC over it draws on the window.

@@ -115,20 +115,28 @@ bool GameApp::InitInstance()
 
 // The game left in progress at the last close goes on when the player wants
 // it and the rules are still those it was played under. Either way it is
-// offered this once only.
+// offered this once only. Until the player answers, the game offered is the
+// one to keep: a session that ends while the question is open, or a program
+// told to end, which dismisses the question unanswered, loses nothing.
 void GameApp::OfferKeptGame()
 {
-    const std::optional<KeptGame> kept = ParseKeptGame(TakeKeptGame());
+    std::string text = TakeKeptGame();
+    const std::optional<KeptGame> kept = ParseKeptGame(text);
     if (!kept || kept->rules != GameRules::Current()) {
         return;
     }
     // The board counts the levels passed; a player calls the first one 1.
     const std::string question = "Continue the game you left? Score: " + std::to_string(kept->score) +
                                  ", level " + std::to_string(kept->level + 1) + ".";
+    offeredGame = std::move(text);
     RunPausedDialog([&] {
-        if (window->ShowMessage(question, ProgramTitle(), MessageBoxYesNo) == DialogResult::Yes) {
+        const DialogResult answer = window->ShowMessage(question, ProgramTitle(), MessageBoxYesNo);
+        if (answer == DialogResult::Yes) {
             board = std::make_unique<Board>(*this, *kept);
             window->Redraw();
+        }
+        if (answer == DialogResult::Yes || answer == DialogResult::No) {
+            offeredGame.reset();
         }
     });
 }
@@ -296,11 +304,13 @@ void GameApp::SaveWindowState()
     placement.width = state.normal.Width();
     placement.height = state.normal.Height();
     placement.showState = state.maximized ? WindowShowState::Maximized : WindowShowState::Normal;
-    // A game in progress is kept to go on at the next start. One this run
-    // kept at a session's end that was cancelled must not come back once it
-    // has ended since.
+    // A game in progress is kept to go on at the next start, and so is one
+    // offered and not yet answered. One this run kept at a session's end that
+    // was cancelled must not come back once it has ended since.
     std::optional<std::string> kept;
-    if (board && !IsGameOver()) {
+    if (offeredGame) {
+        kept = offeredGame;
+    } else if (board && !IsGameOver()) {
         kept = KeptGameText(board->Keep());
     } else if (keptGame) {
         kept.emplace();

@@ -97,6 +97,7 @@ private:
     bool gameOver = false;
     bool initialised = false;
     bool keptGame = false; // this run kept its game, when the session's end was cancelled
+    std::optional<std::string> offeredGame; // the kept game's text while the question is unanswered
     MusicChain music;
 
     std::unique_ptr<Window> window;

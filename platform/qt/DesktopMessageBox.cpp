@@ -17,7 +17,13 @@ DialogResult ShowMessageBox(QWidget* parent, std::string_view text, std::string_
     if (style & MessageBoxYesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
-        return box.exec() == QMessageBox::Yes ? DialogResult::Yes : DialogResult::No;
+        const int answer = box.exec();
+        // Escape and the close box answer No; a box the program dismissed
+        // because it was told to end was not answered at all.
+        if (box.property(kDismissedUnanswered).toBool()) {
+            return DialogResult::Cancel;
+        }
+        return answer == QMessageBox::Yes ? DialogResult::Yes : DialogResult::No;
     }
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();

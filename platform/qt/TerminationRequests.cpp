@@ -12,6 +12,7 @@
 
 #include "platform/MessageLoop.h"
 #include "platform/posix/TerminationSignals.h"
+#include "platform/qt/QtMessageBox.h"
 
 namespace tw {
 namespace {
@@ -29,6 +30,7 @@ void DismissWhatIsOpen()
         popup->close();
     }
     if (QWidget* modal = QApplication::activeModalWidget()) {
+        modal->setProperty(kDismissedUnanswered, true);
         if (auto* dialog = qobject_cast<QDialog*>(modal)) {
             dialog->reject();
         } else {

@@ -266,5 +266,24 @@ TEST_F(Program, TheNextStartOffersTheKeptGameOnceAfterTheWelcomeAndDropsOneThatD
     }
 }
 
+// Until the question is answered the game offered is the one kept: by the
+// session's end while it is open, and by the close after a box the program
+// dismissed unanswered because it was told to end.
+TEST_F(Program, AGameOfferedOutlivesAnEndBeforeItIsAnswered)
+{
+    Start({{"ShowNagDlg", 0}});
+    const KeptGame left = Play(app);
+    app.OnClose();
+    for (const auto& [answer, endsWhileAsked] : {std::pair{DialogResult::No, true}, {DialogResult::Cancel, false}}) {
+        test::FakeGamePlatform next;
+        GameApp again(next);
+        next.answer = answer;
+        next.onMessage = [&, endsWhileAsked = endsWhileAsked] { if (endsWhileAsked) { again.OnEndSession(); } };
+        ASSERT_TRUE(again.InitInstance());
+        if (!endsWhileAsked) { again.OnClose(); }
+        EXPECT_EQ(ParseKeptGame(KeptText().value_or("")), std::optional(left)) << endsWhileAsked;
+    }
+}
+
 } // namespace
 } // namespace tw

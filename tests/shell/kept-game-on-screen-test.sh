@@ -1,7 +1,8 @@
 #!/bin/sh
 # A game closed in the middle comes back on the next start, on the screen
 # exactly as it was left, when the player answers Yes; No deals a new one.
-# Either way the question comes once. The built program under a real X
+# Either way the question comes once; told to end before it is answered,
+# the program keeps the game it offered. The built program under a real X
 # server and window manager, played with keys.
 #
 # kept-game-on-screen-test.sh <program> <data dir> <scratch dir>
@@ -96,6 +97,18 @@ sqlite3 "$store" "UPDATE registry_values SET number = CASE name WHEN 'Left' THEN
     WHEN 'Width' THEN 700 WHEN 'Height' THEN 560 ELSE 0 END
     WHERE name IN ('Left', 'Top', 'Width', 'Height', 'ShowNagDlg', 'MinMax', 'Beep', 'Music')"
 [ "$(kept)" = 1 ] || fail "the game ended by SIGTERM was not kept"
+
+# Told to end while the question is open, the program keeps the game it
+# offered, as it was: the question was never answered.
+game_kept() { sqlite3 "$store" "SELECT text FROM registry_values WHERE name = 'Game'"; }
+game_kept >"$scratch/offered.txt"
+start
+within 600 asking || { import -window root "$scratch/no-question.png"; fail "no question within 60 s"; }
+kill -TERM $game
+wait $game || fail "the game ended with status $? on SIGTERM during the question"
+game_kept >"$scratch/kept.txt"
+cmp -s "$scratch/offered.txt" "$scratch/kept.txt" ||
+    fail "SIGTERM during the question kept another game than the one offered (offered.txt, kept.txt)"
 
 # Offered and refused: a new game. Played a little and closed in the middle.
 start
