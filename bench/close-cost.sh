@@ -12,34 +12,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" > /dev/null 2>&1 & pids+=($!)
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=:$(cat "$work/display") HOME=$work XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
-export PULSE_SERVER=unix:/nonexistent
-mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-openbox > /dev/null 2>&1 & pids+=($!)
-sleep 1
-store=$XDG_CONFIG_HOME/Tumblewick/tumblewick.sqlite
-
-# A store as the game writes it, welcome and sound off, no game kept.
-schema=$(sed -n '/kCreateSchema = R"sql(/,/)sql"/p' platform/sqlite/PerUserStore.cpp | sed '1d;$d')
-make_store() {
-  rm -rf "$XDG_CONFIG_HOME" && mkdir -p "$(dirname "$store")"
-  sqlite3 "$store" <<SQL
-$schema
-INSERT INTO keys VALUES (1, NULL, 'Software'), (2, 1, 'Software\Brindlecove'), (3, 2, 'Software\Brindlecove\Tumblewick');
-INSERT INTO registry_values (key, name, type, number) VALUES (3, 'FirstBoot', 4, 0), (3, 'Beep', 4, 0), (3, 'Music', 4, 0),
-  (3, 'ShowNagDlg', 4, 0);
-SQL
-}
+BENCH_SCREEN=1280x800 . bench/desktop.sh
 
 # One start, a few cards played, then SIGTERM: milliseconds to the end.
 round() {

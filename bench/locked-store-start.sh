@@ -14,36 +14,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-display=:$((90 + RANDOM % 9))
-Xvfb "$display" -screen 0 1600x1200x24 > /dev/null 2>&1 & pids+=($!)
-sleep 1
-export DISPLAY=$display HOME=$work XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
-mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-openbox > /dev/null 2>&1 & pids+=($!)
-sleep 1
-store=$XDG_CONFIG_HOME/Tumblewick/tumblewick.sqlite
-
-# A store as the game writes it (the schema exactly as the game creates it,
-# or the game takes it for someone else's), with settings that differ from
-# the defaults.
-schema=$(sed -n '/kCreateSchema = R"sql(/,/)sql"/p' platform/sqlite/PerUserStore.cpp | sed '1d;$d')
-make_store() {
-  rm -rf "$XDG_CONFIG_HOME" && mkdir -p "$(dirname "$store")"
-  sqlite3 "$store" <<SQL
-$schema
-INSERT INTO keys VALUES (1, NULL, 'Software'), (2, 1, 'Software\Brindlecove'), (3, 2, 'Software\Brindlecove\Tumblewick');
-INSERT INTO registry_values (key, name, type, number) VALUES (3, 'FirstBoot', 4, 0), (3, 'Beep', 4, 0), (3, 'Music', 4, 0),
-  (3, 'SwapMode', 4, 1), (3, 'ShowNagDlg', 4, 0), (3, 'BackgroundColor', 4, 8388608);
-SQL
-}
+# Settings that differ from the defaults, to see whether a close keeps them.
+. bench/desktop.sh
+make_settings() { make_store "(3, 'SwapMode', 4, 1), (3, 'BackgroundColor', 4, 8388608)"; }
 stored() {
   sqlite3 "$store" "SELECT group_concat(name || '=' || number, ' ') FROM (SELECT * FROM registry_values
     WHERE name IN ('Beep', 'Music', 'SwapMode', 'ShowNagDlg', 'BackgroundColor') ORDER BY name)"
@@ -52,7 +25,7 @@ stored() {
 # One start; with "locked", a shell holds the store until the window is up.
 start() {
   local build=$1 lock=$2 fifo=$work/fifo holder="" start seconds window=""
-  make_store
+  make_settings
   local before; before=$(stored)
   if [ "$lock" = locked ]; then
     rm -f "$fifo" && mkfifo "$fifo"
