@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 #include <utility>
+#include <vector>
 
 #include "model/BoardHost.h"
 #include "model/Deck.h"
@@ -109,6 +110,24 @@ KeptGame Board::Keep() const
     kept.dropInterval = settings.dropInterval;
     kept.stackPoints = stackPoints;
     kept.pointsCountdown = pointsCountdown;
+    if (advancing) {
+        // Kept while the popup of a new level is up, as a session that ends
+        // then keeps it: kept as the new level will stand once the popup has
+        // gone, the stacks cleared when the rules clear them (their tones are
+        // not heard again), so that it goes on as the game would have.
+        if (settings.ClearStacks != 0) {
+            for (std::vector<CardCode>& cards : kept.stacks) {
+                for (const CardCode code : cards) {
+                    kept.score = Sum(kept.score, -Stack::ClearingValue(code));
+                }
+                cards.clear();
+            }
+        }
+        if (kept.level < std::numeric_limits<std::int32_t>::max()) {
+            ++kept.level;
+        }
+        kept.cardsThisLevel = 0;
+    }
     return kept;
 }
 
@@ -283,7 +302,9 @@ void Board::AdvanceLevel()
     if (settings.GetFaster != 0) {
         settings.dropInterval = FasterInterval(settings.dropInterval);
     }
+    advancing = true;
     host.ShowLevelAdvance();
+    advancing = false;
     if (settings.ClearStacks != 0) {
         ClientDC client(window.ClientArea());
         GameDC dc = MakeGameDC(client);

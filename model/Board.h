@@ -112,6 +112,8 @@ private:
     // How far a kept falling card had fallen, until the first paint puts it
     // back over its column.
     std::optional<std::int32_t> keptFall;
+    // The popup of a new level is up: the level has not yet turned.
+    bool advancing = false;
 };
 
 } // namespace tw

@@ -226,13 +226,14 @@ bool DeckCanBe(const KeptGame& game)
     return true;
 }
 
-// Not yet placed: only before the first paint of a new game. Placed: over a
-// column, on its way down in whole ticks and still short of its stack, or it
-// would have landed.
+// Not yet placed: before the first paint of a new game, or dealt while the
+// popup of a new level was up, over the column of the card before it. Placed:
+// over a column, on its way down in whole ticks and still short of its
+// stack, or it would have landed.
 bool FallingCardCanBe(const KeptGame& game)
 {
     if (!game.placed) {
-        return game.column == -1 && game.fallen == 0;
+        return game.column >= -1 && game.column < Board::kColumns && game.fallen == 0;
     }
     if (game.column < 0 || game.column >= Board::kColumns) {
         return false;

@@ -62,6 +62,8 @@ public:
     // Removes the n top cards with a rising tone each and returns their
     // points. With a deck and OneDeck 2 every removed code goes back into it.
     std::int32_t Collapse(GameDC& dc, std::int32_t n, Deck* deck);
+    // What a card costs when the stacks are cleared at a new level.
+    static std::int32_t ClearingValue(CardCode code);
     // Removes every card with a low tone each and returns their clearing
     // value; the emptied stack is left for the caller to draw.
     std::int32_t ClearAnimated(GameDC& dc);

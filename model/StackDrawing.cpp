@@ -11,10 +11,8 @@
 #include "settings/Settings.h"
 
 namespace tw {
-namespace {
 
-// What a card costs when the stacks are cleared at a new level.
-std::int32_t ClearingValue(CardCode code)
+std::int32_t Stack::ClearingValue(CardCode code)
 {
     const std::int32_t rank = CardRank(code);
     if (rank == 0) {
@@ -22,8 +20,6 @@ std::int32_t ClearingValue(CardCode code)
     }
     return rank >= 9 ? 10 : 5;
 }
-
-} // namespace
 
 void Stack::Draw(GameDC& dc) const
 {

@@ -37,11 +37,20 @@ struct Player {
     // A tick, a key or, now and then, a level advance; returns the input's number.
     int Step(std::mt19937& random, int input = -1)
     {
-        static constexpr void (Board::*kInputs[])() = {&Board::Tick, &Board::MoveLeft, &Board::MoveRight,
-                                                       &Board::Drop, &Board::Swap, &Board::AdvanceLevel};
-        static constexpr int kUpTo[] = {25, 33, 41, 76, 96, 100}; // percent
-        for (const int percent = input < 0 ? static_cast<int>(random() % 100) : -1; percent >= 0 && kUpTo[++input] <= percent;) {}
-        (host.board.get()->*kInputs[input])();
+        static constexpr int kUpTo[] = {25, 33, 41, 76, 96, 100}; // percent: tick, left, right, drop, swap, level
+        if (input < 0) {
+            const int percent = static_cast<int>(random() % 100);
+            for (input = 0; kUpTo[input] <= percent; ++input) {}
+        }
+        Board& board = *host.board;
+        switch (input) {
+        case 0: board.Tick(); break;
+        case 1: board.MoveLeft(); break;
+        case 2: board.MoveRight(); break;
+        case 3: board.Drop(); break;
+        case 4: board.Swap(); break;
+        default: board.AdvanceLevel(); break;
+        }
         return input;
     }
 
@@ -119,6 +128,54 @@ TEST_P(KeptGameUnder, EachSwapRuleGoesOnCardForCardAndToneForTone)
 }
 
 INSTANTIATE_TEST_SUITE_P(SwapMode, KeptGameUnder, ::testing::Range(1, 5));
+
+// The session may end while the popup of a new level is up, its card dealt
+// but not yet placed. That game is kept as the new level will stand once the
+// popup has gone, its stacks cleared when the rules clear them: put back, it
+// shows what the game showed after the popup, and plays on alike.
+TEST(KeptGame, KeptDuringANewLevelsPopupGoesOnAsTheLevelAfterIt)
+{
+    test::SettingsScope scope;
+    int dealtUnplaced = 0;
+    for (const auto& [clear, last] : {std::pair{0, 0}, {1, 0}, {1, 1}}) {
+        UseRules({1, 1, 0, last, 1, 1, 1, clear});
+        Player before, after{760, 540};
+        std::optional<std::string> duringPopup;
+        before.host.onLevelAdvance = [&] { duringPopup = KeptGameText(before.host.board->Keep()); };
+        std::mt19937 random(11 + clear + last);
+        SeedRandom(11 + clear + last);
+        before.Start(std::make_unique<Board>(before.host));
+        before.Seen();
+        for (int steps = 0; steps < 600 && !before.host.IsGameOver(); ++steps) {
+            duringPopup.reset();
+            // Mostly each card dropped on the next column, to fill levels.
+            Board& board = *before.host.board;
+            if (steps % 4 == 0) {
+                before.Step(random);
+            } else {
+                while (board.GetColumn() > steps % 7) { board.MoveLeft(); }
+                while (board.GetColumn() < steps % 7) { board.MoveRight(); }
+                board.Drop();
+            }
+            const Player::Shown shown = before.Seen();
+            if (!duringPopup || before.host.IsGameOver()) {
+                continue;
+            }
+            const std::optional<KeptGame> game = ParseKeptGame(*duringPopup);
+            ASSERT_TRUE(game) << *duringPopup;
+            dealtUnplaced += game->placed ? 0 : 1;
+            after.Start(std::make_unique<Board>(after.host, *game));
+            ASSERT_EQ(std::get<0>(after.Seen()), std::get<0>(shown)) << "step " << steps;
+            const std::uint32_t state = RandomState();
+            for (Player* game : {&after, &before}) {
+                SeedRandom(state);
+                game->host.board->Tick(), game->host.board->Swap(), game->host.board->Drop();
+            }
+            ASSERT_EQ(after.Seen(), before.Seen()) << "step " << steps;
+        }
+    }
+    EXPECT_GT(dealtUnplaced, 0) << "no level filled up";
+}
 
 // Kept texts damaged at random: bytes flipped, cut short, lengthened, and
 // words replaced, dropped or doubled under a check made anew, so that every
@@ -210,6 +267,7 @@ TEST(KeptGame, TurnsAwayWhatPlayCannotReach)
              {false, [](KeptGame& g) { g.column = 7; }},
              {false, [](KeptGame& g) { g.column = -1; }},
              {false, [](KeptGame& g) { g.placed = false; }},
+             {false, [](KeptGame& g) { std::tie(g.placed, g.fallen, g.column) = std::tuple(false, 0, 7); }},
              {false, [](KeptGame& g) { g.deck.pile[47] = g.fallingCard; }},
              {false, [](KeptGame& g) { std::tie(g.deck.pileTop, g.rules.OneDeck) = std::tuple(104, 2); }},
              {false, [](KeptGame& g) { std::tie(g.deck.pileTop, g.rules.OneDeck) = std::tuple(-2, 2); }},

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -23,7 +24,13 @@ public:
     void Sleep(int milliseconds) override { sleeps.push_back(milliseconds); }
     bool IsGameOver() const override { return !gameOverReasons.empty(); }
     void GameOver(GameOverReason reason) override { gameOverReasons.push_back(reason); }
-    void ShowLevelAdvance() override { ++levelAdvances; }
+    void ShowLevelAdvance() override
+    {
+        ++levelAdvances;
+        if (onLevelAdvance) {
+            onLevelAdvance();
+        }
+    }
 
     // What the window's paint message does: erase, then paint the board.
     void PaintWindow()
@@ -43,6 +50,7 @@ public:
     std::vector<int> sleeps;
     std::vector<GameOverReason> gameOverReasons;
     int levelAdvances = 0;
+    std::function<void()> onLevelAdvance; // while the popup is up
     std::unique_ptr<Board> board;
 };
 
