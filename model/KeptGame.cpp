@@ -4,6 +4,7 @@
 #include <bitset>
 #include <charconv>
 #include <cstdio>
+#include <iterator>
 #include <memory>
 #include <system_error>
 
@@ -103,16 +104,26 @@ private:
     bool finished = false;
 };
 
+// Each rule beside the setting it is played from, in the order of the text.
+struct RuleField {
+    std::int32_t GameRules::*rule;
+    std::int32_t Settings::*setting;
+};
+constexpr RuleField kRuleFields[] = {
+    {&GameRules::SwapMode, &Settings::SwapMode},   {&GameRules::OneDeck, &Settings::OneDeck},
+    {&GameRules::EndOnShuffle, &Settings::EndOnShuffle}, {&GameRules::LastStack, &Settings::LastStack},
+    {&GameRules::UpDown, &Settings::UpDown},       {&GameRules::CollapseRegime, &Settings::CollapseRegime},
+    {&GameRules::GetFaster, &Settings::GetFaster}, {&GameRules::ClearStacks, &Settings::ClearStacks},
+};
+
 bool ReadFields(Words& words, KeptGame& game)
 {
-    GameRules& r = game.rules;
     KeptDeck& d = game.deck;
     std::int32_t version = 0;
     if (!words.Word(kFormat) || !words.Read(version) || version != kVersion || !words.Word("rules") ||
-        !words.Read(r.SwapMode) || !words.Read(r.OneDeck) || !words.Read(r.EndOnShuffle) || !words.Read(r.LastStack) ||
-        !words.Read(r.UpDown) || !words.Read(r.CollapseRegime) || !words.Read(r.GetFaster) ||
-        !words.Read(r.ClearStacks) || !words.Word("random") || !words.Read(game.randomState) ||
-        !words.Word("stacks")) {
+        !std::all_of(std::begin(kRuleFields), std::end(kRuleFields),
+                     [&](const RuleField& field) { return words.Read(game.rules.*field.rule); }) ||
+        !words.Word("random") || !words.Read(game.randomState) || !words.Word("stacks")) {
         return false;
     }
     for (std::vector<CardCode>& stack : game.stacks) {
@@ -282,21 +293,22 @@ bool PlayCanReach(const KeptGame& game)
 
 GameRules GameRules::Current()
 {
-    return {settings.SwapMode, settings.OneDeck,        settings.EndOnShuffle, settings.LastStack,
-            settings.UpDown,   settings.CollapseRegime, settings.GetFaster,    settings.ClearStacks};
+    GameRules rules;
+    for (const RuleField& field : kRuleFields) {
+        rules.*field.rule = settings.*field.setting;
+    }
+    return rules;
 }
 
 std::string KeptGameText(const KeptGame& game)
 {
-    const GameRules& r = game.rules;
     const KeptDeck& d = game.deck;
     std::string text(kFormat);
     text.reserve(1024);
     Append(text, kVersion);
     text += " rules";
-    for (const std::int32_t rule :
-         {r.SwapMode, r.OneDeck, r.EndOnShuffle, r.LastStack, r.UpDown, r.CollapseRegime, r.GetFaster, r.ClearStacks}) {
-        Append(text, rule);
+    for (const RuleField& field : kRuleFields) {
+        Append(text, game.rules.*field.rule);
     }
     text += " random";
     Append(text, game.randomState);
