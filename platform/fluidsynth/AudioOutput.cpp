@@ -23,10 +23,11 @@ int DriverBlockFrames(int sampleRate) { return std::max(64, sampleRate * 23 / 10
 // blocks after they were asked for, and the server runs its device 10 ms
 // deep rather than at its shortest period.
 int ToneBlockFrames(int sampleRate) { return std::max(64, sampleRate * 10 / 1000 / 64 * 64); }
-// About 190 ms: music has no such deadline, and a synthesizer woken this
-// rarely finds its caches warm and renders for a quarter less than in
-// tone-sized blocks; a stopped song's blocks are dropped, not heard out.
-int MusicBlockFrames(int sampleRate) { return std::max(64, sampleRate * 190 / 1000 / 64 * 64); }
+// Half a second: music has no such deadline, and rendered two seconds ahead
+// it wakes the game, and lets the server wake, a few times a second rather
+// than a hundred; a synthesizer woken this rarely also finds its caches
+// warm. A stopped song's blocks are dropped, not heard out.
+int MusicBlockFrames(int sampleRate) { return std::max(64, sampleRate / 2 / 64 * 64); }
 // Below this (-80 dBFS) the synthesizer's output, reverb tail included, is
 // inaudible; after half a second of it with no song playing, it is not run.
 constexpr float kInaudible = 1e-4f;
@@ -169,6 +170,9 @@ struct AudioOutput::Impl {
     std::int64_t previousBlockStart = 0; // 0: no block yet
     int quietFrames = 0;
     bool synthAsleep = false;
+    // Frames rendered since the music was last audible, up to a limit: when
+    // more than the stream holds unheard, all it holds is silence.
+    std::atomic<int> framesSinceAudible{0};
 
     bool OpenDriver(const std::string& name);
     bool ConnectServer(bool wait);
@@ -274,7 +278,7 @@ bool AudioOutput::Impl::OpenDriver(const std::string& name)
 bool AudioOutput::Impl::ConnectServer(bool wait)
 {
     using Buffering = PulseAudioStream::Buffering;
-    musicLane.stream = PulseAudioStream::Connect(sampleRate, MusicBlockFrames(sampleRate), Buffering::Deep,
+    musicLane.stream = PulseAudioStream::Connect(sampleRate, MusicBlockFrames(sampleRate), Buffering::Relaxed,
                                                  &Impl::RenderMusic, this, kServerDeadline);
     toneLane.stream = PulseAudioStream::Connect(sampleRate, ToneBlockFrames(sampleRate), Buffering::Prompt,
                                                 &Impl::RenderTones, this, kServerDeadline);
@@ -470,6 +474,9 @@ int AudioOutput::Impl::RenderMusic(void* data, int frames, int nfx, float* fx[],
         // Songs have rests; only a synth that no song plays may fall asleep.
         const bool quiet = !music && Peak(nout, out, frames) < kInaudible;
         self->quietFrames = quiet ? self->quietFrames + frames : 0;
+        if (!quiet) {
+            self->framesSinceAudible.store(0, std::memory_order_relaxed);
+        }
         self->synthAsleep = self->quietFrames >= self->sampleRate / 1000 * kQuietMilliseconds;
     }
     if (silencing) {
@@ -477,6 +484,11 @@ int AudioOutput::Impl::RenderMusic(void* data, int frames, int nfx, float* fx[],
         // releases its own notes there), and a song started after this
         // must not be caught by that.
         self->silenceDone.store(silence, std::memory_order_release);
+    }
+    if (self->synthAsleep || !self->synth) {
+        constexpr int kCountedFrames = 1 << 24;
+        const int counted = self->framesSinceAudible.load(std::memory_order_relaxed);
+        self->framesSinceAudible.store(std::min(kCountedFrames, counted + frames), std::memory_order_relaxed);
     }
     self->musicLane.resting.store(self->synthAsleep || !self->synth, std::memory_order_release);
     return result;
@@ -562,8 +574,15 @@ bool AudioOutputAccess::Silenced(AudioOutput& output)
 
 void AudioOutputAccess::Hold(AudioOutput& output)
 {
-    output.impl->holds.fetch_add(1, std::memory_order_release);
-    output.impl->Wake(output.impl->musicLane);
+    AudioOutput::Impl& impl = *output.impl;
+    impl.holds.fetch_add(1, std::memory_order_release);
+    impl.Wake(impl.musicLane);
+    // A song starts now, not after the silence rendered ahead of it; a
+    // song's last notes still ringing are heard out first.
+    const Lane& lane = impl.musicLane;
+    if (lane.stream && impl.framesSinceAudible.load(std::memory_order_relaxed) >= lane.stream->FramesAhead()) {
+        lane.stream->Discard();
+    }
 }
 
 void AudioOutputAccess::Release(AudioOutput& output) { output.impl->holds.fetch_sub(1, std::memory_order_release); }

@@ -1,16 +1,10 @@
 #include "platform/WorkerThread.h"
 
-#include <sys/resource.h>
-#include <unistd.h>
-
 #include <utility>
 
+#include "platform/ThreadPriority.h"
+
 namespace tw {
-namespace {
-
-constexpr int kBackgroundNice = 10;
-
-} // namespace
 
 void WorkerThread::Post(std::function<void()> job)
 {
@@ -28,8 +22,8 @@ void WorkerThread::Run(const std::stop_token& stop)
 {
     // Background work yields to the window being mapped and painted: on a
     // two-core machine it would otherwise compete with the game and the
-    // display server just when the game starts. Linux takes a thread id here.
-    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), kBackgroundNice);
+    // display server just when the game starts.
+    RunThisThreadInBackground();
     for (;;) {
         std::function<void()> job;
         {

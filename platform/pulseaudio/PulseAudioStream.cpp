@@ -4,8 +4,12 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <vector>
+
+#include "platform/ThreadPriority.h"
 
 namespace tw {
 
@@ -18,7 +22,9 @@ struct PulseAudioStream::Impl {
     void* data = nullptr;
     int sampleRate = 0;
     int blockFrames = 0;
-    Buffering buffering = Buffering::Deep;
+    Buffering buffering = Buffering::Relaxed;
+    // The server's thread only.
+    bool inBackground = false;
     // The server's thread renders into these; made once, never resized there.
     std::vector<float> left, right;
     // Written by the server's thread, read by anyone.
@@ -95,11 +101,15 @@ struct PulseAudioStream::Impl {
 
     // Render as many whole blocks as there is room for. The server's requests
     // drift by a few frames; answering those remainders would double the
-    // wake-ups, so they wait for the next block.
+    // wake-ups, so they wait for the next block. A long block is rendered a
+    // slice at a time, so its planar buffers stay small.
     static void OnWritable(pa_stream* stream, std::size_t, void* self)
     {
         auto* impl = static_cast<Impl*>(self);
-        constexpr std::size_t kFrameBytes = 2 * sizeof(float);
+        if (impl->buffering == Buffering::Relaxed && !impl->inBackground) {
+            RunThisThreadInBackground();
+            impl->inBackground = true;
+        }
         const std::size_t blockBytes = std::size_t(impl->blockFrames) * kFrameBytes;
         while (pa_stream_writable_size(stream) >= blockBytes) {
             void* buffer = nullptr;
@@ -108,41 +118,72 @@ struct PulseAudioStream::Impl {
                 return;
             }
             const int frames = static_cast<int>(std::min(size, blockBytes) / kFrameBytes);
-            std::fill_n(impl->left.begin(), frames, 0.0f);
-            std::fill_n(impl->right.begin(), frames, 0.0f);
-            float* out[2] = {impl->left.data(), impl->right.data()};
-            impl->render(impl->data, frames, 0, nullptr, 2, out);
-            auto* interleaved = static_cast<float*>(buffer);
-            for (int frame = 0; frame < frames; ++frame) {
-                interleaved[2 * frame] = impl->left[std::size_t(frame)];
-                interleaved[2 * frame + 1] = impl->right[std::size_t(frame)];
+            auto* interleaved = static_cast<std::int16_t*>(buffer);
+            for (int done = 0; done < frames;) {
+                const int slice = std::min(frames - done, static_cast<int>(impl->left.size()));
+                impl->RenderSlice(slice, interleaved + 2 * done);
+                done += slice;
             }
             pa_stream_write(stream, buffer, std::size_t(frames) * kFrameBytes, nullptr, 0, PA_SEEK_RELATIVE);
         }
     }
 
+    // 16 bits carry 96 dB, more than the music's tails below the synthesizer's
+    // silence, for half the memory that the server holds unheard.
+    static constexpr std::size_t kFrameBytes = 2 * sizeof(std::int16_t);
+    static constexpr int kSliceFrames = 2048;
+
+    void RenderSlice(int frames, std::int16_t* interleaved)
+    {
+        std::fill_n(left.begin(), frames, 0.0f);
+        std::fill_n(right.begin(), frames, 0.0f);
+        float* out[2] = {left.data(), right.data()};
+        render(data, frames, 0, nullptr, 2, out);
+        const auto sample = [](float value) {
+            return static_cast<std::int16_t>(std::lrint(std::clamp(value, -1.0f, 1.0f) * 32767.0f));
+        };
+        for (int frame = 0; frame < frames; ++frame) {
+            interleaved[2 * frame] = sample(left[std::size_t(frame)]);
+            interleaved[2 * frame + 1] = sample(right[std::size_t(frame)]);
+        }
+    }
+
     bool OpenStream()
     {
-        const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, static_cast<std::uint32_t>(sampleRate), 2};
+        const pa_sample_spec format{PA_SAMPLE_S16NE, static_cast<std::uint32_t>(sampleRate), 2};
         stream = pa_stream_new(context, "Tumblewick", &format, nullptr);
         if (!stream) {
             return false;
         }
         pa_stream_set_state_callback(stream, &OnStreamState, this);
         pa_stream_set_write_callback(stream, &OnWritable, this);
-        // Asked for one block at a time. The server splits a latency it
-        // adjusts into the device's depth and two requests' room, so four
-        // blocks let the device run one block deep; two would drive it at
-        // its shortest period, thousands of wake-ups a second. Early
-        // requests give the device a block's depth too, with two blocks
-        // queued on top. No timing updates, which would wake the server's
-        // thread on their own.
-        const auto block = static_cast<std::uint32_t>(blockFrames * 2 * sizeof(float));
-        const bool prompt = buffering == Buffering::Prompt;
-        const pa_buffer_attr attributes{static_cast<std::uint32_t>(-1), (prompt ? 4 : 2) * block, block, block,
+        // Asked for one block at a time. With a latency it adjusts, the
+        // server splits it into the device's depth and two requests' room,
+        // so four blocks let the device run one block deep; two would drive
+        // it at its shortest period, thousands of wake-ups a second. Without,
+        // the device may run as deep as the target less those two requests.
+        // No timing updates, which would wake the server's thread on their own.
+        const auto block = static_cast<std::uint32_t>(std::size_t(blockFrames) * kFrameBytes);
+        const pa_buffer_attr attributes{static_cast<std::uint32_t>(-1), 4 * block, block, block,
                                         static_cast<std::uint32_t>(-1)};
-        const auto flags = prompt ? PA_STREAM_ADJUST_LATENCY : PA_STREAM_EARLY_REQUESTS;
-        return pa_stream_connect_playback(stream, nullptr, &attributes, flags, nullptr, nullptr) >= 0;
+        const auto flags = buffering == Buffering::Prompt ? PA_STREAM_ADJUST_LATENCY : PA_STREAM_NOFLAGS;
+        if (pa_stream_connect_playback(stream, nullptr, &attributes, flags, nullptr, nullptr) < 0) {
+            CloseStream();
+            return false;
+        }
+        return true;
+    }
+
+    // With the loop locked. Its callbacks go first: the stream ending is no
+    // failure then.
+    void CloseStream()
+    {
+        playing.store(false, std::memory_order_release);
+        pa_stream_set_state_callback(stream, nullptr, nullptr);
+        pa_stream_set_write_callback(stream, nullptr, nullptr);
+        pa_stream_disconnect(stream);
+        pa_stream_unref(stream);
+        stream = nullptr;
     }
 
     // With the loop locked.
@@ -159,7 +200,13 @@ struct PulseAudioStream::Impl {
     void Cork(bool paused)
     {
         pa_threaded_mainloop_lock(loop);
-        if (playing.load(std::memory_order_acquire)) {
+        if (buffering == Buffering::Prompt && !failed.load(std::memory_order_acquire)) {
+            if (paused && stream) {
+                CloseStream();
+            } else if (!paused && !stream && !OpenStream()) {
+                Fail();
+            }
+        } else if (playing.load(std::memory_order_acquire)) {
             if (!paused) {
                 Flush();
             }
@@ -185,8 +232,8 @@ std::unique_ptr<PulseAudioStream> PulseAudioStream::Connect(int sampleRate, int 
     impl->data = data;
     impl->sampleRate = sampleRate;
     impl->blockFrames = blockFrames;
-    impl->left.resize(std::size_t(blockFrames));
-    impl->right.resize(std::size_t(blockFrames));
+    impl->left.resize(std::size_t(std::min(blockFrames, Impl::kSliceFrames)));
+    impl->right.resize(impl->left.size());
     impl->loop = pa_threaded_mainloop_new();
     if (!impl->loop) {
         return nullptr;
@@ -224,6 +271,9 @@ bool PulseAudioStream::TimedOut() const { return impl->timedOut.load(std::memory
 void PulseAudioStream::Pause() { impl->Cork(true); }
 
 void PulseAudioStream::Resume() { impl->Cork(false); }
+
+// The target ahead of the device, and the device's own depth.
+int PulseAudioStream::FramesAhead() const { return (impl->buffering == Buffering::Relaxed ? 6 : 5) * impl->blockFrames; }
 
 void PulseAudioStream::Discard()
 {

@@ -17,13 +17,17 @@ public:
     using RenderFunction = int (*)(void* data, int frames, int nfx, float* fx[], int nout, float* out[]);
 
     // How far ahead the stream is filled. Whatever a stream asks for, the
-    // server runs the device as deep as the shallowest stream allows.
+    // server runs the device as deep as the shallowest stream allows, so
+    // every stream that waits with a short latency costs the server wake-ups.
     enum class Buffering {
-        // Two blocks, and the device may run one block deep: for sound that
-        // has no deadline.
-        Deep,
+        // Four blocks ahead, asked for a block at a time, and the device may
+        // run two of them deep: for sound that has no deadline, which is
+        // rendered at background priority.
+        Relaxed,
         // Four blocks in all, the device running one of them deep: what is
-        // asked for is heard four blocks on.
+        // asked for is heard four blocks on. Paused, the stream is let go of,
+        // since even corked it would hold the device at its short period;
+        // resuming makes it anew on the same connection.
         Prompt,
     };
 
@@ -46,9 +50,13 @@ public:
     bool TimedOut() const;
 
     // A paused stream asks for nothing; resuming drops what it still held,
-    // so the next block rendered is the next one heard.
+    // so the next block rendered is the next one heard. A prompt stream is
+    // paused and resumed as soon as asked; made anew, it fails like a new
+    // connection would.
     void Pause();
     void Resume();
+    // The most it may have rendered that has not been heard yet.
+    int FramesAhead() const;
     // Drops what was written but not yet heard; the stream asks for it anew.
     void Discard();
     // Runs `job` between two blocks: no block is rendered meanwhile.
