@@ -19,10 +19,13 @@
 namespace tw {
 namespace {
 
-// How often the GUI thread looks for songs whose instruments are ready, for
-// starts that wait on the previous song's silence, and for songs that have
-// reached their end.
-constexpr std::chrono::milliseconds kPollInterval{50};
+// How often the GUI thread looks for songs whose instruments are ready and
+// for starts that wait on the previous song's silence.
+constexpr std::chrono::milliseconds kStartPollInterval{50};
+// And, while songs only play, for one that has reached its end: noticed up
+// to this late, the next song follows the last one's ring-out a moment
+// later, and the game is not woken twenty times a second for it.
+constexpr std::chrono::milliseconds kEndPollInterval{250};
 
 constexpr int kProgramChange = 0xC0;
 
@@ -201,16 +204,20 @@ struct FluidSequencer final : SongTableSequencer<Song> {
 
     bool Waiting(const Song& song) const { return song.progress && song.ended.Armed(); }
 
-    void UpdateTimer()
+    void UpdateTimers()
     {
-        bool needed = false;
+        bool starting = false, playing = false;
         for (const auto& [id, song] : songs) {
-            needed = needed || Waiting(*song);
+            if (Waiting(*song)) {
+                (song->started ? playing : starting) = true;
+            }
         }
-        if (!needed) {
-            timer.Stop();
-        } else if (!timer.IsActive()) {
-            timer.Start();
+        for (auto [timer, needed] : {std::pair{&startTimer, starting}, std::pair{&endTimer, playing && !starting}}) {
+            if (!needed) {
+                timer->Stop();
+            } else if (!timer->IsActive()) {
+                timer->Start();
+            }
         }
     }
 
@@ -261,7 +268,7 @@ struct FluidSequencer final : SongTableSequencer<Song> {
             }
             song.ended.Tell(*end);
         }
-        UpdateTimer();
+        UpdateTimers();
     }
 
     int Open(const std::string& file, int& deviceId) override
@@ -306,19 +313,20 @@ struct FluidSequencer final : SongTableSequencer<Song> {
         song.progress->programs = song.firstPrograms;
         song.failed = false;
         PrepareInstruments(song.progress);
-        UpdateTimer();
+        UpdateTimers();
         return SequencerOk;
     }
 
     void Closing(Song& song) override { Retire(song); }
-    void Closed(int) override { UpdateTimer(); }
+    void Closed(int) override { UpdateTimers(); }
 
     AudioOutput& output;
     fluid_synth_t* synth;
     std::vector<std::string> soundFonts;
     std::atomic<SoundFontState> soundFontState{SoundFontState::NotTried};
     int lastId = 0;
-    RepeatingTimer timer{kPollInterval, [this] { Poll(); }};
+    RepeatingTimer startTimer{kStartPollInterval, [this] { Poll(); }};
+    RepeatingTimer endTimer{kEndPollInterval, [this] { Poll(); }};
     WorkerThread worker; // last: it finishes its job before the rest goes
 };
 
