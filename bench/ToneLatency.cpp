@@ -1,0 +1,147 @@
+// How long a tone takes to be heard, from the moment the game asks for it to
+// the moment it reaches the sound server's null sink, read back through the
+// sink's monitor: for a tone after the output has rested, and for one in a
+// run of tones. Run it under bench/tone-latency.sh, which starts a server of
+// its own; the monitor's own delay is in every figure alike, so compare two
+// builds side by side rather than read the figures as absolute.
+
+#include <pulse/simple.h>
+
+#include <QCoreApplication>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/AudioOutput.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Reads the monitor a millisecond at a time and notes when it first hears
+// more than silence after being armed.
+class Listener {
+public:
+    explicit Listener(const std::string& monitor)
+    {
+        const pa_sample_spec format{PA_SAMPLE_S16LE, kRate, 1};
+        const pa_buffer_attr attributes{std::uint32_t(-1), std::uint32_t(-1), std::uint32_t(-1), std::uint32_t(-1),
+                                        kFrames * 2};
+        int error = 0;
+        stream = pa_simple_new(nullptr, "tone-latency", PA_STREAM_RECORD, monitor.c_str(), "monitor", &format,
+                               nullptr, &attributes, &error);
+        if (stream) {
+            thread = std::jthread([this](const std::stop_token& stop) { Run(stop); });
+        }
+    }
+    ~Listener()
+    {
+        if (thread.joinable()) {
+            thread.request_stop();
+            thread.join();
+        }
+        if (stream) {
+            pa_simple_free(stream);
+        }
+    }
+    Listener(const Listener&) = delete;
+    Listener& operator=(const Listener&) = delete;
+
+    bool Works() const { return stream != nullptr; }
+    void Arm() { heardAt.store(0); }
+    // Nanoseconds of the steady clock when the tone was heard, 0 until then.
+    std::int64_t HeardAt() const { return heardAt.load(); }
+
+private:
+    static constexpr std::uint32_t kRate = 48000;
+    static constexpr std::uint32_t kFrames = kRate / 1000;
+
+    void Run(const std::stop_token& stop)
+    {
+        std::array<std::int16_t, kFrames> samples{};
+        int error = 0;
+        while (!stop.stop_requested() && pa_simple_read(stream, samples.data(), sizeof samples, &error) >= 0) {
+            const auto loudest = std::ranges::max(samples, {}, [](std::int16_t s) { return std::abs(int(s)); });
+            if (std::abs(int(loudest)) > 1000 && heardAt.load() == 0) {
+                heardAt.store(Clock::now().time_since_epoch().count());
+            }
+        }
+    }
+
+    pa_simple* stream = nullptr;
+    std::atomic<std::int64_t> heardAt{-1};
+    std::jthread thread;
+};
+
+void Pump(std::chrono::milliseconds time)
+{
+    const auto end = Clock::now() + time;
+    while (Clock::now() < end) {
+        QCoreApplication::processEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+// Milliseconds from asking to hearing, one per tone; negative: never heard.
+std::vector<double> Delays(tw::AudioOutput& output, Listener& listener, int tones,
+                           std::chrono::milliseconds restBefore)
+{
+    std::vector<double> delays;
+    for (int tone = 0; tone < tones; ++tone) {
+        Pump(restBefore);
+        listener.Arm();
+        const auto asked = Clock::now();
+        output.StartTone(880, 60);
+        while (listener.HeardAt() == 0 && Clock::now() - asked < std::chrono::seconds(2)) {
+            QCoreApplication::processEvents();
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+        const std::int64_t heard = listener.HeardAt();
+        delays.push_back(heard > 0 ? double(heard - asked.time_since_epoch().count()) / 1e6 : -1);
+    }
+    return delays;
+}
+
+void Report(const char* what, std::vector<double> delays)
+{
+    std::ranges::sort(delays);
+    const auto missed = std::ranges::count(delays, -1.0);
+    std::erase(delays, -1.0);
+    if (delays.empty()) {
+        std::printf("| %-36s | never heard |\n", what);
+        return;
+    }
+    std::printf("| %-36s | %6.1f | %6.1f | %6.1f | %zu heard, %td missed |\n", what, delays.front(),
+                delays[delays.size() / 2], delays.back(), delays.size(), missed);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication application(argc, argv); // the output's rest is checked on the event loop
+    const char* monitor = std::getenv("BENCH_MONITOR");
+    Listener listener(monitor ? monitor : "null.monitor");
+    if (!listener.Works()) {
+        std::fprintf(stderr, "cannot record the sink's monitor\n");
+        return 1;
+    }
+    tw::AudioOutput output;
+    if (!output.IsOpen()) {
+        std::fprintf(stderr, "no sound server\n");
+        return 1;
+    }
+    const int tones = argc > 1 ? std::atoi(argv[1]) : 15;
+    std::printf("| ms from asking to hearing %-10s | least | median | most | |\n", "");
+    Report("after the output rested 3 s", Delays(output, listener, tones, std::chrono::milliseconds(3000)));
+    Report("in a run, 150 ms apart", Delays(output, listener, tones, std::chrono::milliseconds(150)));
+    return 0;
+}
