@@ -25,6 +25,8 @@ struct PulseAudioStream::Impl {
     Buffering buffering = Buffering::Relaxed;
     // The server's thread only.
     bool inBackground = false;
+    // With the loop locked.
+    bool corked = false;
     // The server's thread renders into these; made once, never resized there.
     std::vector<float> left, right;
     // Written by the server's thread, read by anyone.
@@ -106,6 +108,9 @@ struct PulseAudioStream::Impl {
     static void OnWritable(pa_stream* stream, std::size_t, void* self)
     {
         auto* impl = static_cast<Impl*>(self);
+        if (impl->corked) {
+            return;
+        }
         if (impl->buffering == Buffering::Relaxed && !impl->inBackground) {
             RunThisThreadInBackground();
             impl->inBackground = true;
@@ -157,33 +162,25 @@ struct PulseAudioStream::Impl {
         }
         pa_stream_set_state_callback(stream, &OnStreamState, this);
         pa_stream_set_write_callback(stream, &OnWritable, this);
-        // Asked for one block at a time. With a latency it adjusts, the
-        // server splits it into the device's depth and two requests' room,
-        // so four blocks let the device run one block deep; two would drive
-        // it at its shortest period, thousands of wake-ups a second. Without,
-        // the device may run as deep as the target less those two requests.
-        // No timing updates, which would wake the server's thread on their own.
-        const auto block = static_cast<std::uint32_t>(std::size_t(blockFrames) * kFrameBytes);
-        const pa_buffer_attr attributes{static_cast<std::uint32_t>(-1), 4 * block, block, block,
-                                        static_cast<std::uint32_t>(-1)};
         const auto flags = buffering == Buffering::Prompt ? PA_STREAM_ADJUST_LATENCY : PA_STREAM_NOFLAGS;
-        if (pa_stream_connect_playback(stream, nullptr, &attributes, flags, nullptr, nullptr) < 0) {
-            CloseStream();
-            return false;
-        }
-        return true;
+        const pa_buffer_attr attributes = Attributes();
+        return pa_stream_connect_playback(stream, nullptr, &attributes, flags, nullptr, nullptr) >= 0;
     }
 
-    // With the loop locked. Its callbacks go first: the stream ending is no
-    // failure then.
-    void CloseStream()
+    // Asked for one block at a time. With a latency it adjusts, the server
+    // splits it into the device's depth and two requests' room, so four
+    // blocks let the device run one block deep; two would drive it at its
+    // shortest period, thousands of wake-ups a second. Without, the device
+    // may run as deep as the target less those two requests. A paused prompt
+    // stream asks for a second's depth; it is sent nothing meanwhile, so its
+    // longer target costs neither work nor memory. No timing updates, which
+    // would wake the server's thread on their own.
+    pa_buffer_attr Attributes() const
     {
-        playing.store(false, std::memory_order_release);
-        pa_stream_set_state_callback(stream, nullptr, nullptr);
-        pa_stream_set_write_callback(stream, nullptr, nullptr);
-        pa_stream_disconnect(stream);
-        pa_stream_unref(stream);
-        stream = nullptr;
+        const auto block = static_cast<std::uint32_t>(std::size_t(blockFrames) * kFrameBytes);
+        const auto restingDepth = static_cast<std::uint32_t>(std::size_t(sampleRate) * kFrameBytes);
+        const std::uint32_t target = corked ? 2 * restingDepth + 2 * block : 4 * block;
+        return {static_cast<std::uint32_t>(-1), target, block, block, static_cast<std::uint32_t>(-1)};
     }
 
     // With the loop locked.
@@ -200,13 +197,14 @@ struct PulseAudioStream::Impl {
     void Cork(bool paused)
     {
         pa_threaded_mainloop_lock(loop);
-        if (buffering == Buffering::Prompt && !failed.load(std::memory_order_acquire)) {
-            if (paused && stream) {
-                CloseStream();
-            } else if (!paused && !stream && !OpenStream()) {
-                Fail();
+        if (playing.load(std::memory_order_acquire)) {
+            corked = paused;
+            if (buffering == Buffering::Prompt) {
+                const pa_buffer_attr attributes = Attributes();
+                if (pa_operation* change = pa_stream_set_buffer_attr(stream, &attributes, nullptr, nullptr)) {
+                    pa_operation_unref(change);
+                }
             }
-        } else if (playing.load(std::memory_order_acquire)) {
             if (!paused) {
                 Flush();
             }

@@ -25,9 +25,9 @@ public:
         // rendered at background priority.
         Relaxed,
         // Four blocks in all, the device running one of them deep: what is
-        // asked for is heard four blocks on. Paused, the stream is let go of,
-        // since even corked it would hold the device at its short period;
-        // resuming makes it anew on the same connection.
+        // asked for is heard four blocks on. Paused, the stream asks for a
+        // long latency, since even corked it would hold the device at its
+        // short period.
         Prompt,
     };
 
@@ -50,9 +50,7 @@ public:
     bool TimedOut() const;
 
     // A paused stream asks for nothing; resuming drops what it still held,
-    // so the next block rendered is the next one heard. A prompt stream is
-    // paused and resumed as soon as asked; made anew, it fails like a new
-    // connection would.
+    // so the next block rendered is the next one heard.
     void Pause();
     void Resume();
     // The most it may have rendered that has not been heard yet.
