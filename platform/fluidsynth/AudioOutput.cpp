@@ -172,9 +172,11 @@ struct AudioOutput::Impl {
     std::int64_t previousBlockStart = 0; // 0: no block yet
     int quietFrames = 0;
     bool synthAsleep = false;
-    // Frames rendered since the music was last audible, up to a limit: when
-    // more than the stream holds unheard, all it holds is silence.
-    std::atomic<int> framesSinceAudible{0};
+    // Frames rendered since the music was last audible (from the start: none
+    // was), up to a limit: when more than the stream holds unheard, all it
+    // holds is silence.
+    static constexpr int kCountedFrames = 1 << 24;
+    std::atomic<int> framesSinceAudible{kCountedFrames};
 
     bool OpenDriver(const std::string& name);
     bool ConnectServer(bool wait);
@@ -467,6 +469,7 @@ int AudioOutput::Impl::RenderMusic(void* data, int frames, int nfx, float* fx[],
         self->synthAsleep = false;
         self->quietFrames = 0;
     }
+    bool audible = false;
     if (self->synth && !self->synthAsleep) {
         if (nfx == 0 && nout >= 2) {
             // Most drivers give no separate effect buffers: reverb and chorus
@@ -477,11 +480,9 @@ int AudioOutput::Impl::RenderMusic(void* data, int frames, int nfx, float* fx[],
             result = fluid_synth_process(self->synth, frames, nfx, fx, nout, out);
         }
         // Songs have rests; only a synth that no song plays may fall asleep.
-        const bool quiet = !music && Peak(nout, out, frames) < kInaudible;
+        audible = Peak(nout, out, frames) >= kInaudible;
+        const bool quiet = !music && !audible;
         self->quietFrames = quiet ? self->quietFrames + frames : 0;
-        if (!quiet) {
-            self->framesSinceAudible.store(0, std::memory_order_relaxed);
-        }
         self->synthAsleep = self->quietFrames >= self->sampleRate / 1000 * kQuietMilliseconds;
     }
     if (silencing) {
@@ -490,11 +491,8 @@ int AudioOutput::Impl::RenderMusic(void* data, int frames, int nfx, float* fx[],
         // must not be caught by that.
         self->silenceDone.store(silence, std::memory_order_release);
     }
-    if (self->synthAsleep || !self->synth) {
-        constexpr int kCountedFrames = 1 << 24;
-        const int counted = self->framesSinceAudible.load(std::memory_order_relaxed);
-        self->framesSinceAudible.store(std::min(kCountedFrames, counted + frames), std::memory_order_relaxed);
-    }
+    const int counted = self->framesSinceAudible.load(std::memory_order_relaxed);
+    self->framesSinceAudible.store(audible ? 0 : std::min(kCountedFrames, counted + frames), std::memory_order_relaxed);
     self->musicLane.resting.store(self->synthAsleep || !self->synth, std::memory_order_release);
     return result;
 }

@@ -25,7 +25,7 @@ struct PulseAudioStream::Impl {
     Buffering buffering = Buffering::Relaxed;
     // The server's thread only.
     bool inBackground = false;
-    // With the loop locked.
+    // With the loop locked: whether Pause asked for it last.
     bool corked = false;
     // The server's thread renders into these; made once, never resized there.
     std::vector<float> left, right;
@@ -108,9 +108,6 @@ struct PulseAudioStream::Impl {
     static void OnWritable(pa_stream* stream, std::size_t, void* self)
     {
         auto* impl = static_cast<Impl*>(self);
-        if (impl->corked) {
-            return;
-        }
         if (impl->buffering == Buffering::Relaxed && !impl->inBackground) {
             RunThisThreadInBackground();
             impl->inBackground = true;
@@ -172,13 +169,13 @@ struct PulseAudioStream::Impl {
     // blocks let the device run one block deep; two would drive it at its
     // shortest period, thousands of wake-ups a second. Without, the device
     // may run as deep as the target less those two requests. A paused prompt
-    // stream asks for a second's depth; it is sent nothing meanwhile, so its
-    // longer target costs neither work nor memory. No timing updates, which
+    // stream lets the device run a quarter second deep; the silence it is
+    // sent meanwhile is rendered once, as it pauses. No timing updates, which
     // would wake the server's thread on their own.
     pa_buffer_attr Attributes() const
     {
         const auto block = static_cast<std::uint32_t>(std::size_t(blockFrames) * kFrameBytes);
-        const auto restingDepth = static_cast<std::uint32_t>(std::size_t(sampleRate) * kFrameBytes);
+        const auto restingDepth = static_cast<std::uint32_t>(std::size_t(sampleRate) / 4 * kFrameBytes);
         const std::uint32_t target = corked ? 2 * restingDepth + 2 * block : 4 * block;
         return {static_cast<std::uint32_t>(-1), target, block, block, static_cast<std::uint32_t>(-1)};
     }

@@ -26,7 +26,7 @@ public:
         Relaxed,
         // Four blocks in all, the device running one of them deep: what is
         // asked for is heard four blocks on. Paused, the stream asks for a
-        // long latency, since even corked it would hold the device at its
+        // longer latency, since even corked it would hold the device at its
         // short period.
         Prompt,
     };
