@@ -157,7 +157,9 @@ done
 if [ ${#builds[@]} -gt 1 ]; then
   for i in "${!builds[@]}"; do echo "${letters[$i]}: ${builds[$i]}"; done
 fi
-echo "per ${period} s of play scaled to 10 s: CPU ms of the game, the sound server, the X server, and their total;"
+scaled=""
+[ "$period" = 10 ] || scaled=" (measured over ${period} s)"
+echo "per 10 s of play$scaled: CPU ms of the game, the sound server, the X server, and their total;"
 echo "the game's resident memory; start-up until the window is mapped; once per configuration the CPU ms"
 echo "of the game / the sound server over ${period} s while paused; whether the window changed while measured"
 printf "| %-40s | %3s | %5s | %6s | %5s | %5s | %6s | %8s | %11s | %5s |\n" \
