@@ -41,9 +41,10 @@ sleep 1
 
 rss_kb() { awk '/^VmRSS/ { print $2 }' "/proc/$1/status"; }
 
-window_of() { # pid → its mapped window, waiting up to 20 s
-  for _ in $(seq 2000); do
-    local w; w=$(xdotool search --onlyvisible --pid "$1" 2>/dev/null | head -1 || true)
+window_of() { # pid → its mapped window, waiting up to 20 s while the process lives
+  local deadline=$((SECONDS + 20)) w
+  while [ "$SECONDS" -lt "$deadline" ] && [[ $(cat "/proc/$1/stat" 2>/dev/null) == *") "[^Z]" "* ]]; do
+    w=$(xdotool search --onlyvisible --pid "$1" 2>/dev/null | head -1 || true)
     [ -n "$w" ] && { echo "$w"; return; }
     sleep 0.01
   done

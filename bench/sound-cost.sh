@@ -97,7 +97,14 @@ measure() {
   (cd "$data" && exec "$@") >>"$work/$name.log" 2>&1 &
   local pid=$!
   pids+=("$pid")
-  local window; window=$(window_of "$pid")
+  local window
+  # A build being rebuilt while it is measured, say, fails to start: the
+  # other runs still tell.
+  if ! window=$(window_of "$pid" 2>/dev/null); then
+    printf "| %-40s | %3s | no window: %s\n" "$name" "$run" "$(tail -1 "$work/$name.log")"
+    kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true
+    return
+  fi
   local mapped_ms=$(( ($(date +%s%N) - started) / 1000000 ))
   xdotool windowactivate --sync "$window" 2>/dev/null || true
   [ -n "$start_action" ] && "$start_action" "$window"
