@@ -28,7 +28,7 @@
 # default 4), BENCH_MUSIC (music settings per build, default "1 0"),
 # BENCH_THREADS=1 (the busiest threads of each configuration's first run),
 # BENCH_STARTS=N (median start-up of N starts per build), BENCH_KEEP=1.
-# Two builds with the defaults take about 6 minutes.
+# With the defaults one build takes about 3 minutes, two about 5.
 #
 # Needs: xvfb openbox xdotool imagemagick pulseaudio sqlite3, and for the
 # comparison quadrapassel (scripts/install-bench-tools.sh).
@@ -63,7 +63,8 @@ cpu_over_period() { # pid → "game server x", in ms per 10 s
     echo $(( (after[i] - before[i]) * 1000 * 10 / (hz * period) ))
   done | paste -sd' '
 }
-# The threads that used the most CPU over the period, for finding where it goes.
+# The threads that used the most CPU over a period, for finding where it goes
+# (ms per 10 s, like the rest).
 busy_threads() {
   local pid=$1
   declare -A start
@@ -73,7 +74,7 @@ busy_threads() {
   sleep "$period"
   for t in "${!start[@]}"; do
     [ -r "$t/stat" ] || continue
-    echo "$(( ($(ticks "$pid/task/${t##*/}") - ${start[$t]}) * 1000 / hz )) $(cat "$t/comm")"
+    echo "$(( ($(ticks "$pid/task/${t##*/}") - ${start[$t]}) * 1000 * 10 / (hz * period) )) $(cat "$t/comm")"
   done | sort -rn | head -4 | awk '{ printf "%s %s ms; ", $2, $1 }'
 }
 shot() { import -window "$1" "$2" 2>/dev/null || true; }
