@@ -1,9 +1,10 @@
-// How long a tone takes to be heard, from the moment the game asks for it to
-// the moment it reaches the sound server's null sink, read back through the
-// sink's monitor: for a tone after the output has rested, and for one in a
-// run of tones. Run it under bench/tone-latency.sh, which starts a server of
-// its own; the monitor's own delay is in every figure alike, so compare two
-// builds side by side rather than read the figures as absolute.
+// How long a sound takes to be heard, from the moment the game asks for it
+// to the moment it reaches the sound server's null sink, read back through
+// the sink's monitor: a tone after the output has rested, one in a run of
+// tones, and the first note of a song started after silence. Run it under
+// bench/sound-latency.sh, which starts a server of its own; the monitor's
+// own delay is in every figure alike, so compare two builds side by side
+// rather than read the figures as absolute.
 
 #include <pulse/simple.h>
 
@@ -16,11 +17,14 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/AudioOutput.h"
+#include "platform/MidiSequencer.h"
 
 namespace {
 
@@ -90,22 +94,23 @@ void Pump(std::chrono::milliseconds time)
     }
 }
 
-// Milliseconds from asking to hearing, one per tone; negative: never heard.
-std::vector<double> Delays(tw::AudioOutput& output, Listener& listener, int tones,
-                           std::chrono::milliseconds restBefore)
+// Milliseconds from asking to hearing, one per time; negative: never heard.
+std::vector<double> Delays(Listener& listener, int times, std::chrono::milliseconds restBefore,
+                           const std::function<void()>& ask, const std::function<void()>& after = [] {})
 {
     std::vector<double> delays;
-    for (int tone = 0; tone < tones; ++tone) {
+    for (int time = 0; time < times; ++time) {
         Pump(restBefore);
         listener.Arm();
         const auto asked = Clock::now();
-        output.StartTone(880, 60);
-        while (listener.HeardAt() == 0 && Clock::now() - asked < std::chrono::seconds(2)) {
+        ask();
+        while (listener.HeardAt() == 0 && Clock::now() - asked < std::chrono::seconds(5)) {
             QCoreApplication::processEvents();
             std::this_thread::sleep_for(std::chrono::microseconds(200));
         }
         const std::int64_t heard = listener.HeardAt();
         delays.push_back(heard > 0 ? double(heard - asked.time_since_epoch().count()) / 1e6 : -1);
+        after();
     }
     return delays;
 }
@@ -139,9 +144,22 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "no sound server\n");
         return 1;
     }
-    const int tones = argc > 1 ? std::atoi(argv[1]) : 15;
+    const int times = argc > 1 ? std::atoi(argv[1]) : 15;
+    const auto tone = [&output] { output.StartTone(880, 60); };
     std::printf("| ms from asking to hearing %-10s | least | median | most | |\n", "");
-    Report("after the output rested 3 s", Delays(output, listener, tones, std::chrono::milliseconds(3000)));
-    Report("in a run, 150 ms apart", Delays(output, listener, tones, std::chrono::milliseconds(150)));
+    Report("a tone after the output rested 3 s", Delays(listener, times, std::chrono::milliseconds(3000), tone));
+    Report("a tone in a run, 150 ms apart", Delays(listener, times, std::chrono::milliseconds(150), tone));
+    if (argc > 2) {
+        // The first song also reads the SoundFont; only the ones after it count.
+        const std::unique_ptr<tw::MidiSequencer> sequencer = tw::CreateMidiSequencer(output);
+        int song = 0;
+        const auto play = [&] {
+            sequencer->Open(argv[2], song);
+            sequencer->Play(song, [](tw::SongEnd) {});
+        };
+        const auto stop = [&] { sequencer->Close(song); };
+        Delays(listener, 1, std::chrono::milliseconds(0), play, stop);
+        Report("a song after 3 s of silence", Delays(listener, std::max(1, times / 3), std::chrono::milliseconds(3000), play, stop));
+    }
     return 0;
 }

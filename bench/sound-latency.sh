@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# How promptly tones are heard: bench/ToneLatency.cpp, built in each build
-# folder given (with -DTUMBLEWICK_BUILD_BENCHMARKS=ON, target tone_latency),
+# How promptly tones and songs are heard: bench/SoundLatency.cpp, built in
+# each build folder given (with -DTUMBLEWICK_BUILD_BENCHMARKS=ON, target
+# sound_latency, which plays that build's song1.mid),
 # run one after the other against a private PulseAudio server whose null sink
 # plays at a device's pace, so that two builds compare side by side.
 #
-#   bench/tone-latency.sh build/release [older build ...]
+#   bench/sound-latency.sh build/release [older build ...]
 #
 # Needs: pulseaudio (scripts/install-bench-tools.sh).
 set -euo pipefail
@@ -22,5 +23,5 @@ export PULSE_SERVER="unix:$work/run/pulse/native"
 for _ in $(seq 50); do [ -S "$work/run/pulse/native" ] && break; sleep 0.1; done
 for build in "${@:-build/release}"; do
   echo "$build"
-  "$build/bin/tone_latency" "${BENCH_TONES:-15}"
+  "$build/bin/sound_latency" "${BENCH_TONES:-15}" "$build/data/song1.mid"
 done
