@@ -82,46 +82,16 @@ for build in "${linux_builds[@]}"; do
   rm -rf "$work/config"
 done
 
-# Wine: a prefix of our own, made once, with the game laid out as installed
-# (program, card module, songs and help in one folder) and its settings in
-# the registry. The process measured is the game's, not Wine's loader's.
-wine=/usr/lib/wine/wine64
-export WINEPREFIX=$work/wine-prefix WINEDEBUG=${BENCH_WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=d"
-wine_ready=
-prepare_wine() {
-  [ -n "$wine_ready" ] && return
-  "$wine" cmd /c exit </dev/null >/dev/null 2>&1 || true
-  local key='HKCU\Software\Brindlecove\Tumblewick'
-  for value in ShowNagDlg=0 FirstBoot=0 Music=$music Beep=1 Top=100 Left=100 Width=640 Height=460 MinMax=0; do
-    "$wine" reg add "$key" /v "${value%=*}" /t REG_DWORD /d "${value#*=}" /f </dev/null >/dev/null 2>&1
-  done
-  wine_ready=1
-}
-game_process() { # folder → pid of the tumblewick.exe that runs from it in our prefix
-  for _ in $(seq 300); do
-    for proc in /proc/[0-9]*; do
-      grep -qs "tumblewick.exe" "$proc/cmdline" && grep -qzs "^WINEPREFIX=$WINEPREFIX\$" "$proc/environ" &&
-        { basename "$proc"; return; }
-    done
-    sleep 0.1
-  done
-  echo "no tumblewick.exe in $WINEPREFIX" >&2; return 1
-}
+. bench/wine-session.sh
 for build in "${windows_builds[@]}"; do
   [ "$build" = - ] && continue
   label="Wine, $build" build=$(realpath "$build")
-  prepare_wine
-  folder="$work/windows-game"
-  rm -rf "$folder" && mkdir -p "$folder"
-  cp "$build/bin/tumblewick.exe" "$build/bin/cards32.dll" "$build"/data/* "$folder"
-  (cd "$folder" && exec "$wine" tumblewick.exe) >"$work/wine.log" 2>&1 &
-  pids+=($!)
-  pid=$(game_process "$folder")
+  prepare_wine "$music"
+  start_windows_game "$build"
+  pid=$game_pid
   window=$(window_of "$pid")
   sleep "$settle"
   xdotool windowactivate --sync "$window" 2>/dev/null || true
   printf "| %-40s | %s |\n" "$label" "$(play_new_games "$pid")"
-  kill "$pid" 2>/dev/null || true
-  wineserver -k 2>/dev/null || true
-  wine_ready= # the server kept the registry; the next game starts one anew
+  end_windows_game "$pid"
 done

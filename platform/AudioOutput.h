@@ -14,8 +14,9 @@ namespace tw {
 // later the device's stream is paused (or closed) until the next tone or
 // song. Each tone starts where it was asked for, one block on: on a sound
 // server, which takes tones and music on streams of their own, blocks of
-// about 10 ms for the tones and 190 ms for the music, which wakes its
-// thread rarely; on a device of its own, 23 ms for both.
+// about 10 ms for the tones, while the music is rendered two seconds ahead
+// in blocks of half a second, at background priority; on a device of its
+// own, 23 ms for both.
 //
 // A sound server that does not answer within a second counts as absent;
 // one that goes away, or was not there, is looked for again at the next
