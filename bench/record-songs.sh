@@ -26,11 +26,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-builds=()
-for folder in "${@:-build/release}"; do
-  builds+=("$(realpath "$folder")")
-  [ -x "${builds[-1]}/bin/tumblewick" ] || { echo "no game in $folder: build it first (scripts/play.sh builds build/release)" >&2; exit 1; }
-done
+. bench/build-folders.sh
+take_builds bin/tumblewick build/release "$@"
 seconds=${BENCH_SONG_SECONDS:-20}
 # Time allowed for the game to start and its first note to sound.
 lead_in=${BENCH_LEAD_IN:-5}

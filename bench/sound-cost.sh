@@ -35,11 +35,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-builds=()
-for folder in "${@:-build/release}"; do
-  builds+=("$(realpath "$folder")")
-  [ -x "${builds[-1]}/bin/tumblewick" ] || { echo "no game in $folder: build it first (scripts/play.sh builds build/release)" >&2; exit 1; }
-done
+. bench/build-folders.sh
+take_builds bin/tumblewick build/release "$@"
 period=${BENCH_SECONDS:-10}
 settle=${BENCH_SETTLE:-4}
 runs=${BENCH_RUNS:-3}

@@ -12,11 +12,8 @@
 # (scripts/install-dependencies.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-builds=()
-for folder in "${@:-build/windows-release}"; do
-  builds+=("$(realpath "$folder")")
-  [ -f "${builds[-1]}/bin/tumblewick.exe" ] || { echo "no Windows game in $folder: build it first" >&2; exit 1; }
-done
+. bench/build-folders.sh
+take_builds bin/tumblewick.exe build/windows-release "$@"
 period=${BENCH_SECONDS:-10}
 settle=${BENCH_SETTLE:-6}
 BENCH_SCREEN=${BENCH_SCREEN:-1920x1080}
