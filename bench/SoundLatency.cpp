@@ -1,10 +1,11 @@
 // How long a sound takes to be heard, from the moment the game asks for it
 // to the moment it reaches the sound server's null sink, read back through
 // the sink's monitor: a tone after the output has rested, one in a run of
-// tones, and the first note of a song started after silence. Run it under
-// bench/sound-latency.sh, which starts a server of its own; the monitor's
-// own delay is in every figure alike, so compare two builds side by side
-// rather than read the figures as absolute.
+// tones, the first note of a song started after silence, and the gap when a
+// song replaces one playing. Run it under bench/sound-latency.sh, which
+// starts a server of its own; the monitor's own delay is in every figure
+// alike, so compare two builds side by side rather than read the figures as
+// absolute.
 
 #include <pulse/simple.h>
 
@@ -29,6 +30,15 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+void Pump(std::chrono::milliseconds time)
+{
+    const auto end = Clock::now() + time;
+    while (Clock::now() < end) {
+        QCoreApplication::processEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
 
 // Reads the monitor a millisecond at a time and notes when it first hears
 // more than silence after being armed.
@@ -60,6 +70,20 @@ public:
     Listener& operator=(const Listener&) = delete;
 
     bool Works() const { return stream != nullptr; }
+    // The next three seconds as one mark per 50 ms: '#' where any of it
+    // was loud, '.' where all was quiet.
+    std::string Trace()
+    {
+        traced.store(0);
+        while (traced.load() < trace.size()) {
+            Pump(std::chrono::milliseconds(10));
+        }
+        std::string marks;
+        for (std::size_t at = 0; at < trace.size(); at += 50) {
+            marks += std::any_of(trace.begin() + long(at), trace.begin() + long(at + 50), [](bool l) { return l; }) ? '#' : '.';
+        }
+        return marks;
+    }
     void Arm() { heardAt.store(0); }
     // Nanoseconds of the steady clock when the tone was heard, 0 until then.
     std::int64_t HeardAt() const { return heardAt.load(); }
@@ -74,7 +98,12 @@ private:
         int error = 0;
         while (!stop.stop_requested() && pa_simple_read(stream, samples.data(), sizeof samples, &error) >= 0) {
             const auto loudest = std::ranges::max(samples, {}, [](std::int16_t s) { return std::abs(int(s)); });
-            if (std::abs(int(loudest)) > 1000 && heardAt.load() == 0) {
+            const bool loud = std::abs(int(loudest)) > 1000;
+            if (const std::size_t at = traced.load(); at < trace.size()) {
+                trace[at] = loud;
+                traced.store(at + 1);
+            }
+            if (loud && heardAt.load() == 0) {
                 heardAt.store(Clock::now().time_since_epoch().count());
             }
         }
@@ -82,17 +111,10 @@ private:
 
     pa_simple* stream = nullptr;
     std::atomic<std::int64_t> heardAt{-1};
+    std::array<bool, 3000> trace{};
+    std::atomic<std::size_t> traced{3000};
     std::jthread thread;
 };
-
-void Pump(std::chrono::milliseconds time)
-{
-    const auto end = Clock::now() + time;
-    while (Clock::now() < end) {
-        QCoreApplication::processEvents();
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-}
 
 // Milliseconds from asking to hearing, one per time; negative: never heard.
 std::vector<double> Delays(Listener& listener, int times, std::chrono::milliseconds restBefore,
@@ -160,6 +182,14 @@ int main(int argc, char* argv[])
         const auto stop = [&] { sequencer->Close(song); };
         Delays(listener, 1, std::chrono::milliseconds(0), play, stop);
         Report("a song after 3 s of silence", Delays(listener, std::max(1, times / 3), std::chrono::milliseconds(3000), play, stop));
+        // A new game while a song plays: the song stops and the next starts.
+        // The last one's release sounds on at first, so the gap is shown.
+        play();
+        Pump(std::chrono::milliseconds(2000));
+        stop();
+        play();
+        std::printf("after a song replaced one playing, 50 ms a mark: %s\n", listener.Trace().c_str());
+        stop();
     }
     return 0;
 }

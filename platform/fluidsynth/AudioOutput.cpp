@@ -177,6 +177,9 @@ struct AudioOutput::Impl {
     // holds is silence.
     static constexpr int kCountedFrames = 1 << 24;
     std::atomic<int> framesSinceAudible{kCountedFrames};
+    // GUI thread only: the last song was stopped rather than played to its
+    // end, so the music lane holds nothing but its release.
+    bool songStopped = false;
 
     bool OpenDriver(const std::string& name);
     bool ConnectServer(bool wait);
@@ -560,6 +563,7 @@ bool AudioOutputAccess::Reachable(AudioOutput& output)
 void AudioOutputAccess::RequestSilence(AudioOutput& output)
 {
     output.impl->silenceRequested.fetch_add(1, std::memory_order_release);
+    output.impl->songStopped = true;
     output.impl->Wake(output.impl->musicLane);
     // The music lane is far ahead of what is heard; what it holds of the
     // stopped song goes now, not in a few hundred milliseconds.
@@ -580,12 +584,16 @@ void AudioOutputAccess::Hold(AudioOutput& output)
     AudioOutput::Impl& impl = *output.impl;
     impl.holds.fetch_add(1, std::memory_order_release);
     impl.Wake(impl.musicLane);
-    // A song starts now, not after the silence rendered ahead of it; a
-    // song's last notes still ringing are heard out first.
+    // A song starts now, not after the silence rendered ahead of it, nor
+    // after the release of one stopped a moment ago, which it replaces as
+    // the next song did on a sequencer; the last notes of a song played to
+    // its end are heard out first.
     const Lane& lane = impl.musicLane;
-    if (lane.stream && impl.framesSinceAudible.load(std::memory_order_relaxed) >= lane.stream->FramesAhead()) {
+    if (lane.stream && (impl.songStopped ||
+                        impl.framesSinceAudible.load(std::memory_order_relaxed) >= lane.stream->FramesAhead())) {
         lane.stream->Discard();
     }
+    impl.songStopped = false;
 }
 
 void AudioOutputAccess::Release(AudioOutput& output)
