@@ -40,6 +40,7 @@ pids+=($!)
 sleep 1
 
 rss_kb() { awk '/^VmRSS/ { print $2 }' "/proc/$1/status"; }
+cpu_ms() { awk -v hz="$(getconf CLK_TCK)" '{ sub(/.*\) /, ""); print ($12 + $13) * 1000 / hz }' "/proc/$1/stat"; }
 
 window_of() { # pid → its mapped window, waiting up to 20 s while the process lives
   local deadline=$((SECONDS + 20)) w

@@ -20,8 +20,6 @@ BENCH_SCREEN=${BENCH_SCREEN:-1920x1080}
 . bench/desktop-session.sh
 . bench/wine-session.sh
 
-cpu_ms() { awk -v hz="$(getconf CLK_TCK)" '{ sub(/.*\) /, ""); print ($12 + $13) * 1000 / hz }' "/proc/$1/stat"; }
-
 echo "per $period s of play: CPU ms of the game, the wineserver, the X server; the game's resident memory"
 printf "| %-52s | run | game | wineserver | X | RSS MB |\n" ""
 for run in $(seq "${BENCH_RUNS:-3}"); do
