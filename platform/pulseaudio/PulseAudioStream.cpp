@@ -134,6 +134,10 @@ struct PulseAudioStream::Impl {
     // silence, for half the memory that the server holds unheard.
     static constexpr std::size_t kFrameBytes = 2 * sizeof(std::int16_t);
     static constexpr int kSliceFrames = 2048;
+    static constexpr int kTargetBlocks = 4;
+    // How many blocks deep the server may run the device: the target less two
+    // requests' room, of which a latency it adjusts takes half.
+    int DeviceBlocks() const { return buffering == Buffering::Prompt ? (kTargetBlocks - 2) / 2 : kTargetBlocks - 2; }
 
     void RenderSlice(int frames, std::int16_t* interleaved)
     {
@@ -176,7 +180,7 @@ struct PulseAudioStream::Impl {
     {
         const auto block = static_cast<std::uint32_t>(std::size_t(blockFrames) * kFrameBytes);
         const auto restingDepth = static_cast<std::uint32_t>(std::size_t(sampleRate) / 4 * kFrameBytes);
-        const std::uint32_t target = corked ? 2 * restingDepth + 2 * block : 4 * block;
+        const std::uint32_t target = corked ? 2 * restingDepth + 2 * block : kTargetBlocks * block;
         return {static_cast<std::uint32_t>(-1), target, block, block, static_cast<std::uint32_t>(-1)};
     }
 
@@ -267,8 +271,10 @@ void PulseAudioStream::Pause() { impl->Cork(true); }
 
 void PulseAudioStream::Resume() { impl->Cork(false); }
 
-// The target ahead of the device, and the device's own depth.
-int PulseAudioStream::FramesAhead() const { return (impl->buffering == Buffering::Relaxed ? 6 : 5) * impl->blockFrames; }
+int PulseAudioStream::FramesAhead() const
+{
+    return (Impl::kTargetBlocks + impl->DeviceBlocks()) * impl->blockFrames;
+}
 
 void PulseAudioStream::Discard()
 {
